@@ -1,0 +1,54 @@
+# The two set-up commands: `make run` and `make test`. Both install missing Debian packages first.
+
+# Every Debian package the build, the tests, the benchmarks and the fuzzers need.
+PACKAGES := cmake ninja-build g++ clang make pkg-config \
+	qt6-base-dev qt6-svg-dev libgl-dev \
+	libtinyxml2-dev libb64-dev libbenchmark-dev
+
+PROGRAM := build/release/app/kolzendra-gui
+
+.PHONY: all deps run test bench fuzz format clean
+
+all: test
+
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing:$$missing"; \
+	    apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
+	  else \
+	    echo "Missing Debian packages; install them with:"; \
+	    echo "  sudo apt-get install$$missing"; exit 1; \
+	  fi; \
+	fi
+
+run: deps
+	cmake --preset release
+	cmake --build --preset release
+	@if [ -x $(PROGRAM) ]; then exec $(PROGRAM); \
+	else echo "The program's entry point is not built yet: only the libraries exist so far."; fi
+
+test: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release
+	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+	@echo "Fuzz targets are in build/fuzz/fuzz/; run one with e.g. build/fuzz/fuzz/fuzz_prefs -max_total_time=600"
+
+format:
+	git ls-files '*.cpp' '*.h' | grep -v '/generated/' | xargs clang-format -i
+
+clean:
+	rm -rf build

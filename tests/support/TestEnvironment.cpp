@@ -1,0 +1,58 @@
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+
+namespace kolz::test {
+
+namespace {
+const IsolatedEnvironment* g_current = nullptr;
+
+void setVariable(const char* name, const QString& value)
+{
+    if (::setenv(name, QFile::encodeName(value).constData(), 1) != 0)
+        throw std::runtime_error(std::string("cannot set ") + name);
+}
+} // namespace
+
+IsolatedEnvironment::IsolatedEnvironment()
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/kolz-test-XXXXXX";
+    if (!::mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        std::abort();
+    }
+    m_root = QFile::decodeName(pattern.c_str());
+    for (const QString& dir : {home(), tmp(), profiles()}) {
+        if (!QDir().mkpath(dir)) {
+            std::fprintf(stderr, "cannot create %s\n", qPrintable(dir));
+            std::abort();
+        }
+    }
+    setVariable("HOME", home());
+    setVariable("TMPDIR", tmp());
+    setVariable("ZENDRA_PROFILE_PATH", profiles());
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setVariable("QT_QPA_PLATFORM", QStringLiteral("offscreen"));
+    g_current = this;
+}
+
+IsolatedEnvironment::~IsolatedEnvironment()
+{
+    g_current = nullptr;
+    QDir(m_root).removeRecursively();
+}
+
+const IsolatedEnvironment& environment()
+{
+    if (!g_current)
+        throw std::logic_error("no isolated test environment");
+    return *g_current;
+}
+
+} // namespace kolz::test
