@@ -1,0 +1,5 @@
+#pragma once
+
+// Registers the images under ":/KolZendraResources/". The resources live in a static library,
+// whose registration code the linker would otherwise drop; calling this more than once is harmless.
+void initKolZendraResources();
