@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+// One warning or error that an application reported.
+struct ErrorListEntry
+{
+    enum Type : int
+    {
+        Error = 0,
+        Warning = 1
+    };
+
+    int type = Error;
+    std::int64_t frame = -1; // rendered-frame number of the event; negative when unknown
+    QString code;
+    QString description;
+    QString function;
+};
+
+// The rows of one application's error list. Rows are only ever appended, never changed or
+// removed, so the views can rely on row numbers staying valid for the life of the page.
+class ErrorListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column
+    {
+        FrameColumn = 0,
+        FunctionColumn,
+        CodeColumn,
+        DescriptionColumn,
+        ColumnCount
+    };
+
+    explicit ErrorListModel(QObject* parent = nullptr);
+    ~ErrorListModel() override;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+    void append(const ErrorListEntry& entry);
+    // Appends a burst of rows with a single insertion, so that attached views and proxies do
+    // their bookkeeping once per burst rather than once per row.
+    void append(const QList<ErrorListEntry>& entries);
+
+    const ErrorListEntry& entry(int row) const { return m_entries.at(row); }
+
+private:
+    QList<ErrorListEntry> m_entries;
+    QIcon m_infoIcon;
+    QIcon m_warningIcon;
+    QIcon m_errorIcon;
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct SupportCheck;
+
+// What the emulation layer found out about the host: its desktop OpenGL version and extensions,
+// the emulator features and what each needs, and which features each OpenGL ES API level and
+// extension relies on. Reports of every application merge into one of these.
+class SystemReport
+{
+public:
+    // One way in which a host can provide a feature: all of its conditions must hold.
+    struct Requirement
+    {
+        std::uint32_t glVersion = 0;             // GLVersionID; shown only when above 1
+        std::vector<std::uint32_t> extensionIds; // GLExtensionID, in the order sent
+
+        bool operator==(const Requirement&) const = default;
+    };
+
+    struct Feature
+    {
+        std::string name;
+        bool supported = false;
+        std::vector<Requirement> alternatives; // any one of them suffices
+    };
+
+    using FeaturePtr = std::shared_ptr<Feature>;
+    using NameList = std::vector<std::string>;
+
+    void setGLVersion(std::uint32_t id);
+    void setHostExtension(std::int32_t id, bool supported);
+    // A name reported before keeps its first flag.
+    void addFeature(const std::string& name, bool supported);
+    // Dropped when the feature was never reported, or when the same alternative is known already
+    // (an application that reports again must not double what the report says).
+    void addRequirement(const std::string& name, std::uint32_t glVersion,
+                        const std::vector<std::uint32_t>& extensionIds);
+    // A name already listed under the level or extension is not listed again.
+    void addAPIFeature(std::int32_t level, const std::string& name);
+    void addExtensionFeature(std::int32_t id, const std::string& name);
+
+    SupportCheck checkAPISupport(std::int32_t level, const std::string& title) const;
+    SupportCheck checkExtensionSupport(std::int32_t id, const std::string& title) const;
+
+    std::uint32_t glVersion = 0;
+    std::map<std::int32_t, bool> hostExtensions;
+    std::map<std::string, FeaturePtr> features;
+    std::map<std::int32_t, NameList> apiFeatures;
+    std::map<std::int32_t, NameList> extensionFeatures;
+
+private:
+    SupportCheck check(const std::map<std::int32_t, NameList>& lists, std::int32_t key,
+                       const std::string& title) const;
+};
+
+// The unsupported features behind one API level or extension, as the report text lists them.
+struct SupportCheck
+{
+    std::string title;
+    std::vector<SystemReport::FeaturePtr> missing; // in the order the features are listed
+};
