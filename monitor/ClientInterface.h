@@ -1,0 +1,109 @@
+#pragma once
+
+#include "monitor/Client.h"
+#include "monitor/ErrorListModel.h"
+#include "monitor/Message.h"
+
+#include <QFont>
+#include <QList>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+#include <QTextFrameFormat>
+#include <QWidget>
+
+class ErrorListFilterProxyModel;
+class ErrorListView;
+class QPalette;
+class QTextCursor;
+class QTextDocument;
+namespace Ui {
+class ClientInterface;
+}
+
+// One application's tab: its console, its error list, a page per OpenGL ES context and the
+// wireframe switch. Without a client it is the "Disconnected" placeholder.
+class ClientInterface : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum State
+    {
+        Disconnected = 0,
+        Connected = 1,
+        Finished = 2
+    };
+
+    // Sections nested deeper than this are shown flat: the document layout recurses per level.
+    static constexpr int maxSectionDepth = 32;
+
+    ClientInterface(QWidget* parent, Client* client, const QFont& consoleFont);
+    ~ClientInterface() override;
+
+    void setConnected();
+
+    Client* client() const { return m_client; }
+    const QString& name() const { return m_name; }
+    void setName(const QString& name) { m_name = name; }
+    PID_TYPE pid() const { return m_pid; }
+    void setPID(PID_TYPE pid) { m_pid = pid; }
+    State state() const { return m_state; }
+
+    QTextDocument* document() const { return m_document; }
+    ErrorListModel* errorListModel() const { return m_errorListModel; }
+    ErrorListFilterProxyModel* errorListProxy() const { return m_errorListProxy; }
+    ErrorListView* errorListView() const { return m_errorListView; }
+
+public slots:
+    void receive(const ui::messages::Message& message);
+    void fontChanged(const QFont& font);
+    void finish(const QString& text);
+    void wireframeStateChanged(int state);
+    void uncheckConsoleAutoScroll();
+    void uncheckErrorListAutoScroll();
+    void errorListWarningsStateChanged(int state);
+    void errorListErrorsStateChanged(int state);
+    void showErrorListItemContents(int row, int column, QPoint pos);
+
+private:
+    void writeSection(const ui::messages::Message& message);
+    void endSection();
+    void writeDebugMessage(const ui::messages::Message& message);
+    void writeInfo(const QString& text);
+    void writeWarning(const ui::messages::Message& message);
+    void writeError(const ui::messages::Message& message);
+    void writeGLError(const ui::messages::Message& message);
+    void openContextTab(const ui::messages::Message& message);
+
+    void writeFramed(const QString& title, const QPalette& palette, const QString& text);
+    void beginBlock(const QString& title, const QPalette& palette,
+                    QTextFrameFormat::BorderStyle borderStyle);
+    void endBlock();
+    void addErrorListRow(const ErrorListEntry& entry);
+    void consoleAutoScroll();
+
+    // Output is grouped per burst of input: one document edit block, one batch of error list
+    // rows and one scroll for all the frames that arrived together.
+    void beginBatch();
+    void endBatch();
+
+    Ui::ClientInterface* ui;
+    QTextDocument* m_document;
+    QTextCursor* m_cursor;
+    ErrorListModel* m_errorListModel;
+    ErrorListFilterProxyModel* m_errorListProxy;
+    ErrorListView* m_errorListView = nullptr;
+    QPointer<Client> m_client;
+    QString m_name;
+    PID_TYPE m_pid = 0;
+    State m_state = Disconnected;
+    bool m_lastOutputFramed = false;
+
+    int m_sectionDepth = 0; // open section frames in the document
+    int m_flatSections = 0; // sections opened beyond maxSectionDepth, shown flat
+    bool m_batchOpen = false;
+    bool m_batchFlushQueued = false;
+    bool m_consoleScrollPending = false;
+    QList<ErrorListEntry> m_pendingRows;
+};

@@ -1,0 +1,73 @@
+#include "monitor/ContextInterface.h"
+
+#include "glvocab/GLVocabulary.h"
+#include "monitor/Message.h"
+#include "ui_ContextInterface.h"
+
+#include <QHeaderView>
+
+namespace layout = ui::messages::layout;
+using ui::messages::Message;
+
+ContextInterface::ContextInterface(QWidget* parent, const Message& contextInfo)
+    : QWidget(parent), ui(new Ui::ContextInterface)
+{
+    ui->setupUi(this);
+    ui->table_context_info_es_extensions->horizontalHeader()->setStretchLastSection(true);
+    ui->table_context_info_es_extensions->verticalHeader()->hide();
+    fill(contextInfo);
+}
+
+ContextInterface::~ContextInterface()
+{
+    delete ui;
+}
+
+void ContextInterface::fill(const Message& frame)
+{
+    ui->lbl_context_info_es_version_val->setText(
+        QString::fromUtf8(esVersionName(frame.u32(layout::contextESVersion))));
+    ui->lbl_context_info_gl_version_val->setText(
+        QString::fromUtf8(glVersionName(frame.u32(layout::contextHostGLVersion))));
+    ui->lbl_context_info_glsl_version_val->setText(
+        QString::fromUtf8(glslVersionName(frame.u32(layout::contextHostGLSLVersion), false)));
+    const std::uint32_t glslEs = frame.u32(layout::contextGLSLESVersion);
+    ui->lbl_context_info_glsl_es_version_val->setText(
+        glslEs == 0 ? tr("None") : QString::fromUtf8(glslESVersionName(glslEs)));
+
+    // Each list is read up to its own end: a peer that leaves one unterminated must not make
+    // it run on into the next.
+    const struct
+    {
+        std::size_t offset;
+        QString status;
+    } lists[] = {
+        {layout::contextSupported, tr("Yes")},
+        {layout::contextMissingOnHost, tr("Not supported by the host system")},
+        {layout::contextNotSupported, tr("Not currently supported by KolZendra")},
+    };
+    QTableWidget* table = ui->table_context_info_es_extensions;
+    for (const auto& list : lists) {
+        for (const std::uint32_t id : frame.idList(list.offset, layout::contextESListRoom)) {
+            const int row = table->rowCount();
+            table->insertRow(row);
+            auto* name = new QTableWidgetItem(QString::fromUtf8(esExtensionName(id, false)));
+            auto* status = new QTableWidgetItem(list.status);
+            name->setFlags(name->flags() & ~Qt::ItemIsEditable);
+            status->setFlags(status->flags() & ~Qt::ItemIsEditable);
+            table->setItem(row, 0, name);
+            table->setItem(row, 1, status);
+        }
+    }
+
+    for (const std::uint32_t id :
+         frame.idList(layout::contextHostExtensions, layout::contextHostListRoom))
+        ui->list_context_info_gl_extensions->addItem(QString::fromUtf8(glExtensionName(id)));
+
+    ui->lbl_context_info_es_extensions_val->setText(QString::number(table->rowCount()));
+    ui->lbl_context_info_gl_extensions_val->setText(
+        QString::number(ui->list_context_info_gl_extensions->count()));
+    if (frame.u8(layout::contextStrict) == 0)
+        ui->grp_context_info_es->setTitle(tr("OpenGL ES (Emulated) (Loose mode)"));
+    table->resizeColumnsToContents();
+}

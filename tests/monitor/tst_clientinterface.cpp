@@ -1,0 +1,440 @@
+#include "glvocab/EnumNames.h"
+#include "monitor/ClientInterface.h"
+#include "monitor/ErrorListFilterProxyModel.h"
+#include "monitor/ErrorListView.h"
+#include "peer/TestPeer.h"
+#include "support/TestEnvironment.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocalServer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextFrame>
+#include <QTimer>
+
+#include <cstring>
+#include <memory>
+
+using namespace ui::messages;
+using kolz::test::TestPeer;
+
+namespace {
+
+QTextBlock blockWithText(const QTextDocument* document, const QString& text)
+{
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block.text() == text)
+            return block;
+    }
+    return {};
+}
+
+// How many frames enclose the block holding the text (0 = the document's root).
+int frameDepth(const QTextDocument* document, const QString& text)
+{
+    const QTextBlock block = blockWithText(document, text);
+    if (!block.isValid())
+        return -1;
+    int depth = 0;
+    for (QTextFrame* frame = QTextCursor(block).currentFrame(); frame != document->rootFrame();
+         frame = frame->parentFrame())
+        ++depth;
+    return depth;
+}
+
+QTextFrameFormat frameFormatOf(const QTextDocument* document, const QString& text)
+{
+    return QTextCursor(blockWithText(document, text)).currentFrame()->frameFormat();
+}
+
+template <typename T> T* child(const QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qWarning("no child %s", name);
+    return found;
+}
+
+// A page wired to a real connection, as the main window wires it.
+struct ConnectedPage
+{
+    QLocalServer server;
+    TestPeer peer;
+    Client* client = nullptr;
+    std::unique_ptr<ClientInterface> page;
+
+    bool open()
+    {
+        if (!server.listen(QStringLiteral("KolZendra")) || !peer.connectToPanel() ||
+            !server.waitForNewConnection(5000))
+            return false;
+        client = new Client(&server, server.nextPendingConnection());
+        page = std::make_unique<ClientInterface>(nullptr, client, QFont());
+        QObject::connect(client, SIGNAL(clientMessage(ui::messages::Message)), page.get(),
+                         SLOT(receive(ui::messages::Message)));
+        page->setConnected();
+        return true;
+    }
+};
+
+} // namespace
+
+class TestClientInterface : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void consoleSpacing();
+    void blockTitlesAndColours();
+    void sectionsNestAndStayOpen();
+    void hostileSectionNestingIsFlattened();
+    void clearingForgetsOpenSections();
+    void finishWritesAtTheEnd();
+    void errorListRowsAndFilters();
+    void autoScrollStopsWhenTheUserScrolls();
+    void contextPages();
+    void unterminatedContextLists();
+    void itemContentsPopup();
+
+    void burstOverSocketShowsTheSameAsSingleFrames();
+    void wireframeSwitch();
+};
+
+void TestClientInterface::initTestCase()
+{
+    qRegisterMetaType<Message>("ui::messages::Message");
+}
+
+void TestClientInterface::consoleSpacing()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    page.receive(Message::makeInfo("first"));
+    page.receive(Message::makeWarning("warned"));
+    page.receive(Message::makeError("failed"));
+    page.receive(Message::makeInfo("second"));
+    page.receive(Message::makeInfo("third"));
+    page.receive(Message::makeWarning("again"));
+    // Framed blocks after an info get a blank line first; between framed blocks and before an
+    // info that follows one there is only the line that closes the frame.
+    QCOMPARE(page.document()->toPlainText(), QStringLiteral("first\n\nWarning\nwarned\n\nError\n"
+                                                            "failed\n\nsecond\nthird\n\nWarning\n"
+                                                            "again\n\n"));
+    QCOMPARE(frameDepth(page.document(), "warned"), 1);
+    QCOMPARE(frameDepth(page.document(), "second"), 0);
+    // Types that are not console output are ignored.
+    page.receive(Message::makeSetName("x"));
+    page.receive(Message::makeReportComplete());
+    QVERIFY(page.document()->toPlainText().endsWith("again\n\n"));
+}
+
+void TestClientInterface::blockTitlesAndColours()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    page.receive(Message::makeWarning("w"));
+    page.receive(Message::makeError("e"));
+    page.receive(Message::makeGLError(0x502, "glDrawArrays", "no program"));
+    page.receive(Message::makeGLError(0x1234, "glFoo", "odd code"));
+    page.receive(Message::makeDebugMessage(0x8246, 0x824C, 4000000000u, 0x9146, "dbg"));
+    const QTextDocument* doc = page.document();
+
+    const QTextBlock warning = blockWithText(doc, "Warning");
+    QCOMPARE(warning.blockFormat().background().color(), QColor(255, 255, 0));
+    QCOMPARE(warning.charFormat().foreground().color(), QColor(Qt::black));
+    const QTextBlock error = blockWithText(doc, "Error");
+    QCOMPARE(error.blockFormat().background().color(), QColor(255, 0, 0));
+    QCOMPARE(error.charFormat().foreground().color(), QColor(Qt::white));
+    QVERIFY(blockWithText(doc, "Error - GL_INVALID_OPERATION in glDrawArrays").isValid());
+    QVERIFY(blockWithText(doc, "Error -  in glFoo").isValid());
+
+    const QString debugType = QString::fromUtf8(glEnumName(0x824C));
+    QVERIFY(!debugType.isEmpty());
+    QVERIFY(blockWithText(doc, debugType + " (ID: 4000000000)").isValid());
+    QVERIFY(blockWithText(doc, "Severity: " + QString::fromUtf8(glEnumName(0x9146))).isValid());
+
+    const QTextFrameFormat solid = frameFormatOf(doc, "w");
+    QCOMPARE(solid.borderStyle(), QTextFrameFormat::BorderStyle_Solid);
+    QCOMPARE(solid.borderBrush().color(), QColor(255, 255, 0));
+    QCOMPARE(solid.border(), 1.0);
+    QCOMPARE(solid.padding(), 5.0);
+    // Body text sits on plain blocks, not on the title's colour.
+    QCOMPARE(blockWithText(doc, "w").blockFormat().background().style(), Qt::NoBrush);
+    QCOMPARE(blockWithText(doc, "e").blockFormat().background().style(), Qt::NoBrush);
+}
+
+void TestClientInterface::sectionsNestAndStayOpen()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    page.receive(Message::makeBeginSection(0x8246, 1, "outer"));
+    page.receive(Message::makeInfo("in outer"));
+    page.receive(Message::makeBeginSection(0x8246, 2, "inner"));
+    page.receive(Message::makeWarning("in inner"));
+    page.receive(Message::makeEndSection());
+    page.receive(Message::makeInfo("back in outer"));
+    page.receive(Message::makeBeginSection(0x8246, 3, "never closed"));
+    page.receive(Message::makeInfo("stays inside"));
+    const QTextDocument* doc = page.document();
+    QCOMPARE(frameDepth(doc, "outer (ID: 1)"), 0);
+    QCOMPARE(frameDepth(doc, "in outer"), 1);
+    QCOMPARE(frameDepth(doc, "in inner"), 3);
+    QCOMPARE(frameDepth(doc, "back in outer"), 1);
+    QCOMPARE(frameDepth(doc, "stays inside"), 2);
+
+    const QTextFrameFormat section = frameFormatOf(doc, "in outer");
+    QCOMPARE(section.borderStyle(), QTextFrameFormat::BorderStyle_Dotted);
+    QCOMPARE(section.background().style(), Qt::Dense5Pattern);
+    const QPalette p = page.findChild<QTextEdit*>("txtConsole")->palette();
+    QCOMPARE(blockWithText(doc, "outer (ID: 1)").blockFormat().background().color(),
+             p.color(QPalette::Text));
+}
+
+void TestClientInterface::hostileSectionNestingIsFlattened()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    for (int i = 0; i < 2000; ++i)
+        page.receive(Message::makeBeginSection(0, std::uint32_t(i), "s"));
+    page.receive(Message::makeInfo("deep"));
+    QCOMPARE(frameDepth(page.document(), "deep"), ClientInterface::maxSectionDepth);
+    // Every EndSection still counts: after 1999 of them only the first section is open.
+    for (int i = 0; i < 1999; ++i)
+        page.receive(Message::makeEndSection());
+    page.receive(Message::makeInfo("level one"));
+    QCOMPARE(frameDepth(page.document(), "level one"), 1);
+    page.receive(Message::makeEndSection());
+    page.receive(Message::makeInfo("top"));
+    QCOMPARE(frameDepth(page.document(), "top"), 0);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+}
+
+void TestClientInterface::clearingForgetsOpenSections()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    for (int i = 0; i < ClientInterface::maxSectionDepth; ++i)
+        page.receive(Message::makeBeginSection(0, 1, "s"));
+    child<QPushButton>(page, "btnClear")->click();
+    QVERIFY(page.document()->toPlainText().isEmpty());
+    page.receive(Message::makeBeginSection(0, 1, "fresh"));
+    page.receive(Message::makeInfo("nested again"));
+    QCOMPARE(frameDepth(page.document(), "nested again"), 1);
+}
+
+void TestClientInterface::finishWritesAtTheEnd()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    QCOMPARE(page.state(), ClientInterface::Disconnected);
+    page.receive(Message::makeBeginSection(0, 1, "open"));
+    page.receive(Message::makeInfo("inside"));
+    page.finish("Lost connection to client");
+    QCOMPARE(page.state(), ClientInterface::Finished);
+    QCOMPARE(frameDepth(page.document(), "Lost connection to client"), 0);
+    QVERIFY(page.document()->toPlainText().endsWith("Lost connection to client"));
+}
+
+void TestClientInterface::errorListRowsAndFilters()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    Message warning = Message::makeWarning("w");
+    Message error = Message::makeError("e");
+    error.setFrame(0);
+    Message glError = Message::makeGLError(0x505, "glBufferData", "oom");
+    glError.setFrame(12);
+    page.receive(warning);
+    page.receive(error);
+    page.receive(glError);
+    page.receive(Message::makeInfo("not a row"));
+
+    const ErrorListModel* model = page.errorListModel();
+    QCOMPARE(model->rowCount(), 3);
+    QCOMPARE(model->entry(0).type, int(ErrorListEntry::Warning));
+    QCOMPARE(model->entry(0).frame, -1);
+    QCOMPARE(model->entry(0).description, "w");
+    QCOMPARE(model->entry(1).type, int(ErrorListEntry::Error));
+    QCOMPARE(model->entry(1).frame, 0);
+    QCOMPARE(model->entry(1).code, QString());
+    QCOMPARE(model->entry(2).code, "GL_OUT_OF_MEMORY");
+    QCOMPARE(model->entry(2).function, "glBufferData");
+    QCOMPARE(model->entry(2).frame, 12);
+    QCOMPARE(model->entry(2).description, "oom");
+
+    const ErrorListFilterProxyModel* proxy = page.errorListProxy();
+    QCheckBox* errors = child<QCheckBox>(page, "chkErrors");
+    QCheckBox* warnings = child<QCheckBox>(page, "chkWarnings");
+    errors->setChecked(false);
+    QCOMPARE(proxy->rowCount(), 1);
+    QCOMPARE(proxy->index(0, 3).data().toString(), "w");
+    warnings->setChecked(false);
+    QCOMPARE(proxy->rowCount(), 0);
+    errors->setChecked(true);
+    QCOMPARE(proxy->rowCount(), 2);
+    warnings->setChecked(true);
+    QCOMPARE(proxy->rowCount(), 3);
+    QCOMPARE(model->rowCount(), 3);
+}
+
+void TestClientInterface::autoScrollStopsWhenTheUserScrolls()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    page.resize(600, 300);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    child<QTabWidget>(page, "tabWidget")->setCurrentIndex(0);
+    auto* console = child<QTextEdit>(page, "txtConsole");
+    QScrollBar* bar = console->verticalScrollBar();
+    for (int i = 0; i < 200; ++i)
+        page.receive(Message::makeInfo("line " + std::to_string(i)));
+    QTRY_VERIFY(bar->maximum() > 0);
+    QTRY_VERIFY(bar->value() > 0);
+    QVERIFY(console->viewport()->rect().contains(console->cursorRect()));
+
+    emit bar->sliderMoved(0);
+    QVERIFY(!child<QCheckBox>(page, "chkConsoleAutoScroll")->isChecked());
+    bar->setValue(0);
+    for (int i = 0; i < 50; ++i)
+        page.receive(Message::makeWarning("more"));
+    QTest::qWait(20);
+    QCOMPARE(bar->value(), 0);
+
+    emit page.errorListView()->verticalScrollBar()->sliderMoved(0);
+    QVERIFY(!child<QCheckBox>(page, "chkErrorListAutoScroll")->isChecked());
+}
+
+void TestClientInterface::contextPages()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    auto* tabs = child<QTabWidget>(page, "tabWidget_contexts");
+    QCOMPARE(tabs->currentIndex(), -1);
+    QCOMPARE(child<QTabWidget>(page, "tabWidget")->currentIndex(), 2);
+
+    page.receive(Message::makeContextInfo(5, true, 2, 0, {34, 1}, {2}, {3, 4}, 13, 1, {1, 2}));
+    page.receive(Message::makeContextInfo(~0ull, false, 99, 2, {}, {}, {}, 0, 0, {}));
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->tabText(0), "Context 5");
+    QCOMPARE(tabs->tabText(1), "Context -1");
+
+    QWidget* strict = tabs->widget(0);
+    auto* table = child<QTableWidget>(*strict, "table_context_info_es_extensions");
+    QCOMPARE(table->rowCount(), 5);
+    QCOMPARE(table->item(0, 0)->text(), "OES_depth24");
+    QCOMPARE(table->item(0, 1)->text(), "Yes");
+    QCOMPARE(table->item(2, 1)->text(), "Not supported by the host system");
+    QCOMPARE(table->item(4, 1)->text(), "Not currently supported by KolZendra");
+    QVERIFY(!(table->item(0, 0)->flags() & Qt::ItemIsEditable));
+    QVERIFY(!(table->item(0, 1)->flags() & Qt::ItemIsEditable));
+    QCOMPARE(child<QLabel>(*strict, "lbl_context_info_es_extensions_val")->text(), "5");
+    QCOMPARE(child<QLabel>(*strict, "lbl_context_info_gl_extensions_val")->text(), "2");
+    QCOMPARE(child<QListWidget>(*strict, "list_context_info_gl_extensions")->item(0)->text(),
+             "GL_ARB_imaging");
+    QCOMPARE(child<QLabel>(*strict, "lbl_context_info_es_version_val")->text(), "2.0");
+    QCOMPARE(child<QLabel>(*strict, "lbl_context_info_glsl_es_version_val")->text(), "None");
+    QCOMPARE(child<QLabel>(*strict, "lbl_context_info_gl_version_val")->text(), "4.0");
+    QCOMPARE(child<QLabel>(*strict, "lbl_context_info_glsl_version_val")->text(), "GLSL 1.10");
+    QCOMPARE(child<QGroupBox>(*strict, "grp_context_info_es")->title(), "OpenGL ES (Emulated)");
+
+    QWidget* loose = tabs->widget(1);
+    QCOMPARE(child<QGroupBox>(*loose, "grp_context_info_es")->title(),
+             "OpenGL ES (Emulated) (Loose mode)");
+    QCOMPARE(child<QTableWidget>(*loose, "table_context_info_es_extensions")->rowCount(), 0);
+    QCOMPARE(child<QLabel>(*loose, "lbl_context_info_es_extensions_val")->text(), "0");
+    QCOMPARE(child<QLabel>(*loose, "lbl_context_info_glsl_es_version_val")->text(), "GLSL ES 3.0");
+    QCOMPARE(child<QLabel>(*loose, "lbl_context_info_gl_version_val")->text(), "unknown");
+}
+
+void TestClientInterface::unterminatedContextLists()
+{
+    // Every list filled to its last entry with no terminator: each stops at its own room.
+    Message frame = Message::makeContextInfo(1, true, 1, 0, {}, {}, {}, 1, 1, {});
+    for (std::size_t at = layout::contextSupported; at < layout::contextHostGLVersion; at += 4)
+        frame.setU32(at, 34);
+    for (std::size_t at = layout::contextHostExtensions; at < Message::Size; at += 4)
+        frame.setU32(at, 1);
+    ClientInterface page(nullptr, nullptr, QFont());
+    page.receive(frame);
+    QWidget* context = child<QTabWidget>(page, "tabWidget_contexts")->widget(0);
+    auto* table = child<QTableWidget>(*context, "table_context_info_es_extensions");
+    QCOMPARE(table->rowCount(), 3 * 512);
+    QCOMPARE(table->item(511, 1)->text(), "Yes");
+    QCOMPARE(table->item(512, 1)->text(), "Not supported by the host system");
+    QCOMPARE(child<QListWidget>(*context, "list_context_info_gl_extensions")->count(), 513);
+}
+
+void TestClientInterface::itemContentsPopup()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    page.receive(Message::makeWarning("the full text of a long warning"));
+    QString shown;
+    QTimer::singleShot(0, this, [&shown] {
+        QWidget* popup = QApplication::activePopupWidget();
+        if (!popup)
+            return;
+        if (auto* text = popup->findChild<QTextEdit*>())
+            shown = text->toPlainText();
+        popup->close();
+    });
+    page.showErrorListItemContents(0, 3, QPoint(10, 10));
+    QCOMPARE(shown, "the full text of a long warning");
+    // A cell that does not exist opens nothing (the call would block otherwise).
+    page.showErrorListItemContents(7, 3, QPoint(10, 10));
+    page.showErrorListItemContents(0, 9, QPoint(10, 10));
+}
+
+void TestClientInterface::burstOverSocketShowsTheSameAsSingleFrames()
+{
+    std::vector<Message> frames;
+    for (int i = 0; i < 40; ++i) {
+        frames.push_back(Message::makeInfo("info " + std::to_string(i)));
+        frames.push_back(Message::makeBeginSection(1, std::uint32_t(i), "section"));
+        frames.push_back(Message::makeWarning("warning " + std::to_string(i)));
+        frames.push_back(Message::makeDebugMessage(1, 0x824C, 2, 0x9146, "debug"));
+        frames.push_back(Message::makeEndSection());
+        frames.push_back(Message::makeGLError(0x500, "glEnable", "bad enum"));
+    }
+
+    ClientInterface reference(nullptr, nullptr, QFont());
+    for (const Message& frame : frames)
+        reference.receive(frame);
+
+    ConnectedPage link;
+    QVERIFY(link.open());
+    link.peer.send(frames);
+    QTRY_COMPARE(link.page->errorListModel()->rowCount(), 80);
+    QTRY_COMPARE(link.page->document()->toPlainText(), reference.document()->toPlainText());
+    QCOMPARE(link.page->document()->toHtml(), reference.document()->toHtml());
+    // The batch is closed: the console's cursor shows where the output ended.
+    auto* console = child<QTextEdit>(*link.page, "txtConsole");
+    QTRY_COMPARE(console->textCursor().position(), link.page->document()->characterCount() - 1);
+}
+
+void TestClientInterface::wireframeSwitch()
+{
+    ConnectedPage link;
+    QVERIFY(link.open());
+    auto* wireframe = child<QCheckBox>(*link.page, "chkWireframe");
+    wireframe->setChecked(true);
+    wireframe->setChecked(false);
+    QTRY_COMPARE(link.peer.received().size(), 2);
+    QVERIFY(link.peer.received().at(0) == Message::makeWireframeOn());
+    QVERIFY(link.peer.received().at(1) == Message::makeWireframeOff());
+
+    link.page->finish("Client disconnected");
+    wireframe->setChecked(true);
+    QTest::qWait(50);
+    QCOMPARE(link.peer.received().size(), 2);
+
+    // The placeholder has nobody to tell.
+    ClientInterface placeholder(nullptr, nullptr, QFont());
+    child<QCheckBox>(placeholder, "chkWireframe")->setChecked(true);
+}
+
+KOLZ_TEST_MAIN_WIDGETS(TestClientInterface)
+#include "tst_clientinterface.moc"
