@@ -1,17 +1,5 @@
 #include "monitor/SystemReport.h"
 
-#include <algorithm>
-
-namespace {
-
-void appendOnce(SystemReport::NameList& names, const std::string& name)
-{
-    if (std::find(names.begin(), names.end(), name) == names.end())
-        names.push_back(name);
-}
-
-} // namespace
-
 void SystemReport::setGLVersion(std::uint32_t id)
 {
     glVersion = id;
@@ -39,20 +27,21 @@ void SystemReport::addRequirement(const std::string& name, std::uint32_t version
     if (found == features.end() || !found->second)
         return;
     Requirement requirement{version, extensionIds};
-    auto& alternatives = found->second->alternatives;
-    if (std::find(alternatives.begin(), alternatives.end(), requirement) != alternatives.end())
+    if (!m_listedAlternatives[name].insert(requirement).second)
         return;
-    alternatives.push_back(std::move(requirement));
+    found->second->alternatives.push_back(std::move(requirement));
 }
 
 void SystemReport::addAPIFeature(std::int32_t level, const std::string& name)
 {
-    appendOnce(apiFeatures[level], name);
+    if (m_listedAPINames[level].insert(name).second)
+        apiFeatures[level].push_back(name);
 }
 
 void SystemReport::addExtensionFeature(std::int32_t id, const std::string& name)
 {
-    appendOnce(extensionFeatures[id], name);
+    if (m_listedExtensionNames[id].insert(name).second)
+        extensionFeatures[id].push_back(name);
 }
 
 SupportCheck SystemReport::checkAPISupport(std::int32_t level, const std::string& title) const

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ public:
         std::uint32_t glVersion = 0;             // GLVersionID; shown only when above 1
         std::vector<std::uint32_t> extensionIds; // GLExtensionID, in the order sent
 
-        bool operator==(const Requirement&) const = default;
+        auto operator<=>(const Requirement&) const = default;
     };
 
     struct Feature
@@ -55,6 +56,11 @@ public:
     std::map<std::int32_t, NameList> extensionFeatures;
 
 private:
+    // What is listed already, so that repeats are found without walking ever longer lists.
+    std::map<std::int32_t, std::set<std::string>> m_listedAPINames;
+    std::map<std::int32_t, std::set<std::string>> m_listedExtensionNames;
+    std::map<std::string, std::set<Requirement>> m_listedAlternatives;
+
     SupportCheck check(const std::map<std::int32_t, NameList>& lists, std::int32_t key,
                        const std::string& title) const;
 };
