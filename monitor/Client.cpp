@@ -2,6 +2,8 @@
 
 #include <QLocalSocket>
 
+#include <sys/ioctl.h>
+
 using ui::messages::Message;
 using ui::messages::MessageType;
 
@@ -15,10 +17,15 @@ Client::Client(QObject* parent, QLocalSocket* socket) : QObject(parent), m_socke
 
 Client::~Client() = default;
 
-bool Client::hasBufferedFrame() const
+bool Client::inputPending() const
 {
-    return m_socket && !m_cleanlyDisconnected &&
-           m_socket->bytesAvailable() >= qint64(Message::Size);
+    if (!m_socket || m_cleanlyDisconnected)
+        return false;
+    if (m_socket->bytesAvailable() > 0)
+        return true;
+    int pending = 0;
+    const qintptr descriptor = m_socket->socketDescriptor();
+    return descriptor >= 0 && ::ioctl(int(descriptor), FIONREAD, &pending) == 0 && pending > 0;
 }
 
 void Client::wireframeOn()

@@ -19,9 +19,9 @@ public:
     ~Client() override;
 
     QLocalSocket* socket() const { return m_socket; }
-    // Whether another whole frame is already buffered and will be dispatched in the current
-    // read; lets a receiver group its work per burst of input.
-    bool hasBufferedFrame() const;
+    // Whether more input is already waiting, buffered or still in the system, so that another
+    // read follows at once; receivers use it to group their work while a flood lasts.
+    bool inputPending() const;
 
 signals:
     void setPID(Client* client, PID_TYPE pid);

@@ -12,6 +12,7 @@
 #include <QLocalSocket>
 #include <QPalette>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -101,7 +102,8 @@ QPalette errorPalette(const QPalette& p)
 ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& consoleFont)
     : QWidget(parent), ui(nullptr), m_document(new QTextDocument(this)),
       m_cursor(new QTextCursor(m_document)), m_errorListModel(new ErrorListModel(this)),
-      m_errorListProxy(new ErrorListFilterProxyModel(this, m_errorListModel)), m_client(client)
+      m_errorListProxy(new ErrorListFilterProxyModel(this, m_errorListModel)), m_client(client),
+      m_frames(m_cursor)
 {
     // The console is append-only; an undo history would only hold a second copy of it.
     m_document->setUndoRedoEnabled(false);
@@ -117,6 +119,8 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_errorListView->setModel(m_errorListProxy);
     m_errorListView->horizontalHeader()->setStretchLastSection(true);
 
+    // Output still held in an edit block is written out before the console is cleared.
+    connect(ui->btnClear, &QPushButton::clicked, this, &ClientInterface::endBatch);
     connect(ui->btnClear, SIGNAL(clicked()), ui->txtConsole, SLOT(clear()));
     connect(ui->chkWireframe, SIGNAL(stateChanged(int)), this, SLOT(wireframeStateChanged(int)));
     connect(ui->txtConsole->verticalScrollBar(), SIGNAL(sliderMoved(int)), this,
@@ -132,14 +136,16 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
 
     // Clearing removes every open section frame along with the text.
     connect(ui->btnClear, &QPushButton::clicked, this, [this] {
-        m_sectionDepth = 0;
+        m_frames.reset();
         m_flatSections = 0;
     });
-    // The client dispatches all buffered frames in one go from its readyRead handler; this
-    // handler runs right after it, so the burst's batch closes before control returns to the
-    // event loop even when the client stopped early.
+    // The client dispatches every buffered frame from its readyRead handler; this one runs
+    // right after it and decides whether the batch ends with the read.
     if (m_client && m_client->socket())
-        connect(m_client->socket(), &QLocalSocket::readyRead, this, &ClientInterface::endBatch);
+        connect(m_client->socket(), &QLocalSocket::readyRead, this, &ClientInterface::readEnded);
+    m_batchTimer.setSingleShot(true);
+    m_batchTimer.setInterval(batchSpanMs);
+    connect(&m_batchTimer, &QTimer::timeout, this, &ClientInterface::endBatch);
 }
 
 ClientInterface::~ClientInterface()
@@ -157,6 +163,7 @@ void ClientInterface::setConnected()
 void ClientInterface::receive(const Message& message)
 {
     beginBatch();
+    ++m_batchFrames;
     switch (message.type()) {
     case MessageType::BeginSection:
         writeSection(message);
@@ -185,7 +192,9 @@ void ClientInterface::receive(const Message& message)
     default:
         break;
     }
-    if (!m_client || !m_client->hasBufferedFrame())
+    // Frames from a connection are grouped until the client's read handler returns; frames
+    // handed over directly are written out one by one.
+    if (!m_client || !m_client->socket())
         endBatch();
 }
 
@@ -195,15 +204,19 @@ void ClientInterface::beginBatch()
         return;
     m_batchOpen = true;
     m_cursor->beginEditBlock();
-    // Should the burst end without passing through endBatch (a caller driving the client
-    // directly, say), the event loop closes the batch on its next turn.
-    if (!m_batchFlushQueued) {
-        m_batchFlushQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            m_batchFlushQueued = false;
-            endBatch();
-        });
-    }
+    // However the input goes on, what arrived is shown within the span.
+    if (m_client)
+        m_batchTimer.start();
+}
+
+void ClientInterface::readEnded()
+{
+    // Ending an edit block costs Qt a pass over the whole document's frames, so while a flood
+    // lasts (more input is already waiting) the batch stays open across reads, up to its span.
+    // The cost of ending it grows with what it holds, so it also ends once it holds enough.
+    if (m_batchOpen &&
+        (m_batchFrames >= batchFrameLimit || !(m_client && m_client->inputPending())))
+        endBatch();
 }
 
 void ClientInterface::endBatch()
@@ -211,6 +224,8 @@ void ClientInterface::endBatch()
     if (!m_batchOpen)
         return;
     m_batchOpen = false;
+    m_batchFrames = 0;
+    m_batchTimer.stop();
     m_cursor->endEditBlock();
     if (!m_pendingRows.isEmpty()) {
         m_errorListModel->append(m_pendingRows);
@@ -235,13 +250,16 @@ void ClientInterface::consoleAutoScroll()
 
 void ClientInterface::fontChanged(const QFont& font)
 {
+    endBatch();
     ui->txtConsole->setFont(font);
 }
 
 void ClientInterface::finish(const QString& text)
 {
     beginBatch();
-    m_cursor->movePosition(QTextCursor::End);
+    // The end of the document: behind every section frame still open.
+    m_frames.leaveAllSections();
+    m_flatSections = 0;
     writeInfo(text);
     endBatch();
     m_state = Finished;
@@ -299,15 +317,14 @@ void ClientInterface::writeSection(const Message& message)
 {
     const QString title = message.qtext(layout::sectionTitle) + QStringLiteral(" (ID: ") +
                           QString::number(message.u32(layout::sectionId)) + QLatin1Char(')');
-    if (m_sectionDepth >= maxSectionDepth) {
+    if (m_frames.openSections() >= maxSectionDepth) {
         // Too deep to nest: the title goes in as plain text in the innermost frame.
         ++m_flatSections;
         writeInfo(title);
         return;
     }
-    beginBlock(title, sectionPalette(ui->txtConsole->palette()),
-               QTextFrameFormat::BorderStyle_Dotted);
-    ++m_sectionDepth;
+    m_frames.enterSection(beginBlock(title, sectionPalette(ui->txtConsole->palette()),
+                                     QTextFrameFormat::BorderStyle_Dotted));
     consoleAutoScroll();
 }
 
@@ -317,9 +334,7 @@ void ClientInterface::endSection()
         --m_flatSections;
         return;
     }
-    if (m_sectionDepth > 0)
-        --m_sectionDepth;
-    endBlock();
+    endBlock(true);
 }
 
 void ClientInterface::writeDebugMessage(const Message& message)
@@ -368,15 +383,16 @@ void ClientInterface::writeFramed(const QString& title, const QPalette& palette,
 {
     beginBlock(title, palette, QTextFrameFormat::BorderStyle_Solid);
     m_cursor->insertText(text);
-    m_cursor->movePosition(QTextCursor::EndOfBlock);
+    moveToEndOfBlock();
     endBlock();
 }
 
-void ClientInterface::beginBlock(const QString& title, const QPalette& palette,
-                                 QTextFrameFormat::BorderStyle borderStyle)
+QTextFrame* ClientInterface::beginBlock(const QString& title, const QPalette& palette,
+                                        QTextFrameFormat::BorderStyle borderStyle)
 {
     if (!m_lastOutputFramed)
         m_cursor->insertText(QStringLiteral("\n\n"));
+    m_frames.prepareItem();
 
     QTextBlockFormat titleFormat;
     titleFormat.setBackground(palette.brush(QPalette::Base));
@@ -385,7 +401,7 @@ void ClientInterface::beginBlock(const QString& title, const QPalette& palette,
     m_cursor->setBlockFormat(titleFormat);
     m_cursor->setBlockCharFormat(charFormat);
     m_cursor->insertText(title, charFormat);
-    m_cursor->movePosition(QTextCursor::EndOfBlock);
+    moveToEndOfBlock();
 
     QTextFrameFormat frameFormat;
     frameFormat.setTopMargin(-1.0);
@@ -396,21 +412,23 @@ void ClientInterface::beginBlock(const QString& title, const QPalette& palette,
     frameFormat.setBackground(palette.brush(QPalette::Window));
     charFormat.setForeground(palette.brush(QPalette::WindowText));
 
-    m_cursor->movePosition(QTextCursor::EndOfBlock);
-    m_cursor->insertFrame(frameFormat);
-    // The frame's blocks would otherwise inherit the title's background.
-    m_cursor->setBlockFormat(QTextBlockFormat());
-    m_cursor->setBlockCharFormat(charFormat);
+    moveToEndOfBlock();
+    // Qt gives the blocks inside and behind a new frame the default block format, so only the
+    // body's character format needs setting.
+    QTextFrame* frame = m_cursor->insertFrame(frameFormat);
     m_cursor->setCharFormat(charFormat);
     m_lastOutputFramed = true;
+    return frame;
 }
 
-void ClientInterface::endBlock()
+void ClientInterface::endBlock(bool leaveSection)
 {
-    m_cursor->movePosition(QTextCursor::NextBlock);
-    // Leaving the frame lands in the block after it, which still carries the title's format.
-    m_cursor->setBlockFormat(QTextBlockFormat());
-    m_cursor->setBlockCharFormat(QTextCharFormat());
+    // A section's contents may sit in containers of their own, so the way out of it is known
+    // to the frame tree; with no section open the writing position already is the end.
+    if (!leaveSection)
+        moveToNextBlock();
+    else if (m_frames.openSections() > 0)
+        m_frames.leaveSection();
     m_cursor->setCharFormat(QTextCharFormat());
     m_cursor->insertText(QStringLiteral("\n"));
     consoleAutoScroll();
@@ -421,9 +439,24 @@ void ClientInterface::writeInfo(const QString& text)
     if (!m_cursor->block().text().isEmpty())
         m_cursor->insertText(QStringLiteral("\n"));
     m_cursor->insertText(text);
-    m_cursor->movePosition(QTextCursor::EndOfBlock);
+    moveToEndOfBlock();
     m_lastOutputFramed = false;
     consoleAutoScroll();
+}
+
+// QTextCursor::movePosition lays the block out first, to support visual moves; these logical
+// moves need no layout, which is done once per batch instead.
+void ClientInterface::moveToEndOfBlock()
+{
+    const QTextBlock block = m_cursor->block();
+    m_cursor->setPosition(block.position() + block.length() - 1);
+}
+
+void ClientInterface::moveToNextBlock()
+{
+    const QTextBlock next = m_cursor->block().next();
+    if (next.isValid())
+        m_cursor->setPosition(next.position());
 }
 
 void ClientInterface::addErrorListRow(const ErrorListEntry& entry)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/Client.h"
+#include "monitor/ConsoleFrames.h"
 #include "monitor/ErrorListModel.h"
 #include "monitor/Message.h"
 
@@ -10,6 +11,7 @@
 #include <QPointer>
 #include <QString>
 #include <QTextFrameFormat>
+#include <QTimer>
 #include <QWidget>
 
 class ErrorListFilterProxyModel;
@@ -37,6 +39,9 @@ public:
 
     // Sections nested deeper than this are shown flat: the document layout recurses per level.
     static constexpr int maxSectionDepth = 32;
+    // Longest time that output arriving in a flood waits before it is shown.
+    static constexpr int batchSpanMs = 100;
+    static constexpr int batchFrameLimit = 1000;
 
     ClientInterface(QWidget* parent, Client* client, const QFont& consoleFont);
     ~ClientInterface() override;
@@ -77,9 +82,11 @@ private:
     void openContextTab(const ui::messages::Message& message);
 
     void writeFramed(const QString& title, const QPalette& palette, const QString& text);
-    void beginBlock(const QString& title, const QPalette& palette,
-                    QTextFrameFormat::BorderStyle borderStyle);
-    void endBlock();
+    QTextFrame* beginBlock(const QString& title, const QPalette& palette,
+                           QTextFrameFormat::BorderStyle borderStyle);
+    void endBlock(bool leaveSection = false);
+    void moveToEndOfBlock();
+    void moveToNextBlock();
     void addErrorListRow(const ErrorListEntry& entry);
     void consoleAutoScroll();
 
@@ -87,6 +94,7 @@ private:
     // rows and one scroll for all the frames that arrived together.
     void beginBatch();
     void endBatch();
+    void readEnded();
 
     Ui::ClientInterface* ui;
     QTextDocument* m_document;
@@ -100,10 +108,11 @@ private:
     State m_state = Disconnected;
     bool m_lastOutputFramed = false;
 
-    int m_sectionDepth = 0; // open section frames in the document
+    ConsoleFrames m_frames;
     int m_flatSections = 0; // sections opened beyond maxSectionDepth, shown flat
     bool m_batchOpen = false;
-    bool m_batchFlushQueued = false;
+    int m_batchFrames = 0;
+    QTimer m_batchTimer;
     bool m_consoleScrollPending = false;
     QList<ErrorListEntry> m_pendingRows;
 };

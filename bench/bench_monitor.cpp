@@ -1,0 +1,261 @@
+// Frames per second that the monitor takes in from one peer over a real local socket: the full
+// client page (console and error list, shown), the client's dispatch alone, and raw socket
+// reading alone, which is the floor for the other two. Also reports the event loop's longest
+// stall while the stream runs and the memory that 100,000 console messages take.
+
+#include "monitor/Client.h"
+#include "monitor/ClientInterface.h"
+#include "tests/peer/TestPeer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+using ui::messages::Message;
+
+namespace {
+
+constexpr int streamFrames = 100000;
+constexpr int patternFrames = 100;
+constexpr double floorFramesPerSecond = 30000;
+constexpr double stallLimitMs = 100;
+
+enum class Kind
+{
+    Warnings,
+    DebugMessages,
+    Mix
+};
+
+QByteArray pattern(Kind kind)
+{
+    std::vector<Message> frames;
+    for (int i = 0; i < patternFrames; ++i) {
+        const std::string n = std::to_string(i);
+        switch (kind) {
+        case Kind::Warnings:
+            frames.push_back(
+                Message::makeWarning("Texture " + n + " was resized to a power of two"));
+            break;
+        case Kind::DebugMessages:
+            frames.push_back(Message::makeDebugMessage(0x8246, 0x824C, std::uint32_t(i), 0x9146,
+                                                       "Debug output number " + n));
+            break;
+        case Kind::Mix:
+            switch (i % 10) {
+            case 0:
+                frames.push_back(Message::makeBeginSection(0x8246, std::uint32_t(i), "frame " + n));
+                break;
+            case 9:
+                frames.push_back(Message::makeEndSection());
+                break;
+            case 1:
+            case 2:
+                frames.push_back(Message::makeInfo("Drawing batch " + n));
+                break;
+            case 3:
+            case 4:
+                frames.push_back(Message::makeWarning("Slow path taken in draw " + n));
+                break;
+            case 5:
+                frames.push_back(Message::makeError("Shader " + n + " failed to link"));
+                break;
+            case 6:
+                frames.push_back(Message::makeGLError(0x502, "glDrawElements", "Bad state"));
+                break;
+            default:
+                frames.push_back(Message::makeDebugMessage(0x8246, 0x824C, 1, 0x9147, "Note"));
+                break;
+            }
+            break;
+        }
+        frames.back().setFrame(i);
+    }
+    return kolz::test::encodeFrames(frames);
+}
+
+// The emulated application: its own thread, blocking writes, as fast as the socket takes them.
+class PeerThread : public QThread
+{
+public:
+    PeerThread(QString server, QByteArray pattern) : m_server(std::move(server)), m_pattern(pattern)
+    {}
+
+protected:
+    void run() override
+    {
+        kolz::test::TestPeer peer;
+        if (!peer.connectToPanel(m_server))
+            return;
+        for (int sent = 0; sent < streamFrames; sent += patternFrames) {
+            if (!peer.sendBlocking(m_pattern))
+                return;
+        }
+        peer.socket()->waitForDisconnected(120000);
+    }
+
+private:
+    QString m_server;
+    QByteArray m_pattern;
+};
+
+double residentMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
+    return 0;
+}
+
+enum class Receiver
+{
+    RawSocket,
+    Dispatch,
+    Page
+};
+
+struct RunResult
+{
+    double seconds = 0;
+    double maxStallMs = 0;
+    double rssGrowthMb = 0;
+};
+
+RunResult runStream(Receiver receiver, Kind kind)
+{
+    const QString name =
+        QStringLiteral("KolZendra-bench-%1").arg(QCoreApplication::applicationPid());
+    QLocalServer::removeServer(name);
+    QLocalServer server;
+    if (!server.listen(name))
+        qFatal("cannot listen on %s", qPrintable(name));
+
+    const double rssBefore = residentMegabytes();
+    PeerThread peer(name, pattern(kind));
+    peer.start();
+    if (!server.waitForNewConnection(10000))
+        qFatal("the peer did not connect");
+    QLocalSocket* socket = server.nextPendingConnection();
+
+    int received = 0;
+    QEventLoop loop;
+    std::unique_ptr<Client> client;
+    std::unique_ptr<ClientInterface> page;
+    char raw[Message::Size];
+    auto count = [&] {
+        if (++received == streamFrames)
+            loop.quit();
+    };
+    if (receiver == Receiver::RawSocket) {
+        QObject::connect(socket, &QLocalSocket::readyRead, &loop, [&] {
+            while (socket->bytesAvailable() >= qint64(Message::Size)) {
+                socket->read(raw, Message::Size);
+                count();
+            }
+        });
+    } else {
+        client = std::make_unique<Client>(nullptr, socket);
+        if (receiver == Receiver::Page) {
+            page = std::make_unique<ClientInterface>(nullptr, client.get(), QFont());
+            page->resize(900, 600);
+            page->show();
+            QObject::connect(client.get(), &Client::clientMessage, page.get(),
+                             &ClientInterface::receive);
+            page->setConnected();
+        }
+        QObject::connect(client.get(), &Client::clientMessage, &loop, count);
+    }
+
+    // The event loop's responsiveness: the longest gap between ticks of a short timer.
+    QElapsedTimer sinceTick;
+    double maxStallMs = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        maxStallMs = std::max(maxStallMs, sinceTick.nsecsElapsed() / 1e6);
+        sinceTick.restart();
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    sinceTick.start();
+    ticker.start();
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    loop.exec();
+    RunResult result;
+    result.seconds = clock.nsecsElapsed() / 1e9;
+    ticker.stop();
+    result.maxStallMs = std::max(maxStallMs, sinceTick.nsecsElapsed() / 1e6);
+    if (received != streamFrames)
+        qFatal("only %d of %d frames arrived", received, streamFrames);
+    result.rssGrowthMb = residentMegabytes() - rssBefore;
+
+    socket->abort();
+    peer.wait();
+    return result;
+}
+
+void report(benchmark::State& state, const char* label, const RunResult& result)
+{
+    const double fps = streamFrames / result.seconds;
+    state.counters["frames_per_s"] = fps;
+    state.counters["max_stall_ms"] = result.maxStallMs;
+    state.counters["rss_growth_MB"] = result.rssGrowthMb;
+    std::printf("%-24s %9.0f frames/s (floor %.0f)  longest stall %6.1f ms (limit %.0f)  "
+                "memory +%.1f MB after %d frames\n",
+                label, fps, floorFramesPerSecond, result.maxStallMs, stallLimitMs,
+                result.rssGrowthMb, streamFrames);
+}
+
+template <Receiver R, Kind K> void BM_Stream(benchmark::State& state)
+{
+    static const char* const receivers[] = {"raw socket", "dispatch", "page"};
+    static const char* const kinds[] = {"warnings", "debug messages", "mix"};
+    const std::string label = std::string(receivers[int(R)]) + " / " + kinds[int(K)];
+    for (auto _ : state) {
+        const RunResult result = runStream(R, K);
+        state.SetIterationTime(result.seconds);
+        report(state, label.c_str(), result);
+    }
+}
+
+} // namespace
+
+#define STREAM(R, K)                                                                               \
+    BENCHMARK_TEMPLATE(BM_Stream, R, K)                                                            \
+        ->Iterations(1)                                                                            \
+        ->UseManualTime()                                                                          \
+        ->Unit(benchmark::kMillisecond)
+
+// The page runs first, while the heap is fresh, so that its memory figure is its own.
+STREAM(Receiver::Page, Kind::Warnings);
+STREAM(Receiver::Page, Kind::DebugMessages);
+STREAM(Receiver::Page, Kind::Mix);
+STREAM(Receiver::Dispatch, Kind::Warnings);
+STREAM(Receiver::Dispatch, Kind::Mix);
+STREAM(Receiver::RawSocket, Kind::Warnings);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    qRegisterMetaType<Message>("ui::messages::Message");
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,115 @@
+#include "monitor/ConsoleFrames.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+// 16^4 items per level before its top-level containers start to add up, and a path of four
+// frames between a level and its items: about 80 sibling visits per inserted frame.
+int chunkFanout = 16;
+int chunkDepth = 4;
+} // namespace
+
+void ConsoleFrames::setShape(int fanout, int depth)
+{
+    chunkFanout = std::max(1, fanout);
+    chunkDepth = std::max(1, depth);
+}
+
+ConsoleFrames::ConsoleFrames(QTextCursor* cursor) : m_cursor(cursor)
+{
+    reset();
+}
+
+void ConsoleFrames::reset()
+{
+    m_levels.clear();
+    m_levels.emplace_back();
+}
+
+void ConsoleFrames::prepareItem()
+{
+    Level& level = m_levels.back();
+    if (level.path.empty()) {
+        if (level.directItems < chunkFanout) {
+            ++level.directItems;
+            return;
+        }
+        // Containers go where the item's title would; that needs an empty block.
+        if (!m_cursor->block().text().isEmpty())
+            return;
+        openContainers(level, 0);
+    } else if (level.counts.back() >= chunkFanout) {
+        if (!m_cursor->block().text().isEmpty())
+            return;
+        // The empty block stays behind in the full container; the item goes in a fresh one.
+        QTextBlock left = m_cursor->block();
+        left.setVisible(false);
+        touch(left);
+        // Close full containers from the innermost outwards until one has room; without one,
+        // a new top-level container follows the last.
+        int room = int(level.path.size()) - 2;
+        while (room >= 0 && level.counts[std::size_t(room)] >= chunkFanout)
+            --room;
+        const std::size_t reopen = std::size_t(room + 1);
+        m_cursor->setPosition(level.path[reopen]->lastPosition() + 1);
+        level.path.resize(reopen);
+        level.counts.resize(reopen);
+        openContainers(level, reopen);
+    }
+    ++level.counts.back();
+}
+
+void ConsoleFrames::openContainers(Level& level, std::size_t from)
+{
+    if (from > 0)
+        ++level.counts[from - 1];
+    for (std::size_t depth = from; depth < std::size_t(chunkDepth); ++depth) {
+        level.path.push_back(openContainer());
+        level.counts.push_back(depth + 1 < std::size_t(chunkDepth) ? 1 : 0);
+    }
+}
+
+QTextFrame* ConsoleFrames::openContainer()
+{
+    // A default frame format has no border, margin or padding, so the container takes no room.
+    QTextFrame* frame = m_cursor->insertFrame(QTextFrameFormat());
+    QTextDocument* document = m_cursor->document();
+    QTextBlock before = document->findBlock(frame->firstPosition() - 1);
+    QTextBlock after = document->findBlock(frame->lastPosition() + 1);
+    before.setVisible(false);
+    after.setVisible(false);
+    touch(before);
+    return frame;
+}
+
+void ConsoleFrames::touch(const QTextBlock& block)
+{
+    // Re-setting the block's own format adds it to the pending change, so the layout learns of
+    // its new visibility when the edit block ends (marking it dirty would lay out at once).
+    QTextCursor(block).setBlockFormat(block.blockFormat());
+}
+
+void ConsoleFrames::enterSection(QTextFrame* section)
+{
+    Level level;
+    level.owner = section;
+    m_levels.push_back(level);
+}
+
+void ConsoleFrames::leaveSection()
+{
+    if (m_levels.size() < 2)
+        return;
+    QPointer<QTextFrame> section = m_levels.back().owner;
+    m_levels.pop_back();
+    if (section)
+        m_cursor->setPosition(section->lastPosition() + 1);
+}
+
+void ConsoleFrames::leaveAllSections()
+{
+    while (m_levels.size() > 1)
+        leaveSection();
+}
