@@ -1,0 +1,1 @@
+#include "models/ProfileDataWrapper.h"
