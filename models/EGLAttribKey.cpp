@@ -53,8 +53,7 @@ const std::vector<EGLAttribKey>& eglAttribKeyTable()
 
 [[maybe_unused]] const std::vector<EGLAttribKey>& EGLAttribKeyTable = eglAttribKeyTable();
 
-template <typename Predicate>
-bool findFirst(Predicate matches, EGLAttribKey* out)
+template <typename Predicate> bool findFirst(Predicate matches, EGLAttribKey* out)
 {
     const auto& table = eglAttribKeyTable();
     const auto it = std::find_if(table.begin(), table.end(), matches);

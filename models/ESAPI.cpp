@@ -23,8 +23,7 @@ const APITable& esApiVersionTable()
 
 [[maybe_unused]] const APITable& EsApiVersionTable = esApiVersionTable();
 
-template <typename Predicate>
-bool findFirst(Predicate matches, API* out)
+template <typename Predicate> bool findFirst(Predicate matches, API* out)
 {
     const auto& table = esApiVersionTable();
     const auto it = std::find_if(table.begin(), table.end(), matches);
