@@ -76,8 +76,10 @@ bool ProfileData::save(const std::string& profilesDir)
 
     // The document goes to a temporary file that replaces the old one only once it is complete,
     // so a full disk or a failed write never leaves a truncated profile behind.
+    // Unbuffered, so that a short write (file size limit, full disk) shows in write()'s result:
+    // a buffered QSaveFile can lose it while flushing and still commit the truncated file.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         showSaveFailure(path.toUtf8().toStdString(), true);
         return false;
     }
