@@ -56,7 +56,8 @@ bool ESCapabilityTree::setData(const QModelIndex& index, const QVariant& value, 
         return false;
 
     emit layoutAboutToBeChanged();
-    if (index.column() == 0 && !sameKey)
+    // Version rows are keyed by numbers; no text set on them may replace their limit rows.
+    if (index.column() == 0 && !sameKey && !item->isTopLevel())
         replaceChildrenForKey(index, value);
     emit dataChanged(index, index);
     emit layoutChanged();

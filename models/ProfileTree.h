@@ -21,6 +21,7 @@ public:
     ~ProfileTree() override;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    using QObject::parent;
     QModelIndex parent(const QModelIndex& index) const override;
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
