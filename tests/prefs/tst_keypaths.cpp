@@ -97,53 +97,6 @@ private slots:
         QVERIFY(!again.Exists("a/b/e"));
     }
 
-    void firstOfDuplicateEntriesWins()
-    {
-        KolPreferences store = storeWith("<key>a</key><string>x</string>"
-                                         "<key>a</key><dict><key>b</key><string>y</string></dict>");
-        std::string value;
-        QCOMPARE(store.GetString("a", value), KolPreferences::SUCCESS);
-        QCOMPARE(value, std::string("x"));
-        QCOMPARE(store.GetString("a/b", value), KolPreferences::NO_VALUE);
-    }
-
-    void pathThroughAValueThatIsNoDictionary()
-    {
-        KolPreferences store = storeWith("<key>a</key><string>text</string>");
-        QCOMPARE(store.SetInt("a/b", 5), KolPreferences::SUCCESS);
-        int number = 0;
-        QCOMPARE(store.GetInt("a/b", number), KolPreferences::SUCCESS);
-        QCOMPARE(number, 5);
-        std::string text;
-        QCOMPARE(store.GetString("a", text), KolPreferences::SUCCESS);
-        QCOMPARE(text, std::string("text"));
-    }
-
-    void emptyNamedEntryIsLostOnReload()
-    {
-        KolPreferences store = loadedStore();
-        QCOMPARE(store.SetString("/", "v"), KolPreferences::SUCCESS);
-        QVERIFY(store.Exists(""));
-        QVERIFY(store.Save(false));
-        KolPreferences again = loadedStore();
-        QVERIFY(!again.Exists(""));
-        QCOMPARE(again.SetString("/", "w"), KolPreferences::SUCCESS);
-        QVERIFY(again.Save(false));
-        const QByteArray saved = readFile(preferenceFile(storeName));
-        QCOMPARE(saved.count("<key></key>") + saved.count("<key/>"), 2);
-    }
-
-    void emptyKeys()
-    {
-        KolPreferences store = loadedStore();
-        QCOMPARE(store.SetString("", "v"), KolPreferences::EMPTY_KEY);
-        QCOMPARE(store.SetArray("", std::vector<int>{1}), KolPreferences::EMPTY_KEY);
-        QVERIFY(!store.Exists(""));
-        int number = 1;
-        QCOMPARE(store.GetInt("", number, 9), KolPreferences::NO_VALUE);
-        QCOMPARE(number, 9);
-    }
-
     void removeDeletesTheKeyElementAndMarksTheStore()
     {
         // A comment between key and value must survive; the key element is what goes.

@@ -6,8 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
-#include <pwd.h>
-#include <unistd.h>
 
 using namespace prefs_test;
 
@@ -59,32 +57,9 @@ private slots:
         QCOMPARE(error, std::string("before; ERROR: Failed to retrieve $(HOME) variable."));
         QCOMPARE(store.GetDirectory(), std::string());
 
-        // Without HOME the password database is asked (no load: that would touch a real home).
-        qunsetenv("HOME");
-        const passwd* entry = ::getpwuid(::getuid());
-        QVERIFY(entry);
-        QCOMPARE(store.GetDirectory(),
-                 std::string(entry->pw_dir) + "/.kolconfig/Tollerwaith Technologies");
-
         KolPreferences systemWide(storeName.toStdString(), 1);
         QCOMPARE(systemWide.GetDirectory(),
                  std::string("/etc/.kolconfig/Tollerwaith Technologies"));
-    }
-
-    void operationsBeforeLoad()
-    {
-        KolPreferences store(storeName.toStdString(), 0);
-        std::string text = "old";
-        QCOMPARE(store.GetString("a", text, "default"), KolPreferences::CRITICAL_ERROR);
-        QCOMPARE(text, std::string("default"));
-        bool flag = true;
-        QCOMPARE(store.GetBool("a", flag, false), KolPreferences::CRITICAL_ERROR);
-        QCOMPARE(flag, true);
-        QCOMPARE(store.SetInt("a", 1), KolPreferences::CRITICAL_ERROR);
-        QCOMPARE(store.Remove("a"), KolPreferences::CRITICAL_ERROR);
-        QVERIFY(!store.Exists("a"));
-        QVERIFY(!store.Save(true));
-        QVERIFY(!QFile::exists(preferenceFile(storeName)));
     }
 
     void malformedFiles_data()
@@ -311,14 +286,6 @@ private slots:
         QCOMPARE(KolPreferences::ResultName(KolPreferences::CRITICAL_ERROR), "CRITICAL_ERROR");
         QCOMPARE(KolPreferences::ResultName(5), "UNKNOWN");
         QCOMPARE(KolPreferences::ResultName(-1), "UNKNOWN");
-    }
-
-    void elementNameHashes()
-    {
-        QCOMPARE(fnv1Hash(""), 0u);
-        QCOMPARE(fnv1Hash("a"), 0x050C5D7Eu);
-        QCOMPARE(plistElementNames[PLIST_DICT].hash, fnv1Hash("dict"));
-        QCOMPARE(plistElementNames[PLIST_KEY].name, std::string("key"));
     }
 };
 
