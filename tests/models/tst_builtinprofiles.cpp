@@ -3,6 +3,9 @@
 #include "models/BuiltinProfiles.h"
 #include "models/ProfileDataWrapper.h"
 
+#include "glvocab/Extensions.h"
+#include "glvocab/Formats.h"
+
 #include <tinyxml2.h>
 
 #include <algorithm>
@@ -231,6 +234,7 @@ private slots:
     void documentsFollowTheirTable();
     void namesAreDistinctWithOneVendor();
     void extensionListsComeBackSorted();
+    void namesAndFormatsComeFromTheVocabulary();
 };
 
 void TestBuiltinProfiles::documentsFollowTheirTable_data()
@@ -330,6 +334,48 @@ void TestBuiltinProfiles::extensionListsComeBackSorted()
             QVERIFY(!names.empty());
             QCOMPARE(names, sortedCopy(names));
         }
+    }
+}
+
+// Whether an OpenGL ES extension id belongs to the extension list of the given version.
+static bool inVersionList(ESExtensionID id, int version)
+{
+    if (id >= 1 && id <= 49)
+        return true;
+    switch (version) {
+    case 1:
+        return id <= 69;
+    case 2:
+        return id >= 70 && id <= 103;
+    default:
+        return id >= 70 && id <= 115;
+    }
+}
+
+static bool isFormatIn(const std::set<GLuint64>& formats, const std::string& value)
+{
+    bool ok = false;
+    const qulonglong number = QString::fromStdString(value).toULongLong(&ok);
+    return ok && formats.count(number) == 1;
+}
+
+void TestBuiltinProfiles::namesAndFormatsComeFromTheVocabulary()
+{
+    for (const std::string& text : builtinProfiles) {
+        const ProfileData data = ProfileData::fromXml(text);
+        for (const auto& [version, names] : data.extensions)
+            for (const std::string& name : names) {
+                const ESExtensionID id = esExtensionFromName(name.c_str());
+                QVERIFY2(id != 0 && inVersionList(id, version), name.c_str());
+            }
+        for (const auto& [version, nodes] : data.capabilities)
+            for (const ProfileNode& node : nodes) {
+                if (node.name == "compressed_texture_format" ||
+                    node.name == "implementation_color_read_format")
+                    QVERIFY2(isFormatIn(knownImageFormats, node.value), node.value.c_str());
+                else if (node.name == "shader_binary_format")
+                    QVERIFY2(isFormatIn(knownShaderBinaryFormats, node.value), node.value.c_str());
+            }
     }
 }
 
