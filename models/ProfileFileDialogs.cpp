@@ -3,6 +3,7 @@
 #include "models/ProfileData.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -11,10 +12,11 @@
 
 namespace {
 
-QString tr(const char* text)
+// Gives the free functions below a translation context of their own.
+struct ProfileFileTexts
 {
-    return QCoreApplication::translate("ProfileFileDialogs", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(ProfileFileDialogs)
+};
 
 // The name is joined to the profiles directory as it stands, so anything that would leave the
 // directory or name the directory itself is not a file name.
@@ -27,8 +29,9 @@ bool isPlainFileName(const QString& name)
 bool confirmReplace(const QString& name)
 {
     const QMessageBox::StandardButton answer = QMessageBox::question(
-        QApplication::activeWindow(), tr("Choose a file name"),
-        tr("A file named '%1' already exists. Do you want to replace it?").arg(name),
+        QApplication::activeWindow(), ProfileFileTexts::tr("Choose a file name"),
+        ProfileFileTexts::tr("A file named '%1' already exists. Do you want to replace it?")
+            .arg(name),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     return answer == QMessageBox::Yes;
 }
@@ -53,19 +56,20 @@ std::string askFileName(const ProfileData& data, const std::string& profilesDir)
 
     for (;;) {
         bool accepted = false;
-        const QString name =
-            QInputDialog::getText(QApplication::activeWindow(), tr("Choose a file name"),
-                                  tr("File name:"), QLineEdit::Normal, proposal, &accepted);
+        const QString name = QInputDialog::getText(
+            QApplication::activeWindow(), ProfileFileTexts::tr("Choose a file name"),
+            ProfileFileTexts::tr("File name:"), QLineEdit::Normal, proposal, &accepted);
         if (!accepted)
             return {};
         if (name.isEmpty())
             continue;
         proposal = name;
         if (!isPlainFileName(name)) {
-            QMessageBox::warning(QApplication::activeWindow(), tr("Error"),
-                                 tr("'%1' is not a valid file name: it must not contain '/' "
-                                    "and must not be '.' or '..'.")
-                                     .arg(name));
+            QMessageBox::warning(
+                QApplication::activeWindow(), ProfileFileTexts::tr("Error"),
+                ProfileFileTexts::tr("'%1' is not a valid file name: it must not contain '/' "
+                                     "and must not be '.' or '..'.")
+                    .arg(name));
             continue;
         }
         if (name != ownName && QFileInfo::exists(directory.absoluteFilePath(name)) &&
@@ -78,10 +82,10 @@ std::string askFileName(const ProfileData& data, const std::string& profilesDir)
 void showSaveFailure(const std::string& absolutePath, bool couldNotOpen)
 {
     QMessageBox box;
-    box.setText(tr("Failed to save file"));
+    box.setText(ProfileFileTexts::tr("Failed to save file"));
     if (couldNotOpen)
-        box.setInformativeText(
-            tr("Could not open file '%1'").arg(QString::fromStdString(absolutePath)));
+        box.setInformativeText(ProfileFileTexts::tr("Could not open file '%1'")
+                                   .arg(QString::fromStdString(absolutePath)));
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }
