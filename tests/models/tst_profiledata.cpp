@@ -44,9 +44,7 @@ private slots:
     void readOnlyRefusesEditing();
     void readOnlyStaysReadOnlyWhenShared();
     void weakHandleTravelsInVariant();
-    void findOrCreateNodeAppendsOnlyMissingNodes();
-    void findOrCreateNodeTakesFirstOfSameName();
-    void findOrCreateNodeWithEmptyPath();
+    void findOrCreateNode();
 };
 
 void TestProfileData::displayName_data()
@@ -166,46 +164,32 @@ void TestProfileData::weakHandleTravelsInVariant()
     QVERIFY(item.value<std::weak_ptr<const ProfileDataWrapper>>().expired());
 }
 
-void TestProfileData::findOrCreateNodeAppendsOnlyMissingNodes()
+void TestProfileData::findOrCreateNode()
 {
-    std::vector<ProfileNode> nodes{{"level", "0", {}},
-                                   {"max_pbuffer", "", {{"width", "4096", {}}}}};
+    std::vector<ProfileNode> nodes{
+        {"level", "0", {}}, {"max_pbuffer", "", {{"width", "4096", {}}}}, {"level", "1", {}}};
 
-    ProfileNode* height = findOrCreateNode(nodes, {"max_pbuffer", "height"});
-    QVERIFY(height);
-    QCOMPARE(nodes.size(), std::size_t(2));
+    // Only the missing node is appended, behind the existing child.
+    ProfileNode* height = ::findOrCreateNode(nodes, {"max_pbuffer", "height"});
+    QCOMPARE(nodes.size(), std::size_t(3));
     QCOMPARE(nodes[1].children.size(), std::size_t(2));
     QCOMPARE(nodes[1].children[0], (ProfileNode{"width", "4096", {}}));
     QCOMPARE(height, &nodes[1].children[1]);
-    QCOMPARE(height->name, std::string("height"));
     height->value = "2048";
-
-    QCOMPARE(findOrCreateNode(nodes, {"max_pbuffer", "height"}), height);
-    QCOMPARE(nodes[1].children.size(), std::size_t(2));
+    QCOMPARE(::findOrCreateNode(nodes, {"max_pbuffer", "height"}), height);
     QCOMPARE(height->value, std::string("2048"));
 
-    ProfileNode* min = findOrCreateNode(nodes, {"swap_interval", "min"});
-    QCOMPARE(nodes.size(), std::size_t(3));
-    QCOMPARE(nodes[2].name, std::string("swap_interval"));
-    QCOMPARE(min, &nodes[2].children[0]);
+    // The first of two nodes with the same name is taken.
+    QCOMPARE(::findOrCreateNode(nodes, {"level"}), &nodes[0]);
 
-    QCOMPARE(findOrCreateNode(nodes[0], {}), &nodes[0]);
-    ProfileNode* max = findOrCreateNode(nodes[2], {"max"});
-    QCOMPARE(max, &nodes[2].children[1]);
-}
+    ProfileNode* min = ::findOrCreateNode(nodes, {"swap_interval", "min"});
+    QCOMPARE(nodes.size(), std::size_t(4));
+    QCOMPARE(min, &nodes[3].children[0]);
+    QCOMPARE(::findOrCreateNode(nodes[0], {}), &nodes[0]);
 
-void TestProfileData::findOrCreateNodeTakesFirstOfSameName()
-{
-    std::vector<ProfileNode> nodes{{"samples", "8", {}}, {"samples", "4", {}}};
-    QCOMPARE(findOrCreateNode(nodes, {"samples"}), &nodes[0]);
-    QCOMPARE(nodes.size(), std::size_t(2));
-}
-
-void TestProfileData::findOrCreateNodeWithEmptyPath()
-{
-    std::vector<ProfileNode> nodes{{"level", "0", {}}};
-    QCOMPARE(findOrCreateNode(nodes, {}), nullptr);
-    QCOMPARE(nodes.size(), std::size_t(1));
+    // An empty path names no node in a list.
+    QCOMPARE(::findOrCreateNode(nodes, {}), nullptr);
+    QCOMPARE(nodes.size(), std::size_t(4));
 }
 
 KOLZ_TEST_MAIN_CORE(TestProfileData)

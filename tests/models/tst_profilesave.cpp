@@ -17,7 +17,6 @@
 #include <csignal>
 #include <deque>
 #include <functional>
-#include <unistd.h>
 
 namespace {
 
@@ -143,7 +142,6 @@ private slots:
     void asksBeforeReplacingAnotherFile();
     void reportsFileThatCannotBeOpened();
     void failedWriteKeepsOldFile();
-    void readOnlyDirectoryKeepsOldFile();
 };
 
 void TestProfileSave::init()
@@ -317,28 +315,6 @@ void TestProfileSave::failedWriteKeepsOldFile()
     QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
     QCOMPARE(fileBytes(path), old);
     QCOMPARE(QDir(profilesDir()).entryList(QDir::Files), QStringList{"slate.xml"});
-}
-
-void TestProfileSave::readOnlyDirectoryKeepsOldFile()
-{
-    if (geteuid() == 0)
-        QSKIP("directory permissions do not bind the superuser");
-    const QString dir = profilesDir() + "/locked";
-    QVERIFY(QDir().mkpath(dir));
-    const QByteArray old = "<profile><device>Old</device></profile>\n";
-    writeBytes(dir + "/slate.xml", old);
-    QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
-
-    ModalDriver driver;
-    driver.press(QMessageBox::Ok);
-    ProfileData data = sample("Slate");
-    data.setFileName("slate.xml");
-    const bool saved = data.save(dir.toStdString());
-    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-    QVERIFY(!saved);
-    QCOMPARE(driver.shown().size(), std::size_t(1));
-    QCOMPARE(fileBytes(dir + "/slate.xml"), old);
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestProfileSave)
