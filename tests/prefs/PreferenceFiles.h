@@ -1,5 +1,6 @@
 #pragma once
 
+#include "prefs/KolPreferences.h"
 #include "support/TestEnvironment.h"
 
 #include <QByteArray>
@@ -64,6 +65,23 @@ inline QByteArray plist(const QByteArray& dictionaryBody)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n" +
            dictionaryBody + "\n</dict>\n</plist>\n";
+}
+
+// A per-user store of the given name, loaded (a failed load is reported by the test's checks).
+inline KolPreferences loadedStore(const QString& storeName, bool autoReload = true)
+{
+    KolPreferences store(storeName.toStdString(), 0);
+    std::string error;
+    if (!store.Load(error, autoReload))
+        qWarning("load failed: %s", error.c_str());
+    return store;
+}
+
+// A store loaded from a file whose root dictionary holds the given body.
+inline KolPreferences storeWith(const QString& storeName, const QByteArray& body)
+{
+    writeFile(preferenceFile(storeName), plist(body));
+    return loadedStore(storeName);
 }
 
 // Starts every test from a home without any preference directory.

@@ -10,21 +10,6 @@ namespace {
 
 const QString storeName = QStringLiteral("Keys");
 
-KolPreferences loadedStore()
-{
-    KolPreferences store(storeName.toStdString(), 0);
-    std::string error;
-    if (!store.Load(error, true))
-        qWarning("load failed: %s", error.c_str());
-    return store;
-}
-
-KolPreferences storeWith(const QByteArray& body)
-{
-    writeFile(preferenceFile(storeName), plist(body));
-    return loadedStore();
-}
-
 // The saved file without its header and indentation, for comparing structure.
 QByteArray savedStructure()
 {
@@ -77,7 +62,7 @@ private slots:
 
     void settersCreateNestedDictionaries()
     {
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         QCOMPARE(store.SetString("a/b/c", "1"), KolPreferences::SUCCESS);
         QCOMPARE(store.SetString("a/b/d", "2"), KolPreferences::SUCCESS);
         QCOMPARE(store.SetString("a/B/c", "3"), KolPreferences::SUCCESS); // keys are case-sensitive
@@ -89,7 +74,7 @@ private slots:
                             "<key>B</key><dict><key>c</key><string>3</string></dict>"
                             "</dict></dict></plist>"));
 
-        KolPreferences again = loadedStore();
+        KolPreferences again = loadedStore(storeName);
         std::string value;
         QCOMPARE(again.GetString("/a/b/d/", value), KolPreferences::SUCCESS);
         QCOMPARE(value, std::string("2"));
@@ -100,8 +85,8 @@ private slots:
     void removeDeletesTheKeyElementAndMarksTheStore()
     {
         // A comment between key and value must survive; the key element is what goes.
-        KolPreferences store = storeWith("<key>a</key><!-- note --><string>x</string>"
-                                         "<key>b</key><string>y</string>");
+        KolPreferences store = storeWith(storeName, "<key>a</key><!-- note --><string>x</string>"
+                                                    "<key>b</key><string>y</string>");
         const QByteArray before = readFile(preferenceFile(storeName));
         QCOMPARE(store.Remove("a"), KolPreferences::SUCCESS);
         QVERIFY(!store.Exists("a"));
@@ -121,9 +106,9 @@ private slots:
     void removeTakesPlainDuplicatesAlong()
     {
         KolPreferences store =
-            storeWith("<key>a</key><dict><key>x</key><string>1</string></dict>"
-                      "<key>a</key><string>dup</string><key>a</key><string>dup</string>"
-                      "<key>a</key><dict><key>y</key><string>2</string></dict>");
+            storeWith(storeName, "<key>a</key><dict><key>x</key><string>1</string></dict>"
+                                 "<key>a</key><string>dup</string><key>a</key><string>dup</string>"
+                                 "<key>a</key><dict><key>y</key><string>2</string></dict>");
         QCOMPARE(store.Remove("a"), KolPreferences::SUCCESS);
         QVERIFY(store.Exists("a/y"));
         QVERIFY(!store.Exists("a/x"));

@@ -11,15 +11,6 @@ namespace {
 
 const QString programStore = QStringLiteral("KolZendra");
 
-KolPreferences loadedStore()
-{
-    KolPreferences store(programStore.toStdString(), 0);
-    std::string error;
-    if (!store.Load(error, true))
-        qWarning("load failed: %s", error.c_str());
-    return store;
-}
-
 QByteArray settingsFile(const QByteArray& settings)
 {
     return plist("<key>KolZendra 10.17.3</key><dict>" + settings + "</dict>");
@@ -40,7 +31,7 @@ private slots:
 
     void profilesDirectoryDefaultsToTheEnvironment()
     {
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(programStore);
         QCOMPARE(profilesDirectory(&store), QStringLiteral("/profiles/from/env"));
         qputenv("ZENDRA_PROFILE_PATH", "/changed");
         QCOMPARE(profilesDirectory(&store), QStringLiteral("/changed"));
@@ -57,7 +48,7 @@ private slots:
 
     void stringSettingsAreUtf8AndNeedASave()
     {
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(programStore);
         const QString path = preferenceFile(programStore);
         const QByteArray before = readFile(path);
         const QString font = QStringLiteral("Sans \u00DC\u00DF \u20AC \U0001F600");
@@ -65,7 +56,7 @@ private slots:
         QCOMPARE(readFile(path), before);
         QVERIFY(store.Save(false));
 
-        KolPreferences again = loadedStore();
+        KolPreferences again = loadedStore(programStore);
         QCOMPARE(preferenceString(&again, guiFontKey, "dflt"), font);
         std::string raw;
         QCOMPARE(again.GetString(guiFontKey, raw), KolPreferences::SUCCESS);

@@ -13,15 +13,6 @@ namespace {
 
 const QString storeName = QStringLiteral("Store");
 
-KolPreferences loadedStore(bool autoReload = true)
-{
-    KolPreferences store(storeName.toStdString(), 0);
-    std::string error;
-    if (!store.Load(error, autoReload))
-        qWarning("load failed: %s", error.c_str());
-    return store;
-}
-
 } // namespace
 
 // The store object: where its file lives, loading with repair and validation, saving through a
@@ -109,14 +100,14 @@ private slots:
         QFETCH(QByteArray, content);
         const QString path = preferenceFile(storeName);
         QVERIFY(writeFile(path, content));
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         QVERIFY(!store.Exists("a"));
         QVERIFY(store.Save(false));
         QCOMPARE(readFile(path), content);
 
         QCOMPARE(store.SetString("a", "fresh"), KolPreferences::SUCCESS);
         QVERIFY(store.Save(false));
-        KolPreferences again = loadedStore();
+        KolPreferences again = loadedStore(storeName);
         std::string value;
         QCOMPARE(again.GetString("a", value), KolPreferences::SUCCESS);
         QCOMPARE(value, std::string("fresh"));
@@ -126,14 +117,14 @@ private slots:
     {
         const QString path = preferenceFile(storeName);
         QVERIFY(writeFile(path, "<plist version=\"1.0\"><string>keep</string></plist>"));
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         QCOMPARE(store.SetString("a", "b"), KolPreferences::SUCCESS);
         QVERIFY(store.Save(false));
         const QByteArray saved = readFile(path);
         QVERIFY2(saved.indexOf("<dict>") < saved.indexOf("<string>keep</string>"), saved);
         QVERIFY2(saved.contains("<string>keep</string>"), saved);
 
-        KolPreferences again = loadedStore();
+        KolPreferences again = loadedStore(storeName);
         std::string value;
         QCOMPARE(again.GetString("a", value), KolPreferences::SUCCESS);
         QCOMPARE(value, std::string("b"));
@@ -152,7 +143,7 @@ private slots:
 
     void unforcedSaveWritesOnlyChanges()
     {
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         const QString path = preferenceFile(storeName);
         const std::time_t past = std::time(nullptr) - 1000;
         QVERIFY(setModificationTime(path, past));
@@ -176,7 +167,7 @@ private slots:
 
     void failedSaveKeepsOldFileAndChanges()
     {
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         QCOMPARE(store.SetString("a", "first"), KolPreferences::SUCCESS);
         QVERIFY(store.Save(false));
         const QString path = preferenceFile(storeName);
@@ -207,7 +198,7 @@ private slots:
             home += QStringLiteral("/") + QString(200, QLatin1Char('h'));
         QVERIFY(QDir().mkpath(home));
         qputenv("HOME", QFile::encodeName(home));
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         QCOMPARE(store.SetString("a", "deep"), KolPreferences::SUCCESS);
         QVERIFY(store.Save(false));
         QVERIFY(readFile(preferenceFile(storeName)).contains("deep"));
@@ -221,7 +212,7 @@ private slots:
         const std::time_t past = std::time(nullptr) - 1000;
         QVERIFY(
             writeFile(path, plist("<key>s</key><string>old</string><key>b</key><false/>"), past));
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         QVERIFY(writeFile(path, plist("<key>s</key><string>new</string><key>b</key><true/>"),
                           past + 10));
 
@@ -255,7 +246,7 @@ private slots:
         const QString path = preferenceFile(storeName);
         const std::time_t past = std::time(nullptr) - 1000;
         QVERIFY(writeFile(path, plist("<key>s</key><string>one</string>"), past));
-        auto first = std::make_unique<KolPreferences>(loadedStore());
+        auto first = std::make_unique<KolPreferences>(loadedStore(storeName));
         KolPreferences copy(*first);
         KolPreferences assigned("Other", 0);
         assigned = *first;

@@ -12,26 +12,11 @@ namespace {
 
 const QString storeName = QStringLiteral("Values");
 
-KolPreferences loadedStore()
-{
-    KolPreferences store(storeName.toStdString(), 0);
-    std::string error;
-    if (!store.Load(error, true))
-        qWarning("load failed: %s", error.c_str());
-    return store;
-}
-
-KolPreferences storeWith(const QByteArray& body)
-{
-    writeFile(preferenceFile(storeName), plist(body));
-    return loadedStore();
-}
-
 KolPreferences savedAndLoaded(KolPreferences& store)
 {
     if (!store.Save(true))
         qWarning("save failed");
-    return loadedStore();
+    return loadedStore(storeName);
 }
 
 // A locale that groups digits and uses a decimal comma, to prove the file never sees it.
@@ -66,7 +51,7 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(int, result);
         QFETCH(int, value);
-        KolPreferences store = storeWith("<key>n</key><integer>" + text + "</integer>");
+        KolPreferences store = storeWith(storeName, "<key>n</key><integer>" + text + "</integer>");
         int out = 99;
         QCOMPARE(int(store.GetInt("n", out, 55)), result);
         QCOMPARE(out, value);
@@ -76,7 +61,7 @@ private slots:
     {
         const std::locale previous =
             std::locale::global(std::locale(std::locale::classic(), new CommaPunctuation));
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         const std::pair<double, const char*> reals[] = {
             {0.1, "0.1"},
             {100.0, "100"},
@@ -105,6 +90,7 @@ private slots:
     void settersRetypeInPlace()
     {
         KolPreferences store = storeWith(
+            storeName,
             "<key>s</key><string>text</string><key>b</key><true/>"
             "<key>d</key><dict><key>x</key><string>1</string></dict><key>z</key><false/>");
         QCOMPARE(store.SetBool("s", true), KolPreferences::SUCCESS);
@@ -119,7 +105,7 @@ private slots:
 
     void textsSurviveTheFile()
     {
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         const std::string spaced = "  two\n lines \t";
         const std::string markup = "<a href=\"x\">&amp;</a>";
         const std::string utf8 = "Gr\xC3\xBC\xC3\x9F \xE2\x82\xAC";
@@ -149,7 +135,7 @@ private slots:
 
     void listsRoundTrip()
     {
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         const std::vector<std::string> strings{"a", "", " b "};
         QCOMPARE(store.SetArray("s", strings), KolPreferences::SUCCESS);
         QCOMPARE(store.SetArray("i", std::vector<int>{7, -3}), KolPreferences::SUCCESS);
@@ -182,11 +168,11 @@ private slots:
 
     void listReadingRules()
     {
-        KolPreferences store =
-            storeWith("<key>mixed</key><array><integer>7</integer><string>12ab</string><integer/>"
-                      "<string>x</string><integer>9</integer></array>"
-                      "<key>Cased</key><Array><string>c</string></Array>"
-                      "<key>s</key><string>word</string><key>t</key><true/>");
+        KolPreferences store = storeWith(
+            storeName, "<key>mixed</key><array><integer>7</integer><string>12ab</string><integer/>"
+                       "<string>x</string><integer>9</integer></array>"
+                       "<key>Cased</key><Array><string>c</string></Array>"
+                       "<key>s</key><string>word</string><key>t</key><true/>");
         std::vector<int> ints;
         QCOMPARE(store.GetArray("mixed", &ints), KolPreferences::INCORRECT_TYPE);
         QCOMPARE(ints, (std::vector<int>{7, 12, 0, 0}));
@@ -221,7 +207,7 @@ private slots:
     {
         QFETCH(int, size);
         QFETCH(QByteArray, text);
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         const std::string bytes(std::size_t(size), 'a');
         QCOMPARE(store.SetData("d", bytes.data(), std::uint32_t(size)), KolPreferences::SUCCESS);
         void* data = nullptr;
@@ -236,7 +222,7 @@ private slots:
 
     void dataRoundTrip()
     {
-        KolPreferences store = loadedStore();
+        KolPreferences store = loadedStore(storeName);
         std::string bytes(300000, '\0');
         for (std::size_t i = 0; i < bytes.size(); ++i)
             bytes[i] = char((i * 7919u) >> 3);
@@ -253,8 +239,9 @@ private slots:
 
     void dataReadingRules()
     {
-        KolPreferences store = storeWith("<key>messy</key><data> YW\tF\nhY WF==h= \n</data>"
-                                         "<key>s</key><string>YWFh</string>");
+        KolPreferences store =
+            storeWith(storeName, "<key>messy</key><data> YW\tF\nhY WF==h= \n</data>"
+                                 "<key>s</key><string>YWFh</string>");
         void* data = nullptr;
         std::uint32_t size = 0;
         QCOMPARE(store.GetData("messy", data, size), KolPreferences::SUCCESS);
