@@ -1,0 +1,251 @@
+// The preference store against its floor: a bare tinyxml2 parse and print of the same 1,000-key
+// document. Every store figure is printed beside the floor it is measured against.
+#include "prefs/KolPreferences.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <sys/stat.h>
+#include <tinyxml2.h>
+#include <vector>
+
+namespace {
+
+constexpr int groups = 10;
+constexpr int keysPerGroup = 100;
+const std::string storeName = "Bench";
+
+std::string g_file;
+std::vector<std::string> g_keys;
+
+std::string keyOf(int group, int index)
+{
+    return "group" + std::to_string(group) + "/key" + std::to_string(index);
+}
+
+// 1,000 entries in ten dictionaries, a mix of the scalar types the program stores.
+void writeDocument()
+{
+    std::string body;
+    for (int g = 0; g < groups; ++g) {
+        body += "<key>group" + std::to_string(g) + "</key><dict>\n";
+        for (int i = 0; i < keysPerGroup; ++i) {
+            body += "<key>key" + std::to_string(i) + "</key>";
+            switch (i % 4) {
+            case 0:
+                body += "<string>some setting text " + std::to_string(i) + "</string>\n";
+                break;
+            case 1:
+                body += "<integer>" + std::to_string(i * 37) + "</integer>\n";
+                break;
+            case 2:
+                body += "<real>" + std::to_string(i) + ".25</real>\n";
+                break;
+            default:
+                body += i % 8 == 3 ? "<true/>\n" : "<false/>\n";
+                break;
+            }
+            g_keys.push_back(keyOf(g, i));
+        }
+        body += "</dict>\n";
+    }
+    const std::string document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<plist version=\"1.0\">\n<dict>\n" +
+                                 body + "</dict>\n</plist>\n";
+    std::FILE* fp = std::fopen(g_file.c_str(), "wb");
+    std::fwrite(document.data(), 1, document.size(), fp);
+    std::fclose(fp);
+}
+
+void setUp()
+{
+    char pattern[] = "/tmp/kolz-bench-prefs-XXXXXX";
+    if (!::mkdtemp(pattern))
+        std::abort();
+    ::setenv("HOME", pattern, 1);
+    const std::string directory = std::string(pattern) + "/.kolconfig/Tollerwaith Technologies";
+    ::mkdir((std::string(pattern) + "/.kolconfig").c_str(), 0775);
+    ::mkdir(directory.c_str(), 0775);
+    g_file = directory + "/com.heliark." + storeName + ".plist";
+    writeDocument();
+}
+
+KolPreferences loadedStore()
+{
+    KolPreferences store(storeName, 0);
+    std::string error;
+    if (!store.Load(error, true))
+        std::abort();
+    return store;
+}
+
+void BM_FloorParse(benchmark::State& state)
+{
+    for (auto _ : state) {
+        tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+        std::FILE* fp = std::fopen(g_file.c_str(), "rb");
+        document.LoadFile(fp);
+        std::fclose(fp);
+        benchmark::DoNotOptimize(document.FirstChild());
+    }
+}
+
+void BM_StoreLoad(benchmark::State& state)
+{
+    KolPreferences store(storeName, 0);
+    for (auto _ : state) {
+        std::string error;
+        benchmark::DoNotOptimize(store.Load(error, true));
+    }
+}
+
+void BM_FloorPrint(benchmark::State& state)
+{
+    tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+    document.LoadFile(g_file.c_str());
+    const std::string out = g_file + ".floor";
+    for (auto _ : state) {
+        std::FILE* fp = std::fopen(out.c_str(), "wb");
+        document.SaveFile(fp, false);
+        std::fclose(fp);
+    }
+}
+
+void BM_StoreSave(benchmark::State& state)
+{
+    KolPreferences store = loadedStore();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(store.Save(true));
+}
+
+void BM_FloorParsePrint(benchmark::State& state)
+{
+    const std::string out = g_file + ".floor";
+    for (auto _ : state) {
+        tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+        std::FILE* in = std::fopen(g_file.c_str(), "rb");
+        document.LoadFile(in);
+        std::fclose(in);
+        std::FILE* fp = std::fopen(out.c_str(), "wb");
+        document.SaveFile(fp, false);
+        std::fclose(fp);
+    }
+}
+
+// What a session does to its file: load, read every key, change every key, save.
+void BM_StoreLoadGetSetSave(benchmark::State& state)
+{
+    for (auto _ : state) {
+        KolPreferences store(storeName, 0);
+        std::string error;
+        store.Load(error, true);
+        std::string text;
+        int number = 0;
+        double real = 0;
+        bool flag = false;
+        for (std::size_t i = 0; i < g_keys.size(); ++i) {
+            switch (i % 4) {
+            case 0:
+                store.GetString(g_keys[i], text);
+                break;
+            case 1:
+                store.GetInt(g_keys[i], number);
+                break;
+            case 2:
+                store.GetReal(g_keys[i], real);
+                break;
+            default:
+                store.GetBool(g_keys[i], flag);
+                break;
+            }
+        }
+        for (std::size_t i = 0; i < g_keys.size(); ++i) {
+            switch (i % 4) {
+            case 0:
+                store.SetString(g_keys[i], text);
+                break;
+            case 1:
+                store.SetInt(g_keys[i], number);
+                break;
+            case 2:
+                store.SetReal(g_keys[i], real);
+                break;
+            default:
+                store.SetBool(g_keys[i], !flag);
+                break;
+            }
+        }
+        store.Save(false);
+    }
+}
+
+// Typed access alone, per 1,000 gets on a clean store (each checks the file's stamp) and
+// 1,000 sets.
+void BM_StoreGets(benchmark::State& state)
+{
+    KolPreferences store = loadedStore();
+    std::string text;
+    for (auto _ : state) {
+        for (const std::string& key : g_keys)
+            benchmark::DoNotOptimize(store.GetString(key, text));
+    }
+}
+
+void BM_StoreSets(benchmark::State& state)
+{
+    KolPreferences store = loadedStore();
+    for (auto _ : state) {
+        for (const std::string& key : g_keys)
+            benchmark::DoNotOptimize(store.SetInt(key, 7));
+    }
+}
+
+BENCHMARK(BM_FloorParse)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreLoad)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FloorPrint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreSave)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FloorParsePrint)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreLoadGetSetSave)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreGets)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreSets)->Unit(benchmark::kMicrosecond);
+
+// Collects the times so that each store figure can be printed beside its floor.
+class FloorReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    setUp();
+    benchmark::Initialize(&argc, argv);
+    FloorReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const std::pair<const char*, const char*> pairs[] = {
+        {"BM_StoreLoad", "BM_FloorParse"},
+        {"BM_StoreSave", "BM_FloorPrint"},
+        {"BM_StoreLoadGetSetSave", "BM_FloorParsePrint"},
+    };
+    std::printf("\n%-24s %12s   %-20s %12s %8s\n", "store (1,000 keys)", "us", "floor", "us",
+                "ratio");
+    for (const auto& [store, floor] : pairs) {
+        if (!reporter.times.count(store) || !reporter.times.count(floor))
+            continue;
+        const double s = reporter.times[store];
+        const double f = reporter.times[floor];
+        std::printf("%-24s %12.1f   %-20s %12.1f %8.2f\n", store, s, floor, f, s / f);
+    }
+    benchmark::Shutdown();
+    return 0;
+}

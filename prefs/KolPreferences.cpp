@@ -1,0 +1,434 @@
+#include "prefs/KolPreferences.h"
+
+#include "prefs/KolPreferencesImpl.h"
+#include "prefs/PlistFormat.h"
+
+#include <memory>
+#include <tinyxml2.h>
+
+using tinyxml2::XMLDocument;
+using tinyxml2::XMLElement;
+using tinyxml2::XMLNode;
+
+const std::array<PlistElementName, 9> plistElementNames = {{
+    {fnv1Hash("string"), "string"},
+    {fnv1Hash("integer"), "integer"},
+    {fnv1Hash("real"), "real"},
+    {fnv1Hash("true"), "true"},
+    {fnv1Hash("false"), "false"},
+    {fnv1Hash("array"), "array"},
+    {fnv1Hash("dict"), "dict"},
+    {fnv1Hash("data"), "data"},
+    {fnv1Hash("key"), "key"},
+}};
+
+const char* const defaultPlistDocument =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!DOCTYPE plist PUBLIC \"-//Apple Computer//DTD PLIST 1.0//EN\" "
+    "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+    "<plist version=\"1.0\">\n"
+    "<dict>\n"
+    "</dict>\n"
+    "</plist>\n";
+
+// Document, back-end and count live together so that every copy sees the same document, also
+// after one of them reloaded it.
+struct KolPreferences::Shared
+{
+    std::uint32_t count = 1;
+    std::unique_ptr<XMLDocument> document;
+    std::unique_ptr<KolPreferencesImpl> backEnd;
+};
+
+namespace {
+
+constexpr std::size_t maxParseErrorLength = 1023;
+
+bool hashesTo(const char* name, PlistType type)
+{
+    return fnv1Hash(name) == plistElementNames[type].hash;
+}
+
+// The text of a key element: its first child, when that is text.
+const char* keyText(const XMLElement* key)
+{
+    const XMLNode* child = key->FirstChild();
+    return child && child->ToText() ? child->Value() : nullptr;
+}
+
+bool keyMatches(const XMLElement* key, const std::string& component)
+{
+    const char* text = keyText(key);
+    return text && component == text;
+}
+
+} // namespace
+
+KolPreferences::KolPreferences(const std::string& name, std::uint32_t scope)
+    : m_shared(new Shared), m_name(name), m_scope(scope)
+{
+    m_shared->backEnd = std::make_unique<KolPreferencesUnix>();
+}
+
+KolPreferences::KolPreferences(const KolPreferences& other)
+    : m_shared(other.m_shared), m_name(other.m_name), m_stamp(other.m_stamp),
+      m_autoReload(other.m_autoReload), m_dirty(other.m_dirty), m_scope(other.m_scope)
+{
+    ++m_shared->count;
+}
+
+KolPreferences& KolPreferences::operator=(const KolPreferences& other)
+{
+    if (this == &other)
+        return *this;
+    ++other.m_shared->count; // first, in case both already share one state
+    Release();
+    m_shared = other.m_shared;
+    m_name = other.m_name;
+    m_stamp = other.m_stamp;
+    m_autoReload = other.m_autoReload;
+    m_dirty = other.m_dirty;
+    m_scope = other.m_scope;
+    return *this;
+}
+
+KolPreferences::~KolPreferences()
+{
+    Release();
+}
+
+void KolPreferences::Release()
+{
+    if (--m_shared->count == 0) {
+        m_shared->backEnd.reset();
+        m_shared->document.reset();
+        delete m_shared;
+    }
+    m_shared = nullptr;
+}
+
+XMLDocument* KolPreferences::Document() const
+{
+    return m_shared->document.get();
+}
+
+XMLElement* KolPreferences::RootDictionary() const
+{
+    XMLDocument* document = Document();
+    XMLElement* root = document ? document->FirstChildElement() : nullptr;
+    return root ? root->FirstChildElement() : nullptr;
+}
+
+const char* KolPreferences::ResultName(std::int32_t result)
+{
+    static const char* const names[] = {"SUCCESS", "NO_VALUE", "EMPTY_KEY", "INCORRECT_TYPE",
+                                        "CRITICAL_ERROR"};
+    if (result < 0 || result >= static_cast<std::int32_t>(std::size(names)))
+        return "UNKNOWN";
+    return names[result];
+}
+
+std::string KolPreferences::GetDirectory() const
+{
+    std::string directory;
+    if (!m_shared->backEnd || !m_shared->backEnd->GetDirectory(directory, m_scope))
+        return {};
+    return directory;
+}
+
+bool KolPreferences::Load(std::string& error, bool autoReload)
+{
+    KolPreferencesImpl* backEnd = m_shared->backEnd.get();
+    if (!backEnd)
+        return false;
+    std::string message;
+    auto handle = backEnd->Open(m_name, KolPreferencesImpl::READ, m_scope, false, message);
+    if (!handle->fp) {
+        error += "ERROR: " + message;
+        backEnd->Close(std::move(handle), false);
+        return false;
+    }
+
+    m_shared->document = std::make_unique<XMLDocument>(true, tinyxml2::PRESERVE_WHITESPACE);
+    XMLDocument* document = m_shared->document.get();
+    const bool parsed = document->LoadFile(handle->fp) == tinyxml2::XML_SUCCESS;
+    backEnd->Close(std::move(handle), false);
+
+    // A file that does not parse comes up as whatever the parser kept, repaired.
+    const bool repaired = EnsureRoot(error);
+    if (!parsed && !repaired) {
+        if (const char* parseError = document->ErrorStr())
+            error += std::string(parseError).substr(0, maxParseErrorLength);
+        return false;
+    }
+    if (!repaired)
+        return false;
+
+    m_autoReload = autoReload;
+    if (m_autoReload)
+        backEnd->GetStamp(m_name, m_scope, m_stamp);
+    return true;
+}
+
+bool KolPreferences::EnsureRoot(std::string& error)
+{
+    XMLDocument* document = Document();
+    XMLElement* root = document->FirstChildElement();
+    if (!root) {
+        root = document->NewElement("plist");
+        if (!root) {
+            error += "ERROR: Failed to recreate <plist> tag. Out of memory!\n";
+            return false;
+        }
+        root->SetAttribute("version", "1.0");
+        if (!document->InsertEndChild(root)) {
+            error += "ERROR: Failed to link <plist> tag!\n";
+            return false;
+        }
+    }
+    XMLElement* dictionary = root->FirstChildElement();
+    if (dictionary && hashesTo(dictionary->Name(), PLIST_DICT))
+        return Validate(error, dictionary->FirstChildElement(), false);
+
+    // The new dictionary goes first so that lookups and setters, which always start at the
+    // root's first child element, use it and never write into whatever element stood there.
+    dictionary = document->NewElement("dict");
+    if (!dictionary) {
+        error += "ERROR: Failed to recreate <dict> tag. Out of memory!\n";
+        return false;
+    }
+    if (!root->InsertFirstChild(dictionary)) {
+        error += "ERROR: Failed to link <dict> tag!\n";
+        return false;
+    }
+    return true;
+}
+
+bool KolPreferences::Validate(std::string& error, XMLElement* first, bool inArray) const
+{
+    // Recursion depth is bounded by the parser's element depth limit.
+    for (XMLElement* element = first; element;) {
+        if (inArray) {
+            if (std::string_view(element->Name()) == "key") {
+                error += "ERROR: Array elements cannot contain a <key> tag!\n";
+                return false;
+            }
+            element = element->NextSiblingElement();
+            continue;
+        }
+        if (std::string_view(element->Name()) != "key") {
+            error += "ERROR: Missing <key> tag\n";
+            return false;
+        }
+        XMLElement* value = element->NextSiblingElement();
+        if (!value) {
+            error += "ERROR: Key missing value!";
+            return false;
+        }
+        if (hashesTo(value->Name(), PLIST_KEY)) {
+            error += "ERROR: Key missing value\n";
+            return false;
+        }
+        if (hashesTo(value->Name(), PLIST_DICT) &&
+            !Validate(error, value->FirstChildElement(), false))
+            return false;
+        if (hashesTo(value->Name(), PLIST_ARRAY) &&
+            !Validate(error, value->FirstChildElement(), true))
+            return false;
+        element = value->NextSiblingElement();
+    }
+    return true;
+}
+
+bool KolPreferences::Save(bool force)
+{
+    KolPreferencesImpl* backEnd = m_shared->backEnd.get();
+    XMLDocument* document = Document();
+    if (!backEnd || !document)
+        return false;
+    if (!force && !m_dirty)
+        return true;
+
+    std::string message;
+    auto handle = backEnd->Open(m_name, KolPreferencesImpl::WRITE, m_scope, true, message);
+    if (!handle->fp) {
+        backEnd->Close(std::move(handle), false);
+        return false;
+    }
+    tinyxml2::XMLPrinter printer(nullptr, false);
+    document->Print(&printer);
+    const auto length = static_cast<std::size_t>(printer.CStrSize() - 1);
+    const bool written = std::fwrite(printer.CStr(), 1, length, handle->fp) == length &&
+                         std::fflush(handle->fp) == 0 && !std::ferror(handle->fp);
+    if (!backEnd->Close(std::move(handle), written) || !written)
+        return false;
+
+    m_dirty = false;
+    if (m_autoReload)
+        backEnd->GetStamp(m_name, m_scope, m_stamp);
+    return true;
+}
+
+bool KolPreferences::ReloadIfChanged()
+{
+    if (!m_autoReload || m_dirty)
+        return true;
+    std::uint32_t stamp = 0;
+    if (!m_shared->backEnd->GetStamp(m_name, m_scope, stamp) || stamp == m_stamp)
+        return true;
+    std::string scratch;
+    return Load(scratch, true);
+}
+
+void KolPreferences::SplitKey(const std::string& key, std::vector<std::string>& components)
+{
+    std::string text = key;
+    if (!text.empty() && text.front() == '/')
+        text.erase(0, 1);
+    if (!text.empty() && text.back() == '/')
+        text.pop_back();
+    std::size_t from = 0;
+    for (std::size_t slash = text.find('/'); slash != std::string::npos;
+         slash = text.find('/', from)) {
+        if (slash > from)
+            components.push_back(text.substr(from, slash - from));
+        from = slash + 1;
+    }
+    components.push_back(text.substr(from));
+}
+
+int KolPreferences::FindKey(const std::vector<std::string>& components, XMLElement*& value) const
+{
+    XMLElement* dictionary = RootDictionary();
+    XMLElement* key = dictionary ? dictionary->FirstChildElement() : nullptr;
+    std::size_t index = 0;
+    while (key) {
+        XMLElement* candidate = key->NextSiblingElement();
+        if (!candidate)
+            return 1;
+        if (keyMatches(key, components[index])) {
+            if (++index == components.size()) {
+                value = candidate;
+                return 0;
+            }
+            key = candidate->FirstChildElement();
+        } else {
+            key = candidate->NextSiblingElement();
+        }
+    }
+    return 1;
+}
+
+XMLElement* KolPreferences::CreateKey(const std::vector<std::string>& components,
+                                      std::uint32_t start, std::int32_t type, XMLElement* first,
+                                      XMLElement* parent)
+{
+    XMLDocument* document = Document();
+    const std::size_t last = components.size() - 1;
+    std::size_t index = start;
+    XMLElement* cursor = first;
+    auto appendKey = [&](const std::string& text) {
+        XMLElement* key = document->NewElement(plistElementName(PLIST_KEY).c_str());
+        key->InsertEndChild(document->NewText(text.c_str()));
+        parent->InsertEndChild(key);
+    };
+    while (index < last) {
+        bool descended = false;
+        for (XMLElement* key = cursor; key;) {
+            XMLElement* value = key->NextSiblingElement();
+            if (!value)
+                return nullptr;
+            if (keyMatches(key, components[index])) {
+                parent = value;
+                cursor = value->FirstChildElement();
+                descended = true;
+                break;
+            }
+            key = value->NextSiblingElement();
+        }
+        if (!descended) {
+            appendKey(components[index]);
+            XMLElement* dictionary = document->NewElement(plistElementName(PLIST_DICT).c_str());
+            parent->InsertEndChild(dictionary);
+            parent = dictionary;
+            cursor = nullptr;
+        }
+        ++index;
+    }
+    appendKey(components[last]);
+    XMLElement* value = document->NewElement(plistElementName(PlistType(type)).c_str());
+    if (type != PLIST_TRUE && type != PLIST_FALSE)
+        value->InsertEndChild(document->NewText(""));
+    parent->InsertEndChild(value);
+    return value;
+}
+
+bool KolPreferences::Exists(const std::string& key) const
+{
+    if (!Document())
+        return false;
+    std::vector<std::string> components;
+    SplitKey(key, components);
+    XMLElement* value = nullptr;
+    return FindKey(components, value) == 0;
+}
+
+KolPreferences::Result KolPreferences::Remove(const std::string& key, std::uint32_t depth)
+{
+    if (!Document())
+        return CRITICAL_ERROR;
+    std::vector<std::string> components;
+    SplitKey(key, components);
+    // Removes the entry, then every directly following duplicate of it that holds no elements.
+    // A loop rather than recursion: a hostile file may hold any number of duplicates.
+    for (;; ++depth) {
+        XMLElement* value = nullptr;
+        if (FindKey(components, value) != 0)
+            return depth == 0 ? NO_VALUE : SUCCESS;
+        if (depth > 0 && value->FirstChildElement())
+            return SUCCESS;
+        XMLNode* parent = value->Parent();
+        if (!parent)
+            return SUCCESS;
+        if (XMLElement* keyElement = value->PreviousSiblingElement())
+            parent->DeleteChild(keyElement);
+        parent->DeleteChild(value);
+        m_dirty = true;
+    }
+}
+
+KolPreferences::Result KolPreferences::ReachForRead(const std::string& key, XMLElement*& value)
+{
+    if (!ReloadIfChanged())
+        return CRITICAL_ERROR;
+    std::vector<std::string> components;
+    SplitKey(key, components);
+    return FindKey(components, value) == 0 ? SUCCESS : NO_VALUE;
+}
+
+KolPreferences::Result KolPreferences::ReachForWrite(const std::string& key, std::int32_t type,
+                                                     XMLElement*& value)
+{
+    if (!Document())
+        return CRITICAL_ERROR;
+    if (key.empty())
+        return EMPTY_KEY;
+    if (!ReloadIfChanged())
+        return CRITICAL_ERROR;
+    std::vector<std::string> components;
+    SplitKey(key, components);
+    if (FindKey(components, value) != 0) {
+        XMLElement* dictionary = RootDictionary();
+        if (!dictionary)
+            return CRITICAL_ERROR;
+        value = CreateKey(components, 0, type, dictionary->FirstChildElement(), dictionary);
+        return value ? SUCCESS : CRITICAL_ERROR;
+    }
+    const std::string& name = plistElementName(PlistType(type));
+    if (name != value->Name()) {
+        value->SetName(name.c_str());
+        if (type == PLIST_TRUE || type == PLIST_FALSE)
+            value->DeleteChildren();
+    }
+    return SUCCESS;
+}

@@ -1,0 +1,200 @@
+#include "support/TestEnvironment.h"
+
+#include "models/BuiltinProfiles.h"
+#include "models/Profile.h"
+#include "models/ProfileDataWrapper.h"
+
+#include <map>
+#include <memory>
+
+class TestModelsToData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rowsBecomeData();
+    void eglRowsRegroupAlongTheirPaths();
+    void builtinProfiles_data();
+    void builtinProfiles();
+};
+
+namespace {
+
+using Nodes = std::vector<ProfileNode>;
+
+ProfileNode leaf(const char* name, const char* value)
+{
+    return ProfileNode{name, value, {}};
+}
+
+ProfileNode inner(const char* name, Nodes children)
+{
+    return ProfileNode{name, "", std::move(children)};
+}
+
+// Shows `data` in the trees, lets `edit` change them and reads them back into a copy.
+ProfileData throughModels(const ProfileData& data,
+                          const std::function<void(models::Profile&)>& edit = {})
+{
+    auto wrapper = std::make_shared<ProfileDataWrapper>(data);
+    models::Profile profile(nullptr, wrapper);
+    if (edit)
+        edit(profile);
+    ProfileData result = data;
+    result.updateFromModels(profile);
+    return result;
+}
+
+// EGL token texts that the trees keep as numbers come back as decimal text.
+void convertTokens(Nodes& nodes)
+{
+    static const std::map<std::string, std::string> numbers{{"EGL_TRUE", "1"},
+                                                            {"EGL_FALSE", "0"},
+                                                            {"EGL_DONT_CARE", "-1"},
+                                                            {"EGL_NONE", "12344"},
+                                                            {"EGL_SLOW_CONFIG", "12368"},
+                                                            {"EGL_NON_CONFORMANT_CONFIG", "12369"}};
+    for (ProfileNode& node : nodes) {
+        if (const auto it = numbers.find(node.value); it != numbers.end())
+            node.value = it->second;
+        convertTokens(node.children);
+    }
+}
+
+int leafCount(const Nodes& nodes)
+{
+    int count = 0;
+    for (const ProfileNode& node : nodes)
+        count += node.children.empty() ? 1 : leafCount(node.children);
+    return count;
+}
+
+} // namespace
+
+void TestModelsToData::rowsBecomeData()
+{
+    ProfileData data;
+    data.setDevice("D");
+    data.capabilities[20] = {leaf("max_lights", "8"), inner("aliased_point_size_range",
+                                                            {leaf("min", "1"), leaf("max", "64")})};
+    data.capabilities[30] = {leaf("unknown_limit", "x")};
+    data.extensions[1] = {"GL_OES_b", "GL_EXT_a"};
+    data.extensions[2] = {};
+    data.eglConfigs[4] = {};
+
+    const ProfileData result = throughModels(data, [](models::Profile& profile) {
+        auto& caps = *profile.capabilityTree();
+        caps.setData(caps.index(0, 0, caps.index(0, 0)), "max_viewport_dims");
+        caps.setData(caps.index(1, 1, caps.index(0, 0, caps.index(0, 0))), "480");
+        caps.setData(caps.index(1, 0), 20); // two rows of one version fill one entry
+        caps.insertRows(2, 1, {});          // a version that is no number lands under 0
+    });
+    QCOMPARE(result.capabilities,
+             (std::map<int, Nodes>{
+                 {0, {}},
+                 {20,
+                  {inner("max_viewport_dims", {leaf("width", ""), leaf("height", "480")}),
+                   inner("aliased_point_size_range", {leaf("min", "1"), leaf("max", "64")}),
+                   leaf("unknown_limit", "x")}}}));
+    // A version without extension rows gives no entry; a configuration without rows does.
+    QCOMPARE(result.extensions,
+             (std::map<int, std::vector<std::string>>{{1, {"GL_OES_b", "GL_EXT_a"}}}));
+    QCOMPARE(result.eglConfigs, (std::map<int, Nodes>{{4, {}}}));
+    QCOMPARE(result.device(), std::string("D"));
+
+    QVERIFY(throughModels(ProfileData()).capabilities.empty());
+}
+
+void TestModelsToData::eglRowsRegroupAlongTheirPaths()
+{
+    ProfileData data;
+    data.eglConfigs[1] = {
+        inner("max_pbuffer", {leaf("height", "2048")}), leaf("red_size", "8"),
+        inner("max_pbuffer", {leaf("width", "4096")}), leaf("config_caveat", "EGL_NONE"),
+        leaf("no_such_attribute", "1"),
+        // Bit-mask attributes repeat once per bit: every row stays its own element.
+        leaf("surface_type", "EGL_WINDOW_BIT"), leaf("surface_type", "EGL_PBUFFER_BIT"),
+        leaf("conformant", "EGL_OPENGL_ES_BIT"), leaf("conformant", "EGL_OPENGL_ES2_BIT"),
+        inner("swap_interval", {leaf("min", "1")}), inner("swap_interval", {leaf("min", "2")})};
+    const ProfileData result = throughModels(data, [](models::Profile& profile) {
+        auto& configs = *profile.eglConfigTree();
+        configs.insertRows(0, 1, configs.index(0, 0)); // never given a key: dropped
+        configs.setData(configs.index(2, 0, configs.index(0, 0)), "12325");
+    });
+    QCOMPARE(
+        result.eglConfigs.at(1),
+        (Nodes{inner("max_pbuffer", {leaf("height", "2048"), leaf("width", "4096")}),
+               leaf("depth_size", "8"), leaf("config_caveat", "12344"),
+               leaf("surface_type", "EGL_WINDOW_BIT"), leaf("surface_type", "EGL_PBUFFER_BIT"),
+               leaf("conformant", "EGL_OPENGL_ES_BIT"), leaf("conformant", "EGL_OPENGL_ES2_BIT"),
+               inner("swap_interval", {leaf("min", "1")}),
+               inner("swap_interval", {leaf("min", "2")})}));
+}
+
+void TestModelsToData::builtinProfiles_data()
+{
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QList<int>>("extensions"); // per version, ascending
+    QTest::addColumn<QList<int>>("limits");
+    QTest::addColumn<int>("configs");
+    auto row = [](int number, QList<int> extensions, QList<int> limits, int configs) {
+        QTest::addRow("%d", number) << number << extensions << limits << configs;
+    };
+    row(1, {35, 29}, {25, 24}, 36);
+    row(2, {36, 32}, {25, 26}, 33);
+    row(3, {38, 44, 44}, {25, 36, 83}, 28);
+    row(4, {36, 30}, {25, 24}, 22);
+    row(5, {37, 50, 50}, {25, 36, 102}, 28);
+    row(6, {35, 29}, {7, 12}, 33);
+    row(7, {35, 29}, {7, 12}, 36);
+    row(8, {37, 32}, {25, 26}, 34);
+    row(9, {37, 37}, {25, 26}, 22);
+    row(10, {36, 33}, {25, 81}, 22);
+    row(11, {36, 30}, {25, 24}, 10);
+    row(12, {37, 36}, {25, 26}, 22);
+    row(13, {36, 30}, {7, 12}, 10);
+}
+
+void TestModelsToData::builtinProfiles()
+{
+    QFETCH(int, number);
+    QFETCH(QList<int>, extensions);
+    QFETCH(QList<int>, limits);
+    QFETCH(int, configs);
+    const std::string& text = ::builtinProfiles.at(std::size_t(number - 1));
+    const ProfileData original = ProfileData::fromXml(text);
+
+    // Row counts as the documents hold them; every EGL attribute leaf is a known one.
+    auto wrapper = std::make_shared<ProfileDataWrapper>(original);
+    models::Profile profile(nullptr, wrapper);
+    const auto rowCounts = [](const QAbstractItemModel& model) {
+        QList<int> counts;
+        for (int r = 0; r < model.rowCount(); ++r)
+            counts << model.rowCount(model.index(r, 0));
+        return counts;
+    };
+    QCOMPARE(rowCounts(*profile.extensionTree()), extensions);
+    QCOMPARE(rowCounts(*profile.capabilityTree()), limits);
+    const QList<int> attributeRows = rowCounts(*profile.eglConfigTree());
+    QCOMPARE(attributeRows.size(), configs);
+    for (int id = 1; id <= configs; ++id)
+        QCOMPARE(attributeRows[id - 1], leafCount(original.eglConfigs.at(id)));
+
+    // data -> models -> data -> file -> data gives the profile back, apart from the EGL token
+    // texts that come back as numbers.
+    ProfileData expected = original;
+    for (auto& [id, nodes] : expected.eglConfigs)
+        convertTokens(nodes);
+    ProfileData rebuilt = throughModels(original);
+    QVERIFY(rebuilt == expected);
+
+    const std::string fileName = "builtin" + std::to_string(number) + ".xml";
+    rebuilt.setFileName(fileName);
+    const std::string dir = kolz::test::environment().tmp().toStdString();
+    QVERIFY(rebuilt.save(dir));
+    expected.setFileName(fileName);
+    QVERIFY(ProfileData::fromFile(dir + "/" + fileName) == expected);
+}
+
+KOLZ_TEST_MAIN_WIDGETS(TestModelsToData)
+#include "tst_modelstodata.moc"

@@ -1,0 +1,196 @@
+#include "support/TestEnvironment.h"
+
+#include "models/ProfileDataWrapper.h"
+
+#include <QVariant>
+
+#include <memory>
+#include <stdexcept>
+
+namespace {
+
+ProfileData namedData(const std::string& device, const std::string& renderer,
+                      const std::string& fileName)
+{
+    ProfileData data;
+    data.setDevice(device);
+    data.setRenderer(renderer);
+    data.setFileName(fileName);
+    return data;
+}
+
+QString errorOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const std::runtime_error& error) {
+        return QString::fromStdString(error.what());
+    }
+    return QStringLiteral("<no error>");
+}
+
+} // namespace
+
+class TestProfileData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void displayName_data();
+    void displayName();
+    void namelessProfile();
+    void identifier();
+    void copiesAreDeepAndWritable();
+    void readOnlyRefusesEditing();
+    void readOnlyStaysReadOnlyWhenShared();
+    void weakHandleTravelsInVariant();
+    void findOrCreateNode();
+};
+
+void TestProfileData::displayName_data()
+{
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<QString>("renderer");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("device wins") << "Slate"
+                                 << "K210"
+                                 << "a.xml"
+                                 << "Slate";
+    QTest::newRow("renderer only") << ""
+                                   << "K210"
+                                   << "a.xml"
+                                   << "Generic K210";
+    QTest::newRow("file name last") << ""
+                                    << ""
+                                    << "a.xml"
+                                    << "a.xml";
+}
+
+void TestProfileData::displayName()
+{
+    QFETCH(QString, device);
+    QFETCH(QString, renderer);
+    QFETCH(QString, fileName);
+    QFETCH(QString, expected);
+    const ProfileData data =
+        namedData(device.toStdString(), renderer.toStdString(), fileName.toStdString());
+    QCOMPARE(QString::fromStdString(data.displayName()), expected);
+}
+
+void TestProfileData::namelessProfile()
+{
+    const ProfileData nameless = namedData("", "", "");
+    QCOMPARE(errorOf([&] { nameless.displayName(); }), QStringLiteral("Profile has no name"));
+
+    // A writable profile that was never saved is known by its (empty) file name; a read-only
+    // one needs a name.
+    QCOMPARE(ProfileDataWrapper(nameless).identifier(), std::string());
+    const auto readOnly = ProfileDataWrapper::fromXml("<profile/>", false);
+    QCOMPARE(errorOf([&] { readOnly.identifier(); }), QStringLiteral("Profile has no name"));
+}
+
+void TestProfileData::identifier()
+{
+    const std::string xml = "<profile><device>Slate</device></profile>";
+    const auto writable = ProfileDataWrapper::fromXml(xml, true);
+    writable.editableData()->setFileName("slate.xml");
+    QCOMPARE(writable.identifier(), std::string("slate.xml"));
+
+    const auto readOnly = ProfileDataWrapper::fromXml(xml, false);
+    QCOMPARE(readOnly.identifier(), std::string("Slate"));
+}
+
+void TestProfileData::copiesAreDeepAndWritable()
+{
+    const auto source = ProfileDataWrapper::fromXml(
+        "<profile><device>Slate</device><es version=\"2\"><extension>GL_b</extension>"
+        "<max_texture_size>4096</max_texture_size></es></profile>",
+        false);
+    QVERIFY(!source.isWritable());
+
+    const ProfileDataWrapper copy(source);
+    QVERIFY(copy.isWritable());
+    QVERIFY(copy.data() != source.data());
+    QCOMPARE(*copy.data(), *source.data());
+
+    const std::shared_ptr<ProfileData> edited = copy.editableData();
+    edited->setDevice("Changed");
+    edited->extensions[2].push_back("GL_c");
+    edited->capabilities[2].front().value = "1";
+    QCOMPARE(source.data()->device(), std::string("Slate"));
+    QCOMPARE(source.data()->extensions.at(2).size(), std::size_t(1));
+    QCOMPARE(source.data()->capabilities.at(2).front().value, std::string("4096"));
+
+    // A copy of a copy is still independent.
+    const ProfileDataWrapper second(copy);
+    edited->setVendor("V");
+    QVERIFY(second.data()->vendor().empty());
+}
+
+void TestProfileData::readOnlyRefusesEditing()
+{
+    const auto readOnly =
+        ProfileDataWrapper::fromXml("<profile><renderer>K210</renderer></profile>", false);
+    QCOMPARE(errorOf([&] { readOnly.editableData(); }),
+             QStringLiteral("Tried to edit a read-only profile: 'Generic K210'"));
+
+    const auto writable =
+        ProfileDataWrapper::fromXml("<profile><renderer>K210</renderer></profile>", true);
+    QCOMPARE(writable.editableData().get(), writable.data());
+}
+
+void TestProfileData::readOnlyStaysReadOnlyWhenShared()
+{
+    // The controller moves freshly read wrappers into shared pointers; that must not go through
+    // the copy constructor, which would make a built-in profile writable.
+    const auto shared = std::make_shared<ProfileDataWrapper>(
+        ProfileDataWrapper::fromXml("<profile><device>Slate</device></profile>", false));
+    QVERIFY(!shared->isWritable());
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, shared->editableData());
+}
+
+void TestProfileData::weakHandleTravelsInVariant()
+{
+    const QMetaType type = QMetaType::fromName("std::weak_ptr<const ProfileDataWrapper>");
+    QVERIFY(type.isValid());
+    QCOMPARE(type, QMetaType::fromType<std::weak_ptr<const ProfileDataWrapper>>());
+
+    auto shared = std::make_shared<ProfileDataWrapper>(ProfileData());
+    const QVariant item = QVariant::fromValue(std::weak_ptr<const ProfileDataWrapper>(shared));
+    QCOMPARE(item.value<std::weak_ptr<const ProfileDataWrapper>>().lock().get(), shared.get());
+    shared.reset();
+    QVERIFY(item.value<std::weak_ptr<const ProfileDataWrapper>>().expired());
+}
+
+void TestProfileData::findOrCreateNode()
+{
+    std::vector<ProfileNode> nodes{
+        {"level", "0", {}}, {"max_pbuffer", "", {{"width", "4096", {}}}}, {"level", "1", {}}};
+
+    // Only the missing node is appended, behind the existing child.
+    ProfileNode* height = ::findOrCreateNode(nodes, {"max_pbuffer", "height"});
+    QCOMPARE(nodes.size(), std::size_t(3));
+    QCOMPARE(nodes[1].children.size(), std::size_t(2));
+    QCOMPARE(nodes[1].children[0], (ProfileNode{"width", "4096", {}}));
+    QCOMPARE(height, &nodes[1].children[1]);
+    height->value = "2048";
+    QCOMPARE(::findOrCreateNode(nodes, {"max_pbuffer", "height"}), height);
+    QCOMPARE(height->value, std::string("2048"));
+
+    // The first of two nodes with the same name is taken.
+    QCOMPARE(::findOrCreateNode(nodes, {"level"}), &nodes[0]);
+
+    ProfileNode* min = ::findOrCreateNode(nodes, {"swap_interval", "min"});
+    QCOMPARE(nodes.size(), std::size_t(4));
+    QCOMPARE(min, &nodes[3].children[0]);
+    QCOMPARE(::findOrCreateNode(nodes[0], {}), &nodes[0]);
+
+    // An empty path names no node in a list.
+    QCOMPARE(::findOrCreateNode(nodes, {}), nullptr);
+    QCOMPARE(nodes.size(), std::size_t(4));
+}
+
+KOLZ_TEST_MAIN_CORE(TestProfileData)
+#include "tst_profiledata.moc"

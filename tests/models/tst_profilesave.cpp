@@ -1,0 +1,321 @@
+#include "support/TestEnvironment.h"
+
+#include "models/ProfileData.h"
+#include "models/ProfileDataWrapper.h"
+#include "models/ProfileFileDialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <deque>
+#include <functional>
+
+namespace {
+
+// Answers the modal dialogs that the code under test opens, one queued answer per dialog, and
+// records what each dialog showed.
+class ModalDriver : public QObject
+{
+public:
+    struct Shown
+    {
+        QString kind; // "prompt" or "box"
+        QString text;
+        QString informative;
+        QString input;
+    };
+
+    ModalDriver()
+    {
+        m_timer.setInterval(5);
+        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
+        m_timer.start();
+    }
+
+    // Prompt answers: a text to accept, or std::nullopt to cancel.
+    void enter(const QString& name) { m_answers.push_back({QString(), name, true}); }
+    void cancel() { m_answers.push_back({QString(), QString(), false}); }
+    // Box answers: the button to press.
+    void press(QMessageBox::StandardButton button)
+    {
+        m_answers.push_back({QStringLiteral("box"), QString(), true, button});
+    }
+
+    const std::vector<Shown>& shown() const { return m_shown; }
+    bool allAnswered() const { return m_answers.empty(); }
+
+private:
+    struct Answer
+    {
+        QString kind;
+        QString text;
+        bool accept = true;
+        QMessageBox::StandardButton button = QMessageBox::Ok;
+    };
+
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->property("kolzAnswered").toBool())
+            return;
+        modal->setProperty("kolzAnswered", true);
+        if (m_answers.empty()) {
+            qWarning("unexpected dialog");
+            QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+            return;
+        }
+        const Answer answer = m_answers.front();
+        m_answers.pop_front();
+
+        if (auto* prompt = qobject_cast<QInputDialog*>(modal)) {
+            m_shown.push_back(
+                {QStringLiteral("prompt"), prompt->labelText(), QString(), prompt->textValue()});
+            QVERIFY(answer.kind.isEmpty());
+            QCOMPARE(prompt->windowTitle(), QStringLiteral("Choose a file name"));
+            if (answer.accept) {
+                prompt->setTextValue(answer.text);
+                prompt->accept();
+            } else {
+                prompt->reject();
+            }
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            m_shown.push_back({QStringLiteral("box"), box->text(), box->informativeText(), {}});
+            QCOMPARE(answer.kind, QStringLiteral("box"));
+            QAbstractButton* button = box->button(answer.button);
+            QVERIFY(button);
+            button->click();
+        }
+    }
+
+    QTimer m_timer;
+    std::deque<Answer> m_answers;
+    std::vector<Shown> m_shown;
+};
+
+QString profilesDir()
+{
+    return kolz::test::environment().profiles();
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+ProfileData sample(const std::string& device)
+{
+    ProfileData data;
+    data.setDevice(device);
+    data.extensions[2] = {"GL_OES_depth24"};
+    return data;
+}
+
+} // namespace
+
+class TestProfileSave : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void proposesFileName();
+    void savesUnderItsOwnNameWithoutAsking();
+    void promptsForMissingName();
+    void cancelledPromptWritesNothing();
+    void refusesNamesOutsideTheDirectory();
+    void asksBeforeReplacingAnotherFile();
+    void reportsFileThatCannotBeOpened();
+    void failedWriteKeepsOldFile();
+};
+
+void TestProfileSave::init()
+{
+    QDir dir(profilesDir());
+    dir.removeRecursively();
+    QVERIFY(QDir().mkpath(profilesDir()));
+}
+
+void TestProfileSave::proposesFileName()
+{
+    ProfileData data = sample("Slate 7.xml");
+    QCOMPARE(defaultFileName(data), std::string("Slate 7.xml"));
+    data.setDevice("Slate 7.XML");
+    QCOMPARE(defaultFileName(data), std::string("Slate 7.XML.xml"));
+    data.setDevice("Slate");
+    QCOMPARE(defaultFileName(data), std::string("Slate.xml"));
+    data.setDevice("");
+    data.setRenderer("K2.1");
+    QCOMPARE(defaultFileName(data), std::string("Generic K2.1.xml"));
+    data.setFileName("own");
+    QCOMPARE(defaultFileName(data), std::string("own"));
+}
+
+void TestProfileSave::savesUnderItsOwnNameWithoutAsking()
+{
+    ModalDriver driver;
+    ProfileData data = sample("Slate");
+    data.setFileName("slate.xml");
+    writeBytes(profilesDir() + "/slate.xml", "old");
+
+    QVERIFY(data.save(profilesDir().toStdString()));
+    QVERIFY(driver.shown().empty());
+    const QByteArray written = fileBytes(profilesDir() + "/slate.xml");
+    QVERIFY(written.startsWith("<profile>\n    <device>Slate</device>"));
+    QCOMPARE(ProfileData::fromFile((profilesDir() + "/slate.xml").toStdString()), data);
+
+    // Save As with the profile's own name replaces its file without a question.
+    driver.enter(QStringLiteral("slate.xml"));
+    data.setDevice("Slate 2");
+    QVERIFY(data.saveAs(profilesDir().toStdString()));
+    QCOMPARE(driver.shown().size(), std::size_t(1));
+    QCOMPARE(driver.shown()[0].input, QStringLiteral("slate.xml"));
+    QVERIFY(fileBytes(profilesDir() + "/slate.xml").contains("Slate 2"));
+}
+
+void TestProfileSave::promptsForMissingName()
+{
+    ModalDriver driver;
+    driver.enter(QString());
+    driver.enter(QStringLiteral(" spaced name "));
+    ProfileData data = sample("Slate");
+
+    QVERIFY(data.save(profilesDir().toStdString()));
+    QVERIFY(driver.allAnswered());
+    QCOMPARE(driver.shown().size(), std::size_t(2));
+    QCOMPARE(driver.shown()[0].text, QStringLiteral("File name:"));
+    QCOMPARE(driver.shown()[0].input, QStringLiteral("Slate.xml"));
+    QCOMPARE(data.fileName(), std::string(" spaced name "));
+    QVERIFY(QFile::exists(profilesDir() + "/ spaced name "));
+}
+
+void TestProfileSave::cancelledPromptWritesNothing()
+{
+    ModalDriver driver;
+    driver.cancel();
+    ProfileData data = sample("Slate");
+    QVERIFY(!data.save(profilesDir().toStdString()));
+    QVERIFY(data.fileName().empty());
+
+    driver.cancel();
+    data.setFileName("kept.xml");
+    QVERIFY(!data.saveAs(profilesDir().toStdString()));
+    QVERIFY(data.fileName().empty());
+    QVERIFY(driver.allAnswered());
+    QCOMPARE(QDir(profilesDir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
+}
+
+void TestProfileSave::refusesNamesOutsideTheDirectory()
+{
+    QVERIFY(QDir().mkpath(profilesDir() + "/sub"));
+    ModalDriver driver;
+    for (const char* bad : {"../escape.xml", "sub/inner.xml", ".", ".."}) {
+        driver.enter(QString::fromLatin1(bad));
+        driver.press(QMessageBox::Ok);
+    }
+    driver.enter(QStringLiteral("fine.xml"));
+
+    ProfileData data = sample("Slate");
+    QVERIFY(data.saveAs(profilesDir().toStdString()));
+    QVERIFY(driver.allAnswered());
+    QCOMPARE(data.fileName(), std::string("fine.xml"));
+    QCOMPARE(driver.shown().size(), std::size_t(9));
+    QCOMPARE(driver.shown()[1].kind, QStringLiteral("box"));
+    QVERIFY(driver.shown()[1].text.contains("../escape.xml"));
+    // The refused text is offered again for correction.
+    QCOMPARE(driver.shown()[2].input, QStringLiteral("../escape.xml"));
+    QVERIFY(!QFile::exists(profilesDir() + "/../escape.xml"));
+    QVERIFY(!QFile::exists(profilesDir() + "/sub/inner.xml"));
+    QVERIFY(QFile::exists(profilesDir() + "/fine.xml"));
+}
+
+void TestProfileSave::asksBeforeReplacingAnotherFile()
+{
+    writeBytes(profilesDir() + "/taken.xml", "other profile");
+    ModalDriver driver;
+    driver.enter(QStringLiteral("taken.xml"));
+    driver.press(QMessageBox::No);
+    driver.cancel();
+    ProfileData data = sample("Slate");
+    QVERIFY(!data.save(profilesDir().toStdString()));
+    QCOMPARE(fileBytes(profilesDir() + "/taken.xml"), QByteArray("other profile"));
+    QCOMPARE(driver.shown()[1].kind, QStringLiteral("box"));
+    QVERIFY(driver.shown()[1].text.contains("taken.xml"));
+
+    driver.enter(QStringLiteral("taken.xml"));
+    driver.press(QMessageBox::No);
+    driver.enter(QStringLiteral("taken.xml"));
+    driver.press(QMessageBox::Yes);
+    QVERIFY(data.save(profilesDir().toStdString()));
+    QVERIFY(driver.allAnswered());
+    QCOMPARE(ProfileData::fromFile((profilesDir() + "/taken.xml").toStdString()).device(),
+             std::string("Slate"));
+}
+
+void TestProfileSave::reportsFileThatCannotBeOpened()
+{
+    ModalDriver driver;
+    driver.press(QMessageBox::Ok);
+    ProfileData data = sample("Slate");
+    data.setFileName("slate.xml");
+    const QString missingDir = profilesDir() + "/not/there";
+
+    QVERIFY(!data.save(missingDir.toStdString()));
+    QVERIFY(driver.allAnswered());
+    QCOMPARE(driver.shown().size(), std::size_t(1));
+    QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
+    QCOMPARE(driver.shown()[0].informative,
+             QString("Could not open file '%1/slate.xml'").arg(missingDir));
+    QCOMPARE(data.fileName(), std::string("slate.xml"));
+}
+
+void TestProfileSave::failedWriteKeepsOldFile()
+{
+    const QString path = profilesDir() + "/slate.xml";
+    const QByteArray old = "<profile><device>Old</device></profile>\n";
+    writeBytes(path, old);
+
+    ProfileData data = sample("Slate");
+    data.setFileName("slate.xml");
+    for (int i = 0; i < 200; ++i)
+        data.extensions[2].push_back("GL_extension_" + std::to_string(i));
+
+    // A file size limit makes the write fail part-way, as a full disk would.
+    rlimit previous{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &previous) == 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 512;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+
+    ModalDriver driver;
+    driver.press(QMessageBox::Ok);
+    const bool saved = data.save(profilesDir().toStdString());
+
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(!saved);
+    QVERIFY(driver.allAnswered());
+    QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
+    QCOMPARE(fileBytes(path), old);
+    QCOMPARE(QDir(profilesDir()).entryList(QDir::Files), QStringList{"slate.xml"});
+}
+
+KOLZ_TEST_MAIN_WIDGETS(TestProfileSave)
+#include "tst_profilesave.moc"

@@ -1,0 +1,121 @@
+#include "PreferenceFiles.h"
+#include "prefs/KolPreferences.h"
+#include "support/TestEnvironment.h"
+
+#include <QTest>
+
+using namespace prefs_test;
+
+namespace {
+
+const QString storeName = QStringLiteral("Keys");
+
+// The saved file without its header and indentation, for comparing structure.
+QByteArray savedStructure()
+{
+    QByteArray text = readFile(preferenceFile(storeName));
+    text = text.mid(text.indexOf("<plist"));
+    QByteArray compact;
+    for (const QByteArray& line : text.split('\n'))
+        compact += line.trimmed();
+    return compact;
+}
+
+} // namespace
+
+// Key paths: splitting, lookup, creation of missing dictionaries, Exists and Remove.
+class TestKeyPaths : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { resetHome(); }
+
+    void splitKey_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QStringList>("components");
+        QTest::newRow("empty") << "" << QStringList{""};
+        QTest::newRow("slash") << "/" << QStringList{""};
+        QTest::newRow("three slashes") << "///" << QStringList{""};
+        QTest::newRow("a") << "a" << QStringList{"a"};
+        QTest::newRow("/a") << "/a" << QStringList{"a"};
+        QTest::newRow("a/") << "a/" << QStringList{"a"};
+        QTest::newRow("//a") << "//a" << QStringList{"a"};
+        QTest::newRow("/a/b/") << "/a/b/" << QStringList{"a", "b"};
+        QTest::newRow("a//b") << "a//b" << QStringList{"a", "b"};
+        QTest::newRow("a//") << "a//" << QStringList{"a", ""};
+        QTest::newRow("settings") << "KolZendra 10.17.3/gui_font"
+                                  << QStringList{"KolZendra 10.17.3", "gui_font"};
+    }
+
+    void splitKey()
+    {
+        QFETCH(QString, key);
+        QFETCH(QStringList, components);
+        std::vector<std::string> split;
+        KolPreferences::SplitKey(key.toStdString(), split);
+        QStringList got;
+        for (const std::string& component : split)
+            got << QString::fromStdString(component);
+        QCOMPARE(got, components);
+    }
+
+    void settersCreateNestedDictionaries()
+    {
+        KolPreferences store = loadedStore(storeName);
+        QCOMPARE(store.SetString("a/b/c", "1"), KolPreferences::SUCCESS);
+        QCOMPARE(store.SetString("a/b/d", "2"), KolPreferences::SUCCESS);
+        QCOMPARE(store.SetString("a/B/c", "3"), KolPreferences::SUCCESS); // keys are case-sensitive
+        QVERIFY(store.Save(false));
+        QCOMPARE(savedStructure(),
+                 QByteArray("<plist version=\"1.0\"><dict><key>a</key><dict>"
+                            "<key>b</key><dict><key>c</key><string>1</string>"
+                            "<key>d</key><string>2</string></dict>"
+                            "<key>B</key><dict><key>c</key><string>3</string></dict>"
+                            "</dict></dict></plist>"));
+
+        KolPreferences again = loadedStore(storeName);
+        std::string value;
+        QCOMPARE(again.GetString("/a/b/d/", value), KolPreferences::SUCCESS);
+        QCOMPARE(value, std::string("2"));
+        QVERIFY(again.Exists("a/b"));
+        QVERIFY(!again.Exists("a/b/e"));
+    }
+
+    void removeDeletesTheKeyElementAndMarksTheStore()
+    {
+        // A comment between key and value must survive; the key element is what goes.
+        KolPreferences store = storeWith(storeName, "<key>a</key><!-- note --><string>x</string>"
+                                                    "<key>b</key><string>y</string>");
+        const QByteArray before = readFile(preferenceFile(storeName));
+        QCOMPARE(store.Remove("a"), KolPreferences::SUCCESS);
+        QVERIFY(!store.Exists("a"));
+        QVERIFY(store.Exists("b"));
+        QCOMPARE(readFile(preferenceFile(storeName)), before);
+        QCOMPARE(store.Remove("a"), KolPreferences::NO_VALUE);
+
+        QVERIFY(store.Save(false));
+        const QByteArray saved = savedStructure();
+        QVERIFY2(saved.contains("<!-- note --><key>b</key><string>y</string>"), saved);
+        std::string error;
+        KolPreferences again(storeName.toStdString(), 0);
+        QVERIFY2(again.Load(error, false), error.c_str());
+        QVERIFY(!again.Exists("a"));
+    }
+
+    void removeTakesPlainDuplicatesAlong()
+    {
+        KolPreferences store =
+            storeWith(storeName, "<key>a</key><dict><key>x</key><string>1</string></dict>"
+                                 "<key>a</key><string>dup</string><key>a</key><string>dup</string>"
+                                 "<key>a</key><dict><key>y</key><string>2</string></dict>");
+        QCOMPARE(store.Remove("a"), KolPreferences::SUCCESS);
+        QVERIFY(store.Exists("a/y"));
+        QVERIFY(!store.Exists("a/x"));
+        std::string text;
+        QCOMPARE(store.GetString("a", text), KolPreferences::INCORRECT_TYPE);
+    }
+};
+
+KOLZ_TEST_MAIN_CORE(TestKeyPaths)
+#include "tst_keypaths.moc"

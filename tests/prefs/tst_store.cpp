@@ -1,0 +1,284 @@
+#include "PreferenceFiles.h"
+#include "prefs/KolPreferences.h"
+#include "prefs/PlistFormat.h"
+#include "support/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace prefs_test;
+
+namespace {
+
+const QString storeName = QStringLiteral("Store");
+
+} // namespace
+
+// The store object: where its file lives, loading with repair and validation, saving through a
+// temporary file, reloading when another writer changed the file, and copies.
+class TestStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { resetHome(); }
+
+    void firstStartCreatesDefaultFile()
+    {
+        KolPreferences store(storeName.toStdString(), 0);
+        std::string error;
+        QVERIFY(store.Load(error, true));
+        QCOMPARE(error, std::string());
+        QVERIFY(QDir(preferenceDirectory()).exists());
+        QCOMPARE(readFile(preferenceFile(storeName)), QByteArray(defaultPlistDocument));
+        QCOMPARE(QByteArray(defaultPlistDocument).count('\n'), 6);
+
+        std::string value = "untouched";
+        QCOMPARE(store.GetString("anything", value, "fallback"), KolPreferences::NO_VALUE);
+        QCOMPARE(value, std::string("fallback"));
+        QCOMPARE(QString::fromStdString(store.GetDirectory()), preferenceDirectory());
+    }
+
+    void homeDirectory()
+    {
+        qputenv("HOME", "");
+        KolPreferences store(storeName.toStdString(), 0);
+        std::string error = "before; ";
+        QVERIFY(!store.Load(error, true));
+        QCOMPARE(error, std::string("before; ERROR: Failed to retrieve $(HOME) variable."));
+        QCOMPARE(store.GetDirectory(), std::string());
+
+        KolPreferences systemWide(storeName.toStdString(), 1);
+        QCOMPARE(systemWide.GetDirectory(),
+                 std::string("/etc/.kolconfig/Tollerwaith Technologies"));
+    }
+
+    void malformedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("value where a key belongs")
+            << QByteArray("<string>x</string><key>a</key><string>y</string>")
+            << "ERROR: Missing <key> tag\n";
+        QTest::newRow("last key without value")
+            << QByteArray("<key>a</key><string>y</string><key>b</key>")
+            << "ERROR: Key missing value!";
+        QTest::newRow("two keys in a row")
+            << QByteArray("<key>a</key><key>b</key><string>y</string>")
+            << "ERROR: Key missing value\n";
+        QTest::newRow("key inside an array")
+            << QByteArray("<key>a</key><array><string>x</string><key>k</key></array>")
+            << "ERROR: Array elements cannot contain a <key> tag!\n";
+        QTest::newRow("nested dictionary")
+            << QByteArray("<key>a</key><dict><key>b</key><dict><integer>1</integer></dict></dict>")
+            << "ERROR: Missing <key> tag\n";
+        QTest::newRow("dictionary inside an array is not looked into")
+            << QByteArray("<key>a</key><array><dict><string>x</string></dict></array>") << "";
+    }
+
+    void malformedFiles()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, message);
+        QVERIFY(writeFile(preferenceFile(storeName), plist(body)));
+        KolPreferences store(storeName.toStdString(), 0);
+        std::string error = "earlier\n";
+        QCOMPARE(store.Load(error, false), message.isEmpty());
+        QCOMPARE(QString::fromStdString(error), QStringLiteral("earlier\n") + message);
+    }
+
+    void unparsableFileLoadsEmptyUntilWritten_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("not xml") << QByteArray("\x01\x02 not a property list");
+        QTest::newRow("unclosed") << plist("<key>a</key><string>x</string>").left(60);
+    }
+
+    void unparsableFileLoadsEmptyUntilWritten()
+    {
+        QFETCH(QByteArray, content);
+        const QString path = preferenceFile(storeName);
+        QVERIFY(writeFile(path, content));
+        KolPreferences store = loadedStore(storeName);
+        QVERIFY(!store.Exists("a"));
+        QVERIFY(store.Save(false));
+        QCOMPARE(readFile(path), content);
+
+        QCOMPARE(store.SetString("a", "fresh"), KolPreferences::SUCCESS);
+        QVERIFY(store.Save(false));
+        KolPreferences again = loadedStore(storeName);
+        std::string value;
+        QCOMPARE(again.GetString("a", value), KolPreferences::SUCCESS);
+        QCOMPARE(value, std::string("fresh"));
+    }
+
+    void rootWithoutDictionaryGetsOneInFront()
+    {
+        const QString path = preferenceFile(storeName);
+        QVERIFY(writeFile(path, "<plist version=\"1.0\"><string>keep</string></plist>"));
+        KolPreferences store = loadedStore(storeName);
+        QCOMPARE(store.SetString("a", "b"), KolPreferences::SUCCESS);
+        QVERIFY(store.Save(false));
+        const QByteArray saved = readFile(path);
+        QVERIFY2(saved.indexOf("<dict>") < saved.indexOf("<string>keep</string>"), saved);
+        QVERIFY2(saved.contains("<string>keep</string>"), saved);
+
+        KolPreferences again = loadedStore(storeName);
+        std::string value;
+        QCOMPARE(again.GetString("a", value), KolPreferences::SUCCESS);
+        QCOMPARE(value, std::string("b"));
+    }
+
+    void existingFileThatCannotBeReadIsLeftAlone()
+    {
+        const QString path = preferenceFile(storeName);
+        QVERIFY(QDir().mkpath(path));
+        KolPreferences store(storeName.toStdString(), 0);
+        std::string error;
+        QVERIFY(!store.Load(error, true));
+        QCOMPARE(error, std::string("ERROR: Failed to open preference file: Is a directory"));
+        QVERIFY(QFileInfo(path).isDir());
+    }
+
+    void unforcedSaveWritesOnlyChanges()
+    {
+        KolPreferences store = loadedStore(storeName);
+        const QString path = preferenceFile(storeName);
+        const std::time_t past = std::time(nullptr) - 1000;
+        QVERIFY(setModificationTime(path, past));
+
+        QVERIFY(store.Save(false));
+        QCOMPARE(modificationTime(path), past);
+
+        // Writing an equal value still counts as a change.
+        QCOMPARE(store.SetInt("n", 0), KolPreferences::SUCCESS);
+        QCOMPARE(store.SetInt("n", 0), KolPreferences::SUCCESS);
+        const QByteArray before = readFile(path);
+        QVERIFY(store.Save(false));
+        QVERIFY(readFile(path) != before);
+        QVERIFY(setModificationTime(path, past));
+        QVERIFY(store.Save(false));
+        QCOMPARE(modificationTime(path), past);
+        QVERIFY(store.Save(true));
+        QVERIFY(modificationTime(path) != past);
+        QVERIFY(!QFile::exists(path + ".tmp"));
+    }
+
+    void failedSaveKeepsOldFileAndChanges()
+    {
+        KolPreferences store = loadedStore(storeName);
+        QCOMPARE(store.SetString("a", "first"), KolPreferences::SUCCESS);
+        QVERIFY(store.Save(false));
+        const QString path = preferenceFile(storeName);
+        const QByteArray good = readFile(path);
+
+        // The temporary file cannot be created.
+        QVERIFY(QDir().mkpath(path + ".tmp"));
+        QCOMPARE(store.SetString("a", "second"), KolPreferences::SUCCESS);
+        QVERIFY(!store.Save(false));
+        QCOMPARE(readFile(path), good);
+        QVERIFY(QDir().rmdir(path + ".tmp"));
+        QVERIFY(store.Save(false)); // still marked changed
+        QVERIFY(readFile(path).contains("second"));
+
+        // The temporary file is written but cannot replace the file.
+        QVERIFY(QFile::remove(path));
+        QVERIFY(QDir().mkpath(path + "/occupied"));
+        QCOMPARE(store.SetString("a", "third"), KolPreferences::SUCCESS);
+        QVERIFY(!store.Save(false));
+        QVERIFY(!QFile::exists(path + ".tmp"));
+        QVERIFY(QFileInfo(path).isDir());
+    }
+
+    void longPathsAreNotTruncated()
+    {
+        QString home = kolz::test::environment().home();
+        while (home.size() < 2100)
+            home += QStringLiteral("/") + QString(200, QLatin1Char('h'));
+        QVERIFY(QDir().mkpath(home));
+        qputenv("HOME", QFile::encodeName(home));
+        KolPreferences store = loadedStore(storeName);
+        QCOMPARE(store.SetString("a", "deep"), KolPreferences::SUCCESS);
+        QVERIFY(store.Save(false));
+        QVERIFY(readFile(preferenceFile(storeName)).contains("deep"));
+        QDir(kolz::test::environment().home() + "/" + QString(200, QLatin1Char('h')))
+            .removeRecursively();
+    }
+
+    void reloadsWhenAnotherWriterChangedTheFile()
+    {
+        const QString path = preferenceFile(storeName);
+        const std::time_t past = std::time(nullptr) - 1000;
+        QVERIFY(
+            writeFile(path, plist("<key>s</key><string>old</string><key>b</key><false/>"), past));
+        KolPreferences store = loadedStore(storeName);
+        QVERIFY(writeFile(path, plist("<key>s</key><string>new</string><key>b</key><true/>"),
+                          past + 10));
+
+        bool flag = true;
+        QCOMPARE(store.GetBool("b", flag), KolPreferences::SUCCESS);
+        QCOMPARE(flag, false); // booleans read what is in memory
+        std::string text;
+        QCOMPARE(store.GetString("s", text), KolPreferences::SUCCESS);
+        QCOMPARE(text, std::string("new"));
+        QCOMPARE(store.GetBool("b", flag), KolPreferences::SUCCESS);
+        QCOMPARE(flag, true);
+
+        // A store with unsaved changes is not reloaded, and its save wins.
+        QCOMPARE(store.SetInt("mine", 1), KolPreferences::SUCCESS);
+        QVERIFY(writeFile(path, plist("<key>s</key><string>theirs</string>"), past + 20));
+        QCOMPARE(store.GetString("s", text), KolPreferences::SUCCESS);
+        QCOMPARE(text, std::string("new"));
+        QVERIFY(store.Save(false));
+        QVERIFY(!readFile(path).contains("theirs"));
+
+        // A reload that fails is reported, without the default.
+        QVERIFY(writeFile(path, plist("<string>x</string>"), past + 30));
+        text = "kept";
+        QCOMPARE(store.GetString("s", text, "default"), KolPreferences::CRITICAL_ERROR);
+        QCOMPARE(text, std::string("kept"));
+        QCOMPARE(store.SetString("s", "v"), KolPreferences::CRITICAL_ERROR);
+    }
+
+    void copiesShareTheDocumentAcrossReloads()
+    {
+        const QString path = preferenceFile(storeName);
+        const std::time_t past = std::time(nullptr) - 1000;
+        QVERIFY(writeFile(path, plist("<key>s</key><string>one</string>"), past));
+        auto first = std::make_unique<KolPreferences>(loadedStore(storeName));
+        KolPreferences copy(*first);
+        KolPreferences assigned("Other", 0);
+        assigned = *first;
+        assigned = assigned;
+
+        QVERIFY(writeFile(path, plist("<key>s</key><string>two</string>"), past + 10));
+        std::string text;
+        QCOMPARE(first->GetString("s", text), KolPreferences::SUCCESS); // reloads
+        QCOMPARE(text, std::string("two"));
+        first.reset();
+
+        // The other holders work on the reloaded document, not on a freed one.
+        QCOMPARE(copy.SetString("t", "from copy"), KolPreferences::SUCCESS);
+        QVERIFY(copy.Save(false));
+        QVERIFY(readFile(path).contains("from copy"));
+        QCOMPARE(assigned.GetString("t", text), KolPreferences::SUCCESS);
+        QCOMPARE(text, std::string("from copy"));
+        QCOMPARE(assigned.GetString("s", text), KolPreferences::SUCCESS);
+        QCOMPARE(text, std::string("two"));
+    }
+
+    void resultNames()
+    {
+        QCOMPARE(KolPreferences::ResultName(KolPreferences::SUCCESS), "SUCCESS");
+        QCOMPARE(KolPreferences::ResultName(KolPreferences::NO_VALUE), "NO_VALUE");
+        QCOMPARE(KolPreferences::ResultName(KolPreferences::EMPTY_KEY), "EMPTY_KEY");
+        QCOMPARE(KolPreferences::ResultName(KolPreferences::INCORRECT_TYPE), "INCORRECT_TYPE");
+        QCOMPARE(KolPreferences::ResultName(KolPreferences::CRITICAL_ERROR), "CRITICAL_ERROR");
+        QCOMPARE(KolPreferences::ResultName(5), "UNKNOWN");
+        QCOMPARE(KolPreferences::ResultName(-1), "UNKNOWN");
+    }
+};
+
+KOLZ_TEST_MAIN_CORE(TestStore)
+#include "tst_store.moc"
