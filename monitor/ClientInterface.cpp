@@ -399,7 +399,6 @@ QTextFrame* ClientInterface::beginBlock(const QString& title, const QPalette& pa
     QTextCharFormat charFormat;
     charFormat.setForeground(palette.brush(QPalette::Text));
     m_cursor->setBlockFormat(titleFormat);
-    m_cursor->setBlockCharFormat(charFormat);
     m_cursor->insertText(title, charFormat);
     moveToEndOfBlock();
 

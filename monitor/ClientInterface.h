@@ -41,7 +41,7 @@ public:
     static constexpr int maxSectionDepth = 32;
     // Longest time that output arriving in a flood waits before it is shown.
     static constexpr int batchSpanMs = 100;
-    static constexpr int batchFrameLimit = 1000;
+    static constexpr int batchFrameLimit = 2000;
 
     ClientInterface(QWidget* parent, Client* client, const QFont& consoleFont);
     ~ClientInterface() override;

@@ -152,10 +152,10 @@ void TestClientInterface::blockTitlesAndColours()
 
     const QTextBlock warning = blockWithText(doc, "Warning");
     QCOMPARE(warning.blockFormat().background().color(), QColor(255, 255, 0));
-    QCOMPARE(warning.charFormat().foreground().color(), QColor(Qt::black));
+    QCOMPARE(warning.begin().fragment().charFormat().foreground().color(), QColor(Qt::black));
     const QTextBlock error = blockWithText(doc, "Error");
     QCOMPARE(error.blockFormat().background().color(), QColor(255, 0, 0));
-    QCOMPARE(error.charFormat().foreground().color(), QColor(Qt::white));
+    QCOMPARE(error.begin().fragment().charFormat().foreground().color(), QColor(Qt::white));
     QVERIFY(blockWithText(doc, "Error - GL_INVALID_OPERATION in glDrawArrays").isValid());
     QVERIFY(blockWithText(doc, "Error -  in glFoo").isValid());
 
