@@ -18,7 +18,6 @@ private slots:
     void textsAreCutAndTerminated();
     void hostileTextsStopInsideTheirField();
     void idListsAreBounded();
-    void severityPrefixes();
 };
 
 void TestMessage::commandFramesAreExact()
@@ -126,15 +125,6 @@ void TestMessage::idListsAreBounded()
     QCOMPARE(hostile.idList(layout::reportRequiredExtensions, 100000).size(), std::size_t(1928));
     QCOMPARE(hostile.idList(layout::contextHostExtensions, layout::contextHostListRoom).front(),
              0x01010101u);
-}
-
-void TestMessage::severityPrefixes()
-{
-    QCOMPARE(severityPrefix(MessageType::Info), "(Info) ");
-    QCOMPARE(severityPrefix(MessageType::Warning), "(Warning) ");
-    QCOMPARE(severityPrefix(MessageType::Error), "(Error) ");
-    QCOMPARE(severityPrefix(MessageType::GLError), "");
-    QCOMPARE(severityPrefix(999), "");
 }
 
 KOLZ_TEST_MAIN_CORE(TestMessage)
