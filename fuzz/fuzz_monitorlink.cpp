@@ -37,10 +37,13 @@ struct Rig
     std::unique_ptr<SystemReportViewer> viewer;
 };
 
+// Never destroyed: tearing Qt down from an exit handler, after some of its own statics are
+// gone, crashes inside Qt.
 Rig& rig()
 {
-    static Rig rig = [] {
-        Rig r;
+    static Rig* rig = [] {
+        auto* created = new Rig;
+        Rig& r = *created;
         qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "fuzz_monitorlink";
@@ -58,9 +61,9 @@ Rig& rig()
         r.viewer = std::make_unique<SystemReportViewer>();
         QObject::connect(r.receiver.get(), &SystemReportGUIReceiver::ready, r.viewer.get(),
                          &SystemReportViewer::setReport);
-        return r;
+        return created;
     }();
-    return rig;
+    return *rig;
 }
 
 QByteArray framesFrom(const std::uint8_t* data, std::size_t size)

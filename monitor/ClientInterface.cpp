@@ -163,7 +163,6 @@ void ClientInterface::setConnected()
 void ClientInterface::receive(const Message& message)
 {
     beginBatch();
-    ++m_batchFrames;
     switch (message.type()) {
     case MessageType::BeginSection:
         writeSection(message);
@@ -203,6 +202,7 @@ void ClientInterface::beginBatch()
     if (m_batchOpen)
         return;
     m_batchOpen = true;
+    m_batchFirstBlockCount = m_document->blockCount();
     m_cursor->beginEditBlock();
     // However the input goes on, what arrived is shown within the span.
     if (m_client)
@@ -213,9 +213,10 @@ void ClientInterface::readEnded()
 {
     // Ending an edit block costs Qt a pass over the whole document's frames, so while a flood
     // lasts (more input is already waiting) the batch stays open across reads, up to its span.
-    // The cost of ending it grows with what it holds, so it also ends once it holds enough.
-    if (m_batchOpen &&
-        (m_batchFrames >= batchFrameLimit || !(m_client && m_client->inputPending())))
+    // The cost of ending it grows with the text blocks it holds, so it also ends once it holds
+    // enough of them.
+    if (m_batchOpen && (m_document->blockCount() - m_batchFirstBlockCount >= batchBlockLimit ||
+                        !(m_client && m_client->inputPending())))
         endBatch();
 }
 
@@ -224,7 +225,6 @@ void ClientInterface::endBatch()
     if (!m_batchOpen)
         return;
     m_batchOpen = false;
-    m_batchFrames = 0;
     m_batchTimer.stop();
     m_cursor->endEditBlock();
     if (!m_pendingRows.isEmpty()) {

@@ -41,7 +41,8 @@ public:
     static constexpr int maxSectionDepth = 32;
     // Longest time that output arriving in a flood waits before it is shown.
     static constexpr int batchSpanMs = 100;
-    static constexpr int batchFrameLimit = 2000;
+    // About 80 ms of layout on a fast machine, whatever the size of the console.
+    static constexpr int batchBlockLimit = 5000;
 
     ClientInterface(QWidget* parent, Client* client, const QFont& consoleFont);
     ~ClientInterface() override;
@@ -111,7 +112,7 @@ private:
     ConsoleFrames m_frames;
     int m_flatSections = 0; // sections opened beyond maxSectionDepth, shown flat
     bool m_batchOpen = false;
-    int m_batchFrames = 0;
+    int m_batchFirstBlockCount = 0;
     QTimer m_batchTimer;
     bool m_consoleScrollPending = false;
     QList<ErrorListEntry> m_pendingRows;
