@@ -120,7 +120,7 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_errorListView->horizontalHeader()->setStretchLastSection(true);
 
     // Output still held in an edit block is written out before the console is cleared.
-    connect(ui->btnClear, &QPushButton::clicked, this, &ClientInterface::endBatch);
+    connect(ui->btnClear, &QPushButton::clicked, this, &ClientInterface::closeEdit);
     connect(ui->btnClear, SIGNAL(clicked()), ui->txtConsole, SLOT(clear()));
     connect(ui->chkWireframe, SIGNAL(stateChanged(int)), this, SLOT(wireframeStateChanged(int)));
     connect(ui->txtConsole->verticalScrollBar(), SIGNAL(sliderMoved(int)), this,
@@ -146,11 +146,14 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_batchTimer.setSingleShot(true);
     m_batchTimer.setInterval(batchSpanMs);
     connect(&m_batchTimer, &QTimer::timeout, this, &ClientInterface::endBatch);
+    m_quietTimer.setSingleShot(true);
+    m_quietTimer.setInterval(quietMs);
+    connect(&m_quietTimer, &QTimer::timeout, this, &ClientInterface::closeEdit);
 }
 
 ClientInterface::~ClientInterface()
 {
-    endBatch();
+    closeEdit();
     delete m_cursor;
     delete ui;
 }
@@ -203,7 +206,11 @@ void ClientInterface::beginBatch()
         return;
     m_batchOpen = true;
     m_batchFirstBlockCount = m_document->blockCount();
-    m_cursor->beginEditBlock();
+    m_quietTimer.stop();
+    if (!m_editOpen) {
+        m_editOpen = true;
+        m_cursor->beginEditBlock();
+    }
     // However the input goes on, what arrived is shown within the span.
     if (m_client)
         m_batchTimer.start();
@@ -211,10 +218,8 @@ void ClientInterface::beginBatch()
 
 void ClientInterface::readEnded()
 {
-    // Ending an edit block costs Qt a pass over the whole document's frames, so while a flood
-    // lasts (more input is already waiting) the batch stays open across reads, up to its span.
-    // The cost of ending it grows with the text blocks it holds, so it also ends once it holds
-    // enough of them.
+    // While a flood lasts (more input is already waiting) the batch stays open across reads,
+    // up to its span or its size, so that layout and scrolling are done once for many frames.
     if (m_batchOpen && (m_document->blockCount() - m_batchFirstBlockCount >= batchBlockLimit ||
                         !(m_client && m_client->inputPending())))
         endBatch();
@@ -226,7 +231,13 @@ void ClientInterface::endBatch()
         return;
     m_batchOpen = false;
     m_batchTimer.stop();
-    m_cursor->endEditBlock();
+    if (m_layoutPending) {
+        m_layoutPending = false;
+        // Lays out what the batch wrote. Qt has gathered the changed range itself; this widens
+        // it to the end of the document, which is where the output goes.
+        const int from = m_cursor->position();
+        m_document->markContentsDirty(from, m_document->characterCount() - from);
+    }
     if (!m_pendingRows.isEmpty()) {
         m_errorListModel->append(m_pendingRows);
         m_pendingRows.clear();
@@ -240,17 +251,34 @@ void ClientInterface::endBatch()
             ui->txtConsole->ensureCursorVisible();
         }
     }
+    // Closing the edit block makes Qt rebuild its frame tree by a pass over the whole
+    // document, so it stays open for as long as the input keeps coming.
+    if (m_client && m_client->socket())
+        m_quietTimer.start();
+    else
+        closeEdit();
+}
+
+void ClientInterface::closeEdit()
+{
+    endBatch();
+    m_quietTimer.stop();
+    if (!m_editOpen)
+        return;
+    m_editOpen = false;
+    m_cursor->endEditBlock();
 }
 
 void ClientInterface::consoleAutoScroll()
 {
+    m_layoutPending = true;
     // Done once when the batch closes: the view only needs to show where the burst ended.
     m_consoleScrollPending = true;
 }
 
 void ClientInterface::fontChanged(const QFont& font)
 {
-    endBatch();
+    closeEdit();
     ui->txtConsole->setFont(font);
 }
 
@@ -261,7 +289,7 @@ void ClientInterface::finish(const QString& text)
     m_frames.leaveAllSections();
     m_flatSections = 0;
     writeInfo(text);
-    endBatch();
+    closeEdit();
     m_state = Finished;
 }
 

@@ -43,6 +43,8 @@ public:
     static constexpr int batchSpanMs = 100;
     // About 80 ms of layout on a fast machine, whatever the size of the console.
     static constexpr int batchBlockLimit = 5000;
+    // Input that pauses this long ends the document's edit block.
+    static constexpr int quietMs = 250;
 
     ClientInterface(QWidget* parent, Client* client, const QFont& consoleFont);
     ~ClientInterface() override;
@@ -96,6 +98,7 @@ private:
     void beginBatch();
     void endBatch();
     void readEnded();
+    void closeEdit();
 
     Ui::ClientInterface* ui;
     QTextDocument* m_document;
@@ -112,6 +115,9 @@ private:
     ConsoleFrames m_frames;
     int m_flatSections = 0; // sections opened beyond maxSectionDepth, shown flat
     bool m_batchOpen = false;
+    bool m_editOpen = false;
+    bool m_layoutPending = false;
+    QTimer m_quietTimer;
     int m_batchFirstBlockCount = 0;
     QTimer m_batchTimer;
     bool m_consoleScrollPending = false;

@@ -5,6 +5,7 @@
 #include "support/TestEnvironment.h"
 #include "tests/peer/TestPeer.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBlock>
@@ -86,6 +88,23 @@ struct ConnectedPage
         return true;
     }
 };
+
+void showConsole(ClientInterface& page)
+{
+    page.resize(600, 400);
+    page.findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
+    page.show();
+}
+
+// Where the layout has put every block, and the size of the whole.
+QList<QRectF> blockGeometry(QTextDocument* document)
+{
+    QAbstractTextDocumentLayout* layout = document->documentLayout();
+    QList<QRectF> rects{QRectF(QPointF(), layout->documentSize())};
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        rects.append(layout->blockBoundingRect(block));
+    return rects;
+}
 
 } // namespace
 
@@ -403,15 +422,22 @@ void TestClientInterface::burstOverSocketShowsTheSameAsSingleFrames()
     }
 
     ClientInterface reference(nullptr, nullptr, QFont());
+    showConsole(reference);
     for (const Message& frame : frames)
         reference.receive(frame);
 
     ConnectedPage link;
     QVERIFY(link.open());
+    showConsole(*link.page);
     link.peer.send(frames);
     QTRY_COMPARE(link.page->errorListModel()->rowCount(), 80);
     QTRY_COMPARE(link.page->document()->toPlainText(), reference.document()->toPlainText());
     QCOMPARE(link.page->document()->toHtml(), reference.document()->toHtml());
+    // Laid out where single frames would be, both while the burst's edit is still open and
+    // once the input has been quiet long enough for it to close.
+    QCOMPARE(blockGeometry(link.page->document()), blockGeometry(reference.document()));
+    QTest::qWait(ClientInterface::quietMs + 100);
+    QCOMPARE(blockGeometry(link.page->document()), blockGeometry(reference.document()));
     // The batch is closed: the console's cursor shows where the output ended.
     QTRY_COMPARE(child<QTextEdit>(*link.page, "txtConsole")->textCursor().position(),
                  child<QTextEdit>(reference, "txtConsole")->textCursor().position());
