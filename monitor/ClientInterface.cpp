@@ -87,14 +87,20 @@ QPalette alertPalette(const QPalette& p, const QColor& background, const QColor&
                         p);
 }
 
-QPalette warningPalette(const QPalette& p)
+ClientInterface::BlockStyle blockStyle(const QPalette& palette,
+                                       QTextFrameFormat::BorderStyle borderStyle)
 {
-    return alertPalette(p, QColor(255, 255, 0), Qt::black);
-}
-
-QPalette errorPalette(const QPalette& p)
-{
-    return alertPalette(p, QColor(255, 0, 0), Qt::white);
+    ClientInterface::BlockStyle style;
+    style.title.setBackground(palette.brush(QPalette::Base));
+    style.titleText.setForeground(palette.brush(QPalette::Text));
+    style.frame.setTopMargin(-1.0);
+    style.frame.setBorderBrush(palette.brush(QPalette::Base));
+    style.frame.setBorderStyle(borderStyle);
+    style.frame.setBorder(1.0);
+    style.frame.setPadding(5.0);
+    style.frame.setBackground(palette.brush(QPalette::Window));
+    style.body.setForeground(palette.brush(QPalette::WindowText));
+    return style;
 }
 
 } // namespace
@@ -351,8 +357,7 @@ void ClientInterface::writeSection(const Message& message)
         writeInfo(title);
         return;
     }
-    m_frames.enterSection(beginBlock(title, sectionPalette(ui->txtConsole->palette()),
-                                     QTextFrameFormat::BorderStyle_Dotted));
+    m_frames.enterSection(beginBlock(title, blockStyle(BlockKind::Section)));
     consoleAutoScroll();
 }
 
@@ -371,21 +376,21 @@ void ClientInterface::writeDebugMessage(const Message& message)
                           QStringLiteral(" (ID: ") + QString::number(message.u32(layout::debugId)) +
                           QStringLiteral(")\n") + tr("Severity: ") +
                           QString::fromUtf8(glEnumName(message.u32(layout::debugSeverity)));
-    writeFramed(title, debugPalette(ui->txtConsole->palette()), message.qtext(layout::debugText));
+    writeFramed(title, BlockKind::Debug, message.qtext(layout::debugText));
     consoleAutoScroll();
 }
 
 void ClientInterface::writeWarning(const Message& message)
 {
     const QString text = message.qtext(layout::text);
-    writeFramed(tr("Warning"), warningPalette(ui->txtConsole->palette()), text);
+    writeFramed(tr("Warning"), BlockKind::Warning, text);
     addErrorListRow({ErrorListEntry::Warning, message.frame(), QString(), text, QString()});
 }
 
 void ClientInterface::writeError(const Message& message)
 {
     const QString text = message.qtext(layout::text);
-    writeFramed(tr("Error"), errorPalette(ui->txtConsole->palette()), text);
+    writeFramed(tr("Error"), BlockKind::Error, text);
     addErrorListRow({ErrorListEntry::Error, message.frame(), QString(), text, QString()});
 }
 
@@ -394,8 +399,7 @@ void ClientInterface::writeGLError(const Message& message)
     const QString code = QString::fromUtf8(glErrorName(message.u32(layout::glErrorCode)));
     const QString function = message.qtext(layout::glErrorFunction, layout::functionCapacity);
     const QString text = message.qtext(layout::glErrorText);
-    writeFramed(tr("Error - ") + code + tr(" in ") + function,
-                errorPalette(ui->txtConsole->palette()), text);
+    writeFramed(tr("Error - ") + code + tr(" in ") + function, BlockKind::Error, text);
     addErrorListRow({ErrorListEntry::Error, message.frame(), code, text, function});
 }
 
@@ -406,44 +410,47 @@ void ClientInterface::openContextTab(const Message& message)
     ui->tabWidget_contexts->addTab(page, tr("Context ") + QString::number(id));
 }
 
-void ClientInterface::writeFramed(const QString& title, const QPalette& palette,
-                                  const QString& text)
+const ClientInterface::BlockStyle& ClientInterface::blockStyle(BlockKind kind)
 {
-    beginBlock(title, palette, QTextFrameFormat::BorderStyle_Solid);
+    // A block's formats follow the console's palette; working them out takes longer than
+    // writing a short message, so they are kept until the palette changes.
+    const QPalette& p = ui->txtConsole->palette();
+    if (p.cacheKey() != m_stylesKey || p.currentColorGroup() != m_stylesGroup) {
+        m_stylesKey = p.cacheKey();
+        m_stylesGroup = p.currentColorGroup();
+        const auto solid = QTextFrameFormat::BorderStyle_Solid;
+        m_styles[int(BlockKind::Section)] =
+            ::blockStyle(sectionPalette(p), QTextFrameFormat::BorderStyle_Dotted);
+        m_styles[int(BlockKind::Debug)] = ::blockStyle(debugPalette(p), solid);
+        m_styles[int(BlockKind::Warning)] =
+            ::blockStyle(alertPalette(p, QColor(255, 255, 0), Qt::black), solid);
+        m_styles[int(BlockKind::Error)] =
+            ::blockStyle(alertPalette(p, QColor(255, 0, 0), Qt::white), solid);
+    }
+    return m_styles[int(kind)];
+}
+
+void ClientInterface::writeFramed(const QString& title, BlockKind kind, const QString& text)
+{
+    beginBlock(title, blockStyle(kind));
     m_cursor->insertText(text);
     moveToEndOfBlock();
     endBlock();
 }
 
-QTextFrame* ClientInterface::beginBlock(const QString& title, const QPalette& palette,
-                                        QTextFrameFormat::BorderStyle borderStyle)
+QTextFrame* ClientInterface::beginBlock(const QString& title, const BlockStyle& style)
 {
     if (!m_lastOutputFramed)
         m_cursor->insertText(QStringLiteral("\n\n"));
     m_frames.prepareItem();
 
-    QTextBlockFormat titleFormat;
-    titleFormat.setBackground(palette.brush(QPalette::Base));
-    QTextCharFormat charFormat;
-    charFormat.setForeground(palette.brush(QPalette::Text));
-    m_cursor->setBlockFormat(titleFormat);
-    m_cursor->insertText(title, charFormat);
-    moveToEndOfBlock();
-
-    QTextFrameFormat frameFormat;
-    frameFormat.setTopMargin(-1.0);
-    frameFormat.setBorderBrush(palette.brush(QPalette::Base));
-    frameFormat.setBorderStyle(borderStyle);
-    frameFormat.setBorder(1.0);
-    frameFormat.setPadding(5.0);
-    frameFormat.setBackground(palette.brush(QPalette::Window));
-    charFormat.setForeground(palette.brush(QPalette::WindowText));
-
+    m_cursor->setBlockFormat(style.title);
+    m_cursor->insertText(title, style.titleText);
     moveToEndOfBlock();
     // Qt gives the blocks inside and behind a new frame the default block format, so only the
     // body's character format needs setting.
-    QTextFrame* frame = m_cursor->insertFrame(frameFormat);
-    m_cursor->setCharFormat(charFormat);
+    QTextFrame* frame = m_cursor->insertFrame(style.frame);
+    m_cursor->setCharFormat(style.body);
     m_lastOutputFramed = true;
     return frame;
 }

@@ -7,16 +7,18 @@
 
 #include <QFont>
 #include <QList>
+#include <QPalette>
 #include <QPoint>
 #include <QPointer>
 #include <QString>
-#include <QTextFrameFormat>
+#include <QTextFormat>
 #include <QTimer>
 #include <QWidget>
 
+#include <array>
+
 class ErrorListFilterProxyModel;
 class ErrorListView;
-class QPalette;
 class QTextCursor;
 class QTextDocument;
 namespace Ui {
@@ -45,6 +47,15 @@ public:
     static constexpr int batchBlockLimit = 5000;
     // Input that pauses this long ends the document's edit block.
     static constexpr int quietMs = 250;
+
+    // The formats of one kind of framed block: its title line, its frame and its body text.
+    struct BlockStyle
+    {
+        QTextBlockFormat title;
+        QTextCharFormat titleText;
+        QTextFrameFormat frame;
+        QTextCharFormat body;
+    };
 
     ClientInterface(QWidget* parent, Client* client, const QFont& consoleFont);
     ~ClientInterface() override;
@@ -84,9 +95,16 @@ private:
     void writeGLError(const ui::messages::Message& message);
     void openContextTab(const ui::messages::Message& message);
 
-    void writeFramed(const QString& title, const QPalette& palette, const QString& text);
-    QTextFrame* beginBlock(const QString& title, const QPalette& palette,
-                           QTextFrameFormat::BorderStyle borderStyle);
+    enum class BlockKind
+    {
+        Section,
+        Debug,
+        Warning,
+        Error
+    };
+    const BlockStyle& blockStyle(BlockKind kind);
+    void writeFramed(const QString& title, BlockKind kind, const QString& text);
+    QTextFrame* beginBlock(const QString& title, const BlockStyle& style);
     void endBlock(bool leaveSection = false);
     void moveToEndOfBlock();
     void moveToNextBlock();
@@ -111,6 +129,10 @@ private:
     PID_TYPE m_pid = 0;
     State m_state = Disconnected;
     bool m_lastOutputFramed = false;
+
+    std::array<BlockStyle, 4> m_styles;
+    qint64 m_stylesKey = -1;
+    QPalette::ColorGroup m_stylesGroup = QPalette::NColorGroups;
 
     ConsoleFrames m_frames;
     int m_flatSections = 0; // sections opened beyond maxSectionDepth, shown flat

@@ -191,6 +191,17 @@ void TestClientInterface::blockTitlesAndColours()
     // Body text sits on plain blocks, not on the title's colour.
     QCOMPARE(blockWithText(doc, "w").blockFormat().background().style(), Qt::NoBrush);
     QCOMPARE(blockWithText(doc, "e").blockFormat().background().style(), Qt::NoBrush);
+
+    // Blocks written after the console's palette changes take their colours from the new one.
+    auto* console = child<QTextEdit>(page, "txtConsole");
+    QPalette dark = console->palette();
+    dark.setColor(QPalette::Base, QColor(10, 20, 30));
+    dark.setColor(QPalette::Text, QColor(200, 210, 220));
+    console->setPalette(dark);
+    page.receive(Message::makeWarning("after"));
+    page.receive(Message::makeDebugMessage(0x8246, 0x824C, 5, 0x9146, "dbg after"));
+    QCOMPARE(frameFormatOf(doc, "after").background().color(), QColor(10, 20, 30));
+    QCOMPARE(frameFormatOf(doc, "dbg after").borderBrush().color(), QColor(200, 210, 220));
 }
 
 void TestClientInterface::sectionsNestAndStayOpen()
