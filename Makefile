@@ -45,7 +45,8 @@ bench: deps
 fuzz: deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz
-	@echo "Fuzz targets are in build/fuzz/fuzz/; run one with e.g. build/fuzz/fuzz/fuzz_prefs -max_total_time=600"
+	@echo "Fuzz targets are in build/fuzz/fuzz/, starting inputs in fuzz/corpus/<name>/; run one with e.g."
+	@echo "  mkdir -p build/corpus/prefs && build/fuzz/fuzz/fuzz_prefs build/corpus/prefs fuzz/corpus/prefs -max_total_time=600"
 
 format:
 	git ls-files '*.cpp' '*.h' | grep -v '/generated/' | xargs clang-format -i
