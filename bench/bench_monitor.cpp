@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QTabWidget>
 #include <QThread>
 #include <QTimer>
 
@@ -168,6 +169,8 @@ RunResult runStream(Receiver receiver, Kind kind)
         if (receiver == Receiver::Page) {
             page = std::make_unique<ClientInterface>(nullptr, client.get(), QFont());
             page->resize(900, 600);
+            // The user watches the console: it is laid out and painted as the stream runs.
+            page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
             page->show();
             QObject::connect(client.get(), &Client::clientMessage, page.get(),
                              &ClientInterface::receive);

@@ -128,6 +128,7 @@ private slots:
     void itemContentsPopup();
 
     void burstOverSocketShowsTheSameAsSingleFrames();
+    void clearAndFinishWhileABurstIsStillOpen();
     void containersDoNotChangeTheRendering();
     void wireframeSwitch();
 };
@@ -452,6 +453,32 @@ void TestClientInterface::burstOverSocketShowsTheSameAsSingleFrames()
     // The batch is closed: the console's cursor shows where the output ended.
     QTRY_COMPARE(child<QTextEdit>(*link.page, "txtConsole")->textCursor().position(),
                  child<QTextEdit>(reference, "txtConsole")->textCursor().position());
+}
+
+void TestClientInterface::clearAndFinishWhileABurstIsStillOpen()
+{
+    ConnectedPage link;
+    QVERIFY(link.open());
+    showConsole(*link.page);
+    link.peer.send({Message::makeBeginSection(1, 1, "never closed"), Message::makeWarning("w1")});
+    QTRY_COMPARE(link.page->errorListModel()->rowCount(), 1);
+
+    // Input has not yet been quiet for long: the clear and the finish come in between.
+    child<QPushButton>(*link.page, "btnClear")->click();
+    QVERIFY(link.page->document()->toPlainText().isEmpty());
+    link.peer.send({Message::makeInfo("after clear"), Message::makeWarning("w2")});
+    QTRY_COMPARE(link.page->errorListModel()->rowCount(), 2);
+    link.page->fontChanged(QFont());
+    link.page->finish("Client disconnected");
+
+    ClientInterface reference(nullptr, nullptr, QFont());
+    showConsole(reference);
+    reference.receive(Message::makeInfo("after clear"));
+    reference.receive(Message::makeWarning("w2"));
+    reference.finish("Client disconnected");
+    QCOMPARE(link.page->document()->toHtml(), reference.document()->toHtml());
+    QCOMPARE(frameDepth(link.page->document(), "w2"), 1);
+    QCOMPARE(blockGeometry(link.page->document()), blockGeometry(reference.document()));
 }
 
 namespace {
