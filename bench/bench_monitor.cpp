@@ -198,9 +198,9 @@ RunResult runStream(Receiver receiver, Kind kind)
     RunResult result;
     result.seconds = clock.nsecsElapsed() / 1e9;
     if (page) {
-        // The page settles once the input has gone quiet; that is part of keeping up too.
+        // Whatever the page does once the input has gone quiet is part of keeping up too.
         QEventLoop settle;
-        QTimer::singleShot(ClientInterface::quietMs + 200, &settle, &QEventLoop::quit);
+        QTimer::singleShot(300, &settle, &QEventLoop::quit);
         settle.exec();
     }
     ticker.stop();

@@ -152,14 +152,11 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_batchTimer.setSingleShot(true);
     m_batchTimer.setInterval(batchSpanMs);
     connect(&m_batchTimer, &QTimer::timeout, this, &ClientInterface::endBatch);
-    m_quietTimer.setSingleShot(true);
-    m_quietTimer.setInterval(quietMs);
-    connect(&m_quietTimer, &QTimer::timeout, this, &ClientInterface::closeEdit);
 }
 
 ClientInterface::~ClientInterface()
 {
-    closeEdit();
+    // An edit block still open goes with the document; nothing is left to show.
     delete m_cursor;
     delete ui;
 }
@@ -212,7 +209,6 @@ void ClientInterface::beginBatch()
         return;
     m_batchOpen = true;
     m_batchFirstBlockCount = m_document->blockCount();
-    m_quietTimer.stop();
     if (!m_editOpen) {
         m_editOpen = true;
         m_cursor->beginEditBlock();
@@ -257,18 +253,16 @@ void ClientInterface::endBatch()
             ui->txtConsole->ensureCursorVisible();
         }
     }
-    // Closing the edit block makes Qt rebuild its frame tree by a pass over the whole
-    // document, so it stays open for as long as the input keeps coming.
-    if (m_client && m_client->socket())
-        m_quietTimer.start();
-    else
+    // Closing the edit block makes Qt rebuild its frame tree by a pass over the whole document,
+    // which grows with the console; while a connection feeds the page it stays open (the tree
+    // is kept right as frames go in, and the layout is brought up to date above).
+    if (!(m_client && m_client->socket()))
         closeEdit();
 }
 
 void ClientInterface::closeEdit()
 {
     endBatch();
-    m_quietTimer.stop();
     if (!m_editOpen)
         return;
     m_editOpen = false;

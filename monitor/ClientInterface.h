@@ -43,11 +43,8 @@ public:
     static constexpr int maxSectionDepth = 32;
     // Longest time that output arriving in a flood waits before it is shown.
     static constexpr int batchSpanMs = 100;
-    // About 40 ms of layout on a fast machine, whatever the size of the console.
-    static constexpr int batchBlockLimit = 5000;
-    // Input that pauses this long ends the document's edit block, which costs a pass over the
-    // whole console (about 40 ms per 100,000 messages).
-    static constexpr int quietMs = 250;
+    // About 35 ms of layout on a fast machine, whatever the size of the console.
+    static constexpr int batchBlockLimit = 4000;
 
     // The formats of one kind of framed block: its title line, its frame and its body text.
     struct BlockStyle
@@ -140,7 +137,6 @@ private:
     bool m_batchOpen = false;
     bool m_editOpen = false;
     bool m_layoutPending = false;
-    QTimer m_quietTimer;
     int m_batchFirstBlockCount = 0;
     QTimer m_batchTimer;
     bool m_consoleScrollPending = false;

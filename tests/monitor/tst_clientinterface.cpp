@@ -445,10 +445,11 @@ void TestClientInterface::burstOverSocketShowsTheSameAsSingleFrames()
     QTRY_COMPARE(link.page->errorListModel()->rowCount(), 80);
     QTRY_COMPARE(link.page->document()->toPlainText(), reference.document()->toPlainText());
     QCOMPARE(link.page->document()->toHtml(), reference.document()->toHtml());
-    // Laid out where single frames would be, both while the burst's edit is still open and
-    // once the input has been quiet long enough for it to close.
+    // Laid out where single frames would be, both while the connection's edit is still open
+    // and once the page is finished and the edit closed.
     QCOMPARE(blockGeometry(link.page->document()), blockGeometry(reference.document()));
-    QTest::qWait(ClientInterface::quietMs + 100);
+    link.page->finish("Client disconnected");
+    reference.finish("Client disconnected");
     QCOMPARE(blockGeometry(link.page->document()), blockGeometry(reference.document()));
     // The batch is closed: the console's cursor shows where the output ended.
     QTRY_COMPARE(child<QTextEdit>(*link.page, "txtConsole")->textCursor().position(),
@@ -463,7 +464,7 @@ void TestClientInterface::clearAndFinishWhileABurstIsStillOpen()
     link.peer.send({Message::makeBeginSection(1, 1, "never closed"), Message::makeWarning("w1")});
     QTRY_COMPARE(link.page->errorListModel()->rowCount(), 1);
 
-    // Input has not yet been quiet for long: the clear and the finish come in between.
+    // The connection's edit is still open when the console is cleared and the page finished.
     child<QPushButton>(*link.page, "btnClear")->click();
     QVERIFY(link.page->document()->toPlainText().isEmpty());
     link.peer.send({Message::makeInfo("after clear"), Message::makeWarning("w2")});
