@@ -271,8 +271,9 @@ void ClientInterface::closeEdit()
 
 void ClientInterface::consoleAutoScroll()
 {
+    // Every console write ends here, so this also marks the batch's text for layout. Both are
+    // done once when the batch closes: the view only needs to show where the burst ended.
     m_layoutPending = true;
-    // Done once when the batch closes: the view only needs to show where the burst ended.
     m_consoleScrollPending = true;
 }
 

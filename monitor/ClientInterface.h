@@ -109,8 +109,10 @@ private:
     void addErrorListRow(const ErrorListEntry& entry);
     void consoleAutoScroll();
 
-    // Output is grouped per burst of input: one document edit block, one batch of error list
-    // rows and one scroll for all the frames that arrived together.
+    // Output is grouped per burst of input: one layout pass, one batch of error list rows and
+    // one scroll for all the frames that arrived together. The document's edit block spans
+    // every burst of a connection and is closed (closeEdit) only when the page finishes, the
+    // console is cleared or its font changes.
     void beginBatch();
     void endBatch();
     void readEnded();
