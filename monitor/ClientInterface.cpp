@@ -152,6 +152,9 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_batchTimer.setSingleShot(true);
     m_batchTimer.setInterval(batchSpanMs);
     connect(&m_batchTimer, &QTimer::timeout, this, &ClientInterface::endBatch);
+    m_idleTimer.setSingleShot(true);
+    m_idleTimer.setInterval(batchIdleMs);
+    connect(&m_idleTimer, &QTimer::timeout, this, &ClientInterface::endBatch);
 }
 
 ClientInterface::~ClientInterface()
@@ -220,11 +223,17 @@ void ClientInterface::beginBatch()
 
 void ClientInterface::readEnded()
 {
-    // While a flood lasts (more input is already waiting) the batch stays open across reads,
-    // up to its span or its size, so that layout and scrolling are done once for many frames.
-    if (m_batchOpen && (m_document->blockCount() - m_batchFirstBlockCount >= batchBlockLimit ||
-                        !(m_client && m_client->inputPending())))
+    // While a flood lasts the batch stays open across reads, up to its span or its size, so
+    // that layout and scrolling are done once for many frames; it ends when the input pauses.
+    if (!m_batchOpen)
+        return;
+    const int limit = m_firstBatchDone ? batchBlockLimit : firstBatchBlockLimit;
+    if (m_document->blockCount() - m_batchFirstBlockCount >= limit)
         endBatch();
+    else if (!(m_client && m_client->inputPending()))
+        m_idleTimer.start();
+    else
+        m_idleTimer.stop();
 }
 
 void ClientInterface::endBatch()
@@ -232,7 +241,9 @@ void ClientInterface::endBatch()
     if (!m_batchOpen)
         return;
     m_batchOpen = false;
+    m_firstBatchDone = true;
     m_batchTimer.stop();
+    m_idleTimer.stop();
     if (m_layoutPending) {
         m_layoutPending = false;
         // Lays out what the batch wrote. Qt has gathered the changed range itself; this widens

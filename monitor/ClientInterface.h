@@ -43,8 +43,13 @@ public:
     static constexpr int maxSectionDepth = 32;
     // Longest time that output arriving in a flood waits before it is shown.
     static constexpr int batchSpanMs = 100;
-    // About 35 ms of layout on a fast machine, whatever the size of the console.
-    static constexpr int batchBlockLimit = 4000;
+    // About 30 ms of layout on a fast machine, whatever the size of the console.
+    static constexpr int batchBlockLimit = 6000;
+    // The first batch also pays for the console's first paint, so it is kept small.
+    static constexpr int firstBatchBlockLimit = 600;
+    // A pause in the input shorter than this does not end a batch: a writer that refills the
+    // socket in bursts would otherwise get a layout pass per burst.
+    static constexpr int batchIdleMs = 2;
 
     // The formats of one kind of framed block: its title line, its frame and its body text.
     struct BlockStyle
@@ -141,6 +146,8 @@ private:
     bool m_layoutPending = false;
     int m_batchFirstBlockCount = 0;
     QTimer m_batchTimer;
+    QTimer m_idleTimer;
+    bool m_firstBatchDone = false;
     bool m_consoleScrollPending = false;
     QList<ErrorListEntry> m_pendingRows;
 };
