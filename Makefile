@@ -47,6 +47,7 @@ fuzz: deps
 	cmake --build --preset fuzz
 	@echo "Fuzz targets are in build/fuzz/fuzz/, starting inputs in fuzz/corpus/<name>/; run one with e.g."
 	@echo "  mkdir -p build/corpus/prefs && build/fuzz/fuzz/fuzz_prefs build/corpus/prefs fuzz/corpus/prefs -max_total_time=600"
+	@echo "(GUI targets: QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=tests/support/lsan.supp)"
 
 format:
 	git ls-files '*.cpp' '*.h' | grep -v '/generated/' | xargs clang-format -i
