@@ -67,11 +67,12 @@ void exercise(KolPreferences& store, std::uint8_t selector)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    char pattern[] = "/tmp/kolz-fuzz-prefs-XXXXXX";
-    if (!::mkdtemp(pattern))
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kolz-fuzz-prefs-XXXXXX";
+    if (!::mkdtemp(pattern.data()))
         std::abort();
-    ::setenv("HOME", pattern, 1);
-    const std::string directory = std::string(pattern) + "/.kolconfig";
+    ::setenv("HOME", pattern.c_str(), 1);
+    const std::string directory = pattern + "/.kolconfig";
     ::mkdir(directory.c_str(), 0775);
     ::mkdir((directory + "/Tollerwaith Technologies").c_str(), 0775);
     g_file = directory + "/Tollerwaith Technologies/com.heliark.Fuzz.plist";
