@@ -1,7 +1,10 @@
 // Runs a fuzz target over the files and folders named on its command line, without libFuzzer,
 // so that the test suite replays every target's starting inputs under the sanitizers with any
-// compiler. An empty input always runs first; a path that holds no input is an error, because
-// a moved corpus would otherwise pass silently.
+// compiler, in a private HOME and TMPDIR like every other test. An empty input always runs
+// first; a path that holds no input is an error, because a moved corpus would otherwise pass
+// silently.
+
+#include "support/TestEnvironment.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -47,6 +50,7 @@ bool readFile(const std::filesystem::path& path, std::vector<std::uint8_t>& byte
 
 int main(int argc, char** argv)
 {
+    const kolz::test::IsolatedEnvironment environment;
     if (LLVMFuzzerInitialize)
         LLVMFuzzerInitialize(&argc, &argv);
     LLVMFuzzerTestOneInput(nullptr, 0);
