@@ -53,7 +53,9 @@ int main(int argc, char** argv)
     const kolz::test::IsolatedEnvironment environment;
     if (LLVMFuzzerInitialize)
         LLVMFuzzerInitialize(&argc, &argv);
-    LLVMFuzzerTestOneInput(nullptr, 0);
+    // Like libFuzzer, an empty input still comes with a valid pointer.
+    static const std::uint8_t nothing = 0;
+    LLVMFuzzerTestOneInput(&nothing, 0);
     int replayed = 0;
     for (int i = 1; i < argc; ++i) {
         const std::vector<std::filesystem::path> inputs = inputsUnder(argv[i]);
@@ -67,7 +69,7 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "%s: cannot read\n", input.c_str());
                 return 1;
             }
-            LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+            LLVMFuzzerTestOneInput(bytes.empty() ? &nothing : bytes.data(), bytes.size());
             ++replayed;
         }
     }
