@@ -22,7 +22,13 @@ function(kolz_test name)
   target_link_libraries(${name} PRIVATE kolz_testsupport Qt6::Test ${ARG_LINKS})
   kolz_warnings(${name})
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
+  kolz_test_properties(${name})
+endfunction()
+
+# What every test process runs under: headless Qt, the leak suppressions for caches that system
+# libraries keep for the process lifetime, and a stop at the first undefined behaviour.
+function(kolz_test_properties test)
+  set_tests_properties(${test} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/support/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
     TIMEOUT 300)
 endfunction()
