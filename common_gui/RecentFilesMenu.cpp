@@ -1,0 +1,32 @@
+#include "common_gui/RecentFilesMenu.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QToolTip>
+
+RecentFilesMenu::RecentFilesMenu(const QString& title, QWidget* parent) : QMenu(title, parent) {}
+
+bool RecentFilesMenu::event(QEvent* e)
+{
+    if (e->type() != QEvent::ToolTip)
+        return QMenu::event(e);
+    const QAction* action = activeAction();
+    if (action && !action->toolTip().isEmpty() && action->property("ARecentFile").isValid()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), action->toolTip(), this);
+        return true;
+    }
+    QToolTip::hideText();
+    e->ignore();
+    return true;
+}
+
+void RecentFilesMenu::mouseMoveEvent(QMouseEvent* e)
+{
+    QMenu::mouseMoveEvent(e);
+    // Leaving an entry for another (or for none) takes the old entry's tool tip away with it.
+    const QAction* active = activeAction();
+    if (active && actionAt(e->position().toPoint()) != active) {
+        setActiveAction(nullptr);
+        QToolTip::hideText();
+    }
+}
