@@ -208,7 +208,7 @@ void TestAnimatedWidgets::svgWidgetTurnsAndWraps()
     tick(&counter);
     QCOMPARE(counter.angle(), 0.0);
 
-    // The image is drawn turned: a quarter of a spoke gap shows.
+    // The image is drawn turned.
     clockwise.resize(58, 58);
     const QImage at15 = clockwise.grab().toImage();
     tick(&clockwise);
