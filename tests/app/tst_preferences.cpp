@@ -92,6 +92,7 @@ private slots:
     void importedProfileLoadsAsAProfile();
     void badImportsAreReported();
     void advancedGrowsTheDialogOnly();
+    void screenshots();
 
 private:
     std::unique_ptr<KolPreferences> store;
@@ -333,6 +334,30 @@ void TestPreferences::advancedGrowsTheDialogOnly()
     QCOMPARE(dialog.maximumHeight(), dialog.height());
     QCOMPARE(dialog.width(), width);
     QCOMPARE(main.size(), mainSize);
+}
+
+// Pictures for a person to look at, taken only when KOLZ_SCREENSHOTS names a folder
+// (tools/screenshots/kit.sh).
+void TestPreferences::screenshots()
+{
+    const QString folder = qEnvironmentVariable("KOLZ_SCREENSHOTS");
+    if (folder.isEmpty())
+        QSKIP("KOLZ_SCREENSHOTS is not set");
+    QMainWindow main;
+    main.resize(900, 600);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    DlgPreferences dialog(store.get(), &main);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QTest::qWait(200);
+    QVERIFY(dialog.grab().save(folder + "/kit-preferences-collapsed.png"));
+
+    dialog.findChild<QCheckBox*>("chkExpandProfilesAdvanced")->setChecked(true);
+    dialog.importList()->addFiles(
+        {"/home/dev/profiles/tablet-es3.xml", "/home/dev/profiles/tablet-es31-extras.xml"});
+    QTest::qWait(200);
+    QVERIFY(dialog.grab().save(folder + "/kit-preferences-expanded.png"));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestPreferences)

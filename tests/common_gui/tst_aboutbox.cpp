@@ -1,6 +1,7 @@
 #include "support/TestEnvironment.h"
 
 #include "common_gui/AboutBoxDialog.h"
+#include "common_gui/FeedbackDialog.h"
 #include "prefs/KolPreferences.h"
 #include "resources/KolZendraResources.h"
 
@@ -57,6 +58,7 @@ private slots:
     void worksWithoutParentAndWhenDestroyedVisible();
     void logosScaleWithTheBox();
     void informationPanel();
+    void screenshots();
 
 private:
     std::unique_ptr<KolPreferences> store;
@@ -259,6 +261,32 @@ void TestAboutBox::informationPanel()
     QDesktopServices::unsetUrlHandler("https");
     QCOMPARE(links, 5);
     QCOMPARE(catcher.urls.size(), 5);
+}
+
+// Pictures for a person to look at, taken only when KOLZ_SCREENSHOTS names a folder
+// (tools/screenshots/kit.sh).
+void TestAboutBox::screenshots()
+{
+    const QString folder = qEnvironmentVariable("KOLZ_SCREENSHOTS");
+    if (folder.isEmpty())
+        QSKIP("KOLZ_SCREENSHOTS is not set");
+    QWidget main;
+    main.resize(900, 600);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    AboutBoxDialog box(title, splashImage(), store.get(),
+                       "<p>This software is provided as is, without warranty of any kind.</p>",
+                       &main);
+    box.display(true);
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QTest::qWait(200);
+    QVERIFY(box.grab().save(folder + "/kit-aboutbox.png"));
+
+    FeedbackDialog feedback("KolZendra 10.17.3", QString(), store.get(), &main);
+    feedback.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&feedback));
+    QTest::qWait(200);
+    QVERIFY(feedback.grab().save(folder + "/kit-feedback.png"));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestAboutBox)
