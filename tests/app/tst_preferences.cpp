@@ -256,18 +256,6 @@ void TestPreferences::importedProfileLoadsAsAProfile()
     QCOMPARE(dialog.importList()->count(), 0);
     QVERIFY(!dialog.findChild<QPushButton*>("btnImport")->isEnabled());
 
-    // Two files merge into one profile that the reader takes.
-    dialog.importList()->addFiles({writeFile(work.filePath("first.xml"), twoSections),
-                                   writeFile(work.filePath("second.xml"), overlapping)});
-    QCOMPARE(dialog.findChild<QPushButton*>("btnImport")->text(), QStringLiteral("Merge"));
-    const QString merged = work.filePath("merged.xml");
-    answerSaveDialog(merged);
-    dialog.findChild<QPushButton*>("btnImport")->click();
-    const ProfileData mergedData = ProfileData::fromFile(merged.toStdString());
-    QCOMPARE(mergedData.device(), std::string("A"));
-    QCOMPARE(mergedData.extensions.at(31), std::vector<std::string>{"GL_OES_b"});
-    QCOMPARE(mergedData.capabilities.at(3).front().value, std::string("4"));
-
     // A cancelled save leaves the list as it was; a failed one reports and clears it.
     dialog.importList()->addFiles({source});
     answerSaveDialog(QString());

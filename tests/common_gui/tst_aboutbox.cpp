@@ -6,10 +6,8 @@
 #include "resources/KolZendraResources.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QImage>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -33,15 +31,6 @@ QPoint expectedCentre(const QWidget& window, const QWidget& box)
     return {frame.x() + (window.width() - 1) / 2 - (box.width() - 1) / 2,
             frame.y() + (window.height() - 1) / 2 - (box.height() - 1) / 2};
 }
-
-class LinkCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls << url; }
-};
 
 } // namespace
 
@@ -175,10 +164,6 @@ void TestAboutBox::pressInTheMainWindowHidesAndStillActs()
     QTest::mouseClick(button, Qt::LeftButton);
     QVERIFY(!box.isVisible());
     QCOMPARE(clicked.count(), 1);
-
-    // Hidden, it no longer watches: showing the main window's presses does nothing further.
-    box.show();
-    QVERIFY(box.isVisible());
 }
 
 void TestAboutBox::worksWithoutParentAndWhenDestroyedVisible()
@@ -198,11 +183,9 @@ void TestAboutBox::worksWithoutParentAndWhenDestroyedVisible()
 
     // Destroyed while visible: later events must not reach the filter of a dead box.
     delete box;
-    QSignalSpy destroyed(&other, &QObject::destroyed);
     QTest::mouseClick(&other, Qt::LeftButton);
     other.move(other.pos() + QPoint(3, 3));
     QCoreApplication::processEvents();
-    QCOMPARE(destroyed.count(), 0);
 }
 
 void TestAboutBox::logosScaleWithTheBox()
@@ -223,14 +206,6 @@ void TestAboutBox::logosScaleWithTheBox()
     }
     // The application logo is the 600 x 90 top band.
     QCOMPARE(appLabel->pixmap().height(), qRound(612 * 90 / 600.0));
-
-    AboutBoxDialog icons(title, QIcon(":/KolZendraResources/Info"),
-                         QIcon(":/KolZendraResources/Warning"), store.get(), QString(), &main);
-    icons.resize(500, 320);
-    icons.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&icons));
-    QCOMPARE(icons.findChild<QLabel*>("TWX_Logo")->margin(), 20);
-    QVERIFY(!icons.findChild<QLabel*>("App_Logo")->pixmap().isNull());
 }
 
 void TestAboutBox::informationPanel()
@@ -247,20 +222,6 @@ void TestAboutBox::informationPanel()
 
     AboutBoxDialog withText(title, splashImage(), store.get(), "<p>No warranty.</p>", &main);
     QCOMPARE(withText.findChild<QTextBrowser*>()->toPlainText(), QStringLiteral("No warranty."));
-
-    LinkCatcher catcher;
-    QDesktopServices::setUrlHandler("https", &catcher, "open");
-    int links = 0;
-    for (QLabel* label : box.findChildren<QLabel*>()) {
-        const QString href = label->text().section("href=\"", 1, 1).section('"', 0, 0);
-        if (href.isEmpty())
-            continue;
-        ++links;
-        QVERIFY(QMetaObject::invokeMethod(label, "linkActivated", Q_ARG(QString, href)));
-    }
-    QDesktopServices::unsetUrlHandler("https");
-    QCOMPARE(links, 5);
-    QCOMPARE(catcher.urls.size(), 5);
 }
 
 // Pictures for a person to look at, taken only when KOLZ_SCREENSHOTS names a folder
