@@ -28,10 +28,13 @@ struct MakerLink
 };
 
 const MakerLink makerLinks[] = {
-    {"License:", "https://heliark.example/sdk-licence", "Heliark SDK Licence"},
-    {"Support:", "https://help.heliark.example", "help.heliark.example"},
-    {"Developer Portal:", "https://dev.heliark.example", "dev.heliark.example"},
-    {"Website:", "https://heliark.example", "heliark.example"},
+    {QT_TRANSLATE_NOOP("AboutBoxDialog", "License:"), "https://heliark.example/sdk-licence",
+     "Heliark SDK Licence"},
+    {QT_TRANSLATE_NOOP("AboutBoxDialog", "Support:"), "https://help.heliark.example",
+     "help.heliark.example"},
+    {QT_TRANSLATE_NOOP("AboutBoxDialog", "Developer Portal:"), "https://dev.heliark.example",
+     "dev.heliark.example"},
+    {QT_TRANSLATE_NOOP("AboutBoxDialog", "Website:"), "https://heliark.example", "heliark.example"},
 };
 
 QString styledAnchor(const QString& address, const QString& text)
