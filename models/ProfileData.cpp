@@ -48,12 +48,13 @@ File openRegularFile(const std::string& path)
     return File(fp, &std::fclose);
 }
 
-// The path of the first node whose name cannot be written as an element name, if any.
+// The path of the first node whose name cannot be written as an element name, if any. A row
+// added in the editor and never named is the usual case, so it gets a readable stand-in.
 std::optional<std::string> firstUnwritableName(const std::vector<ProfileNode>& nodes)
 {
     for (const ProfileNode& node : nodes) {
         if (!isValidElementName(node.name))
-            return node.name;
+            return node.name.empty() ? std::string("(no name)") : node.name;
         if (const auto inner = firstUnwritableName(node.children))
             return node.name + "/" + *inner;
     }

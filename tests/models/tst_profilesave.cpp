@@ -389,10 +389,18 @@ void TestProfileSave::refusesRowsThatCannotBeWritten()
     driver.press(QMessageBox::Ok);
     QVERIFY(!data.save(profilesDir().toStdString()));
 
+    // A row added and never named.
+    data.eglConfigs.clear();
+    data.capabilities[1] = {{"", "", {}}};
+    driver.press(QMessageBox::Ok);
+    QVERIFY(!data.save(profilesDir().toStdString()));
+
     QVERIFY(driver.allAnswered());
     CHECK_DRIVER(driver);
-    QCOMPARE(driver.shown().size(), std::size_t(2));
+    QCOMPARE(driver.shown().size(), std::size_t(3));
     QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
+    QVERIFY2(driver.shown()[2].informative.contains("'(no name)' of OpenGL ES version 1"),
+             qPrintable(driver.shown()[2].informative));
     QVERIFY2(driver.shown()[0].informative.contains(
                  "'aliased_point_size_range/max value' of OpenGL ES version 2"),
              qPrintable(driver.shown()[0].informative));
