@@ -1,7 +1,8 @@
 // Shows arbitrary profile documents in the three tree models, reads every cell in both forms,
 // and rebuilds the data from the models. Rebuilding normalises a profile once (EGL token texts
-// become numbers, unknown EGL leaves go, inner values go); after that, showing and rebuilding
-// again must change nothing.
+// become numbers, inner values go, a version without extensions loses its empty list; EGL leaves
+// without a row stay where they were); after that, showing and rebuilding again must change
+// nothing.
 #include "models/Profile.h"
 #include "models/ProfileDataWrapper.h"
 

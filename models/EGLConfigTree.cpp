@@ -10,25 +10,35 @@ namespace models {
 
 namespace {
 
-// Inner nodes only lead to their leaves; a leaf becomes a row when its whole element path names
-// a known attribute. Unknown leaves stay in the profile data but get no row.
-void appendLeaves(ProfileTreeItem* config, std::deque<std::string>& path, const ProfileNode& node)
+void walkLeaves(const std::vector<ProfileNode>& nodes, NodePlace& place,
+                std::deque<std::string>& path,
+                const std::function<void(const NodePlace&, int, const ProfileNode&)>& shown)
 {
-    if (!node.children.empty()) {
-        for (const ProfileNode& child : node.children) {
-            path.push_back(child.name);
-            appendLeaves(config, path, child);
-            path.pop_back();
-        }
-        return;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const ProfileNode& node = nodes[i];
+        place.push_back(i);
+        path.push_back(node.name);
+        // Inner nodes only lead to their leaves.
+        EGLAttribKey attribute;
+        if (!node.children.empty())
+            walkLeaves(node.children, place, path, shown);
+        else if (findEGLAttribKey(path, &attribute))
+            shown(place, attribute.value, node);
+        path.pop_back();
+        place.pop_back();
     }
-    EGLAttribKey attribute;
-    if (findEGLAttribKey(path, &attribute))
-        config->appendChild(
-            new EGLConfigTreeItem(attribute.value, QString::fromStdString(node.value), config));
 }
 
 } // namespace
+
+void forEachShownLeaf(
+    const std::vector<ProfileNode>& nodes,
+    const std::function<void(const NodePlace&, int attribute, const ProfileNode&)>& shown)
+{
+    NodePlace place;
+    std::deque<std::string> path;
+    walkLeaves(nodes, place, path, shown);
+}
 
 EGLConfigTree::EGLConfigTree(QObject* parent,
                              const std::map<int, std::vector<ProfileNode>>& configs)
@@ -36,12 +46,30 @@ EGLConfigTree::EGLConfigTree(QObject* parent,
 {
     for (const auto& [id, nodes] : configs) {
         auto* configItem = new EGLConfigTreeItem(id, QVariant(), nullptr);
-        for (const ProfileNode& node : nodes) {
-            std::deque<std::string> path{node.name};
-            appendLeaves(configItem, path, node);
-        }
+        configItem->setSourceNodes(nodes);
+        forEachShownLeaf(nodes, [configItem](const NodePlace& place, int attribute,
+                                             const ProfileNode& leaf) {
+            auto* item =
+                new EGLConfigTreeItem(attribute, QString::fromStdString(leaf.value), configItem);
+            item->setSourcePlace(place);
+            configItem->appendChild(item);
+        });
         topItems.append(configItem);
     }
+}
+
+const std::vector<ProfileNode>&
+EGLConfigTree::nodesBuiltFrom(const QModelIndex& configuration) const
+{
+    static const std::vector<ProfileNode> none;
+    const auto* item = static_cast<const EGLConfigTreeItem*>(itemFromIndex(configuration));
+    return item && item->isTopLevel() ? item->nodesBuiltFrom() : none;
+}
+
+NodePlace EGLConfigTree::placeBuiltFrom(const QModelIndex& attribute) const
+{
+    const auto* item = static_cast<const EGLConfigTreeItem*>(itemFromIndex(attribute));
+    return item && !item->isTopLevel() ? item->placeBuiltFrom() : NodePlace();
 }
 
 int EGLConfigTree::columnCount(const QModelIndex&) const

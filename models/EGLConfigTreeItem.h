@@ -1,6 +1,10 @@
 #pragma once
 
+#include "models/ProfileNode.h"
 #include "models/ProfileTreeItem.h"
+
+#include <cstddef>
+#include <vector>
 
 namespace models {
 
@@ -15,6 +19,14 @@ public:
     QVariant data(int column, int role) const override;
     bool setData(int column, const QVariant& value);
 
+    // A configuration row keeps the nodes it was built from, and an attribute row the place of
+    // its leaf among them (child indices from the top), so that writing the rows back can keep
+    // everything the tree does not show. Rows added later have neither.
+    void setSourceNodes(std::vector<ProfileNode> nodes) { sourceNodes = std::move(nodes); }
+    const std::vector<ProfileNode>& nodesBuiltFrom() const { return sourceNodes; }
+    void setSourcePlace(std::vector<std::size_t> place) { sourcePlace = std::move(place); }
+    const std::vector<std::size_t>& placeBuiltFrom() const { return sourcePlace; }
+
 private:
     void setValueFromText(const QVariant& value);
     QVariant configText() const;
@@ -23,6 +35,8 @@ private:
 
     QVariant key;
     QVariant itemValue;
+    std::vector<ProfileNode> sourceNodes;
+    std::vector<std::size_t> sourcePlace;
 };
 
 } // namespace models

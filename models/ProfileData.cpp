@@ -9,11 +9,76 @@
 
 #include <tinyxml2.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 namespace {
 
 const char* const noProfileElement = " (No <profile> element was found)";
+
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+// Opens the file without waiting on it, and only when it is a regular file: a FIFO or a device
+// in the profiles directory would otherwise hang the listing, and a directory reports a huge
+// size that tinyxml2 would try to allocate.
+File openRegularFile(const std::string& path)
+{
+    File none(nullptr, &std::fclose);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return none;
+    struct stat info
+    {
+    };
+    const int flags = ::fcntl(fd, F_GETFL);
+    std::FILE* fp = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flags >= 0 &&
+                            ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0
+                        ? ::fdopen(fd, "rb")
+                        : nullptr;
+    if (!fp) {
+        ::close(fd);
+        return none;
+    }
+    return File(fp, &std::fclose);
+}
+
+// The path of the first node whose name cannot be written as an element name, if any. A row
+// added in the editor and never named is the usual case, so it gets a readable stand-in.
+std::optional<std::string> firstUnwritableName(const std::vector<ProfileNode>& nodes)
+{
+    for (const ProfileNode& node : nodes) {
+        if (!isValidElementName(node.name))
+            return node.name.empty() ? std::string("(no name)") : node.name;
+        if (const auto inner = firstUnwritableName(node.children))
+            return node.name + "/" + *inner;
+    }
+    return std::nullopt;
+}
+
+// The writer would leave such a row out of the file, and the save would report success for a
+// file that lost it: the save is refused instead, naming the row.
+bool refuseUnwritableRows(const ProfileData& data)
+{
+    for (const auto& [version, nodes] : data.capabilities) {
+        if (const auto name = firstUnwritableName(nodes)) {
+            showUnwritableRow(*name, UnwritableRowPlace::Capabilities, version);
+            return true;
+        }
+    }
+    for (const auto& [id, nodes] : data.eglConfigs) {
+        if (const auto name = firstUnwritableName(nodes)) {
+            showUnwritableRow(*name, UnwritableRowPlace::EglConfiguration, id);
+            return true;
+        }
+    }
+    return false;
+}
 
 } // namespace
 
@@ -21,13 +86,9 @@ ProfileData ProfileData::fromFile(const std::string& path)
 {
     const std::string failure = "Failed to load profile data from file: '" + path + "'";
     const QFileInfo info(QString::fromUtf8(path));
-    // tinyxml2 sizes its buffer from the end offset of the stream, which a directory reports
-    // as a huge number; only regular files are loaded.
-    if (info.isDir())
-        throw std::runtime_error(failure);
-
+    const File file = openRegularFile(path);
     tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (document.LoadFile(path.c_str()) != tinyxml2::XML_SUCCESS)
+    if (!file || document.LoadFile(file.get()) != tinyxml2::XML_SUCCESS)
         throw std::runtime_error(failure);
 
     ProfileData data;
@@ -69,6 +130,13 @@ bool ProfileData::save(const std::string& profilesDir)
         if (m_fileName.empty())
             return false;
     }
+    // A name set by a caller gets the prompt's rules: it must name a file in the directory.
+    if (!isPlainFileName(QString::fromUtf8(m_fileName))) {
+        showInvalidFileName(m_fileName);
+        return false;
+    }
+    if (refuseUnwritableRows(*this))
+        return false;
 
     const std::string bytes = printProfile(*this);
     const QString path =

@@ -36,7 +36,10 @@ public:
     void setVendor(const std::string& vendor) { m_vendor = vendor; }
 
     // Write the profile into profilesDir, prompting for a file name when none is set (save) or
-    // always (saveAs). Failures are shown to the user; true only when the file was written.
+    // always (saveAs). Failures are shown to the user; true only when the file was written. A
+    // set file name that would leave the directory ('/', "." or "..") and a limit or attribute
+    // whose name cannot be an XML element name refuse the save rather than write a file that
+    // lacks them.
     bool save(const std::string& profilesDir);
     bool saveAs(const std::string& profilesDir);
 

@@ -18,12 +18,21 @@ struct ProfileFileTexts
     Q_DECLARE_TR_FUNCTIONS(ProfileFileDialogs)
 };
 
-// The name is joined to the profiles directory as it stands, so anything that would leave the
-// directory or name the directory itself is not a file name.
-bool isPlainFileName(const QString& name)
+QString invalidFileNameText(const QString& name)
 {
-    return !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
-           name != QLatin1String("..");
+    return ProfileFileTexts::tr("'%1' is not a valid file name: it must not contain '/' "
+                                "and must not be '.' or '..'.")
+        .arg(name);
+}
+
+void showFailureBox(const QString& informativeText)
+{
+    QMessageBox box;
+    box.setText(ProfileFileTexts::tr("Failed to save file"));
+    if (!informativeText.isEmpty())
+        box.setInformativeText(informativeText);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
 }
 
 bool confirmReplace(const QString& name)
@@ -37,6 +46,14 @@ bool confirmReplace(const QString& name)
 }
 
 } // namespace
+
+// The name is joined to the profiles directory as it stands, so anything that would leave the
+// directory or name the directory itself is not a file name.
+bool isPlainFileName(const QString& name)
+{
+    return !name.contains(QLatin1Char('/')) && name != QLatin1String(".") &&
+           name != QLatin1String("..");
+}
 
 std::string defaultFileName(const ProfileData& data)
 {
@@ -65,11 +82,8 @@ std::string askFileName(const ProfileData& data, const std::string& profilesDir)
             continue;
         proposal = name;
         if (!isPlainFileName(name)) {
-            QMessageBox::warning(
-                QApplication::activeWindow(), ProfileFileTexts::tr("Error"),
-                ProfileFileTexts::tr("'%1' is not a valid file name: it must not contain '/' "
-                                     "and must not be '.' or '..'.")
-                    .arg(name));
+            QMessageBox::warning(QApplication::activeWindow(), ProfileFileTexts::tr("Error"),
+                                 invalidFileNameText(name));
             continue;
         }
         if (name != ownName && QFileInfo::exists(directory.absoluteFilePath(name)) &&
@@ -81,11 +95,23 @@ std::string askFileName(const ProfileData& data, const std::string& profilesDir)
 
 void showSaveFailure(const std::string& absolutePath, bool couldNotOpen)
 {
-    QMessageBox box;
-    box.setText(ProfileFileTexts::tr("Failed to save file"));
-    if (couldNotOpen)
-        box.setInformativeText(ProfileFileTexts::tr("Could not open file '%1'")
-                                   .arg(QString::fromStdString(absolutePath)));
-    box.setStandardButtons(QMessageBox::Ok);
-    box.exec();
+    showFailureBox(couldNotOpen ? ProfileFileTexts::tr("Could not open file '%1'")
+                                      .arg(QString::fromStdString(absolutePath))
+                                : QString());
+}
+
+void showInvalidFileName(const std::string& fileName)
+{
+    showFailureBox(invalidFileNameText(QString::fromStdString(fileName)));
+}
+
+void showUnwritableRow(const std::string& row, UnwritableRowPlace place, int key)
+{
+    const QString where = place == UnwritableRowPlace::Capabilities
+                              ? ProfileFileTexts::tr("OpenGL ES version %1").arg(key)
+                              : ProfileFileTexts::tr("EGL configuration %1").arg(key);
+    showFailureBox(ProfileFileTexts::tr("The row '%1' of %2 cannot be saved: a name must begin "
+                                        "with a letter or '_' and hold only letters, digits, "
+                                        "'_', '-', '.' and ':'.")
+                       .arg(QString::fromStdString(row), where));
 }

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QString>
+
 #include <string>
 
 class ProfileData;
+
+// A name that stays inside the profiles directory when joined to it: no '/', not "." or "..".
+bool isPlainFileName(const QString& name);
 
 // The name the file-name prompt proposes: the profile's file name, else its display name with
 // ".xml" appended unless it already ends in ".xml". Lets "Profile has no name" through.
@@ -15,3 +20,16 @@ std::string askFileName(const ProfileData& data, const std::string& profilesDir)
 
 // The modal "Failed to save file" box; absolutePath is named when the file could not be opened.
 void showSaveFailure(const std::string& absolutePath, bool couldNotOpen);
+
+// The same box, telling that the profile's file name is not a plain file name.
+void showInvalidFileName(const std::string& fileName);
+
+enum class UnwritableRowPlace
+{
+    Capabilities,
+    EglConfiguration,
+};
+
+// The same box, naming a row (its path of names) whose name cannot be an element name, and the
+// OpenGL ES version or EGL configuration it belongs to.
+void showUnwritableRow(const std::string& row, UnwritableRowPlace place, int key);

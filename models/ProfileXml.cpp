@@ -6,6 +6,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <map>
 
 using tinyxml2::XMLDocument;
@@ -25,10 +28,36 @@ bool isNameChar(unsigned char c)
     return isNameStartChar(c) || std::isdigit(c) || c == '.' || c == '-';
 }
 
+// An integer attribute as tinyxml2 reads it (leading blanks, decimal or "0x" hexadecimal, the
+// rest of the text ignored), except that a number beyond the int range is refused instead of
+// being wrapped into another, valid looking one.
+bool readIntAttribute(const XMLElement* element, const char* name, int& out)
+{
+    const char* text = element->Attribute(name);
+    int value = 0;
+    if (!text || element->QueryIntAttribute(name, &value) != tinyxml2::XML_SUCCESS)
+        return false;
+    while (std::isspace(static_cast<unsigned char>(*text)))
+        ++text;
+    char* end = nullptr;
+    errno = 0;
+    if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        const unsigned long long number = std::strtoull(text, &end, 16);
+        if (errno == ERANGE || number > static_cast<unsigned long long>(INT_MAX))
+            return false;
+    } else {
+        const long long number = std::strtoll(text, &end, 10);
+        if (errno == ERANGE || number < INT_MIN || number > INT_MAX)
+            return false;
+    }
+    out = value;
+    return true;
+}
+
 void readEsElement(const XMLElement* es, ProfileData& data)
 {
     int version = 0;
-    if (es->QueryIntAttribute("version", &version) != tinyxml2::XML_SUCCESS)
+    if (!readIntAttribute(es, "version", version))
         return;
 
     // Take the entry even when the block holds no extension: a version is known by its list.
@@ -48,7 +77,7 @@ void readEglElement(const XMLElement* egl, ProfileData& data)
     for (const XMLElement* config = egl->FirstChildElement("config"); config;
          config = config->NextSiblingElement("config")) {
         int id = 0;
-        if (config->QueryIntAttribute("id", &id) != tinyxml2::XML_SUCCESS)
+        if (!readIntAttribute(config, "id", id))
             continue;
         for (const XMLElement* child = config->FirstChildElement(); child;
              child = child->NextSiblingElement())

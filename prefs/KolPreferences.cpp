@@ -32,17 +32,32 @@ const char* const defaultPlistDocument =
     "</plist>\n";
 
 // Document, back-end and count live together so that every copy sees the same document, also
-// after one of them reloaded it.
+// after one of them reloaded it. The changed flag and the stamp describe that document, so they
+// live with it: a clean copy with a stamp of its own would reload over another copy's edits.
 struct KolPreferences::Shared
 {
     std::uint32_t count = 1;
     std::unique_ptr<XMLDocument> document;
     std::unique_ptr<KolPreferencesImpl> backEnd;
+    std::uint32_t stamp = 0;
+    bool dirty = false;
 };
 
 namespace {
 
 constexpr std::size_t maxParseErrorLength = 1023;
+
+// The parser refuses a document whose elements with content nest deeper than this (tinyxml2
+// counts the document itself and fails on reaching its limit), and a store that saved such a file
+// would come back empty and then overwrite everything on its next save.
+constexpr std::size_t deepestContentLevel = std::size_t(TINYXML2_MAX_ELEMENT_DEPTH) - 2;
+
+// The value of a path of n components lies at level n + 2 (the root is level 1, the root
+// dictionary level 2), beside its key, which holds text; array items lie one level deeper.
+std::size_t maxKeyComponents(PlistType type)
+{
+    return deepestContentLevel - 2 - (type == PLIST_ARRAY ? 1 : 0);
+}
 
 bool hashesTo(const char* name, PlistType type)
 {
@@ -71,8 +86,8 @@ KolPreferences::KolPreferences(const std::string& name, std::uint32_t scope)
 }
 
 KolPreferences::KolPreferences(const KolPreferences& other)
-    : m_shared(other.m_shared), m_name(other.m_name), m_stamp(other.m_stamp),
-      m_autoReload(other.m_autoReload), m_dirty(other.m_dirty), m_scope(other.m_scope)
+    : m_shared(other.m_shared), m_name(other.m_name), m_autoReload(other.m_autoReload),
+      m_scope(other.m_scope)
 {
     ++m_shared->count;
 }
@@ -85,9 +100,7 @@ KolPreferences& KolPreferences::operator=(const KolPreferences& other)
     Release();
     m_shared = other.m_shared;
     m_name = other.m_name;
-    m_stamp = other.m_stamp;
     m_autoReload = other.m_autoReload;
-    m_dirty = other.m_dirty;
     m_scope = other.m_scope;
     return *this;
 }
@@ -166,7 +179,7 @@ bool KolPreferences::Load(std::string& error, bool autoReload)
 
     m_autoReload = autoReload;
     if (m_autoReload)
-        backEnd->GetStamp(m_name, m_scope, m_stamp);
+        backEnd->GetStamp(m_name, m_scope, m_shared->stamp);
     return true;
 }
 
@@ -246,7 +259,7 @@ bool KolPreferences::Save(bool force)
     XMLDocument* document = Document();
     if (!backEnd || !document)
         return false;
-    if (!force && !m_dirty)
+    if (!force && !m_shared->dirty)
         return true;
 
     std::string message;
@@ -263,21 +276,26 @@ bool KolPreferences::Save(bool force)
     if (!backEnd->Close(std::move(handle), written) || !written)
         return false;
 
-    m_dirty = false;
-    if (m_autoReload)
-        backEnd->GetStamp(m_name, m_scope, m_stamp);
+    m_shared->dirty = false;
+    // Taken whatever this copy's auto-reload: another copy may reload on a stale stamp.
+    backEnd->GetStamp(m_name, m_scope, m_shared->stamp);
     return true;
 }
 
 bool KolPreferences::ReloadIfChanged()
 {
-    if (!m_autoReload || m_dirty)
+    if (!m_autoReload || m_shared->dirty)
         return true;
     std::uint32_t stamp = 0;
-    if (!m_shared->backEnd->GetStamp(m_name, m_scope, stamp) || stamp == m_stamp)
+    if (!m_shared->backEnd->GetStamp(m_name, m_scope, stamp) || stamp == m_shared->stamp)
         return true;
     std::string scratch;
     return Load(scratch, true);
+}
+
+void KolPreferences::SetDirty(bool dirty)
+{
+    m_shared->dirty = dirty;
 }
 
 void KolPreferences::SplitKey(const std::string& key, std::vector<std::string>& components)
@@ -393,7 +411,7 @@ KolPreferences::Result KolPreferences::Remove(const std::string& key, std::uint3
         if (XMLElement* keyElement = value->PreviousSiblingElement())
             parent->DeleteChild(keyElement);
         parent->DeleteChild(value);
-        m_dirty = true;
+        SetDirty(true);
     }
 }
 
@@ -413,10 +431,12 @@ KolPreferences::Result KolPreferences::ReachForWrite(const std::string& key, std
         return CRITICAL_ERROR;
     if (key.empty())
         return EMPTY_KEY;
-    if (!ReloadIfChanged())
-        return CRITICAL_ERROR;
     std::vector<std::string> components;
     SplitKey(key, components);
+    if (components.size() > maxKeyComponents(PlistType(type)))
+        return CRITICAL_ERROR;
+    if (!ReloadIfChanged())
+        return CRITICAL_ERROR;
     if (FindKey(components, value) != 0) {
         XMLElement* dictionary = RootDictionary();
         if (!dictionary)

@@ -16,8 +16,9 @@ class KolPreferencesImpl;
 // "/"-separated key paths. Nothing throws: typed operations return a Result, Load and Save a bool.
 // Setters only change the document in memory; callers save explicitly.
 //
-// Copies share one document and back-end; a reload through any copy is seen by all of them.
-// Single-threaded by design (the GUI thread).
+// Copies share one document and back-end, and with them the changed flag and the file stamp: an
+// edit through any copy keeps every copy from reloading over it, and a reload through any copy
+// is seen by all of them. Single-threaded by design (the GUI thread).
 class KolPreferences
 {
 public:
@@ -37,10 +38,13 @@ public:
     ~KolPreferences();
 
     // Reads the file, creating its directory and a default file when missing. On failure appends
-    // the reason to error. A file that does not parse loads as an empty store.
+    // the reason to error. A file that does not parse loads as an empty store. Anything but a
+    // regular file at the path is refused without being read.
     bool Load(std::string& error, bool autoReload);
-    // Writes through a temporary file that replaces the old one only once it is complete.
-    // Unforced, a store without changes writes nothing.
+    // Writes through a temporary file that replaces the old one only once it is complete. The
+    // file keeps its mode (a new one is private to the user); a symbolic link keeps pointing at
+    // the file it names, which is the one replaced. Unforced, a store without changes writes
+    // nothing.
     bool Save(bool force);
     std::string GetDirectory() const;
 
@@ -60,6 +64,8 @@ public:
     Result GetBool(const std::string& key, bool& out, bool defaultValue);
     Result GetBool(const std::string& key, bool& out);
 
+    // Setters refuse (CRITICAL_ERROR, nothing changed) a key path so deep that the saved file
+    // would be nested beyond what the XML parser reads back.
     Result SetString(const std::string& key, const std::string& value);
     Result SetString(const std::string& key, const char* value);
     Result SetInt(const std::string& key, int value);
@@ -99,6 +105,7 @@ private:
     bool EnsureRoot(std::string& error);
     bool Validate(std::string& error, tinyxml2::XMLElement* first, bool inArray) const;
     bool ReloadIfChanged();
+    void SetDirty(bool dirty);
 
     int FindKey(const std::vector<std::string>& components, tinyxml2::XMLElement*& value) const;
     tinyxml2::XMLElement* CreateKey(const std::vector<std::string>& components, std::uint32_t start,
@@ -122,8 +129,6 @@ private:
 
     Shared* m_shared;
     std::string m_name;
-    std::uint32_t m_stamp = 0;
     bool m_autoReload = false;
-    bool m_dirty = false;
     std::uint32_t m_scope;
 };

@@ -6,7 +6,8 @@
 #include <string>
 
 // One open preference file. A write handle points at the temporary file beside the real one;
-// path always names the real file.
+// path always names the real file (for a write, the file a symbolic link at the preference
+// path leads to).
 struct KolPreferencesHandle
 {
     std::FILE* fp = nullptr;

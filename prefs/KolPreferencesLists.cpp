@@ -77,7 +77,7 @@ KolPreferences::Result KolPreferences::SetArrayImpl(const std::string& key, cons
             array->InsertEndChild(item);
         }
     }
-    m_dirty = true;
+    SetDirty(true);
     return SUCCESS;
 }
 

@@ -106,7 +106,7 @@ KolPreferences::Result KolPreferences::SetScalarImpl(const std::string& key, con
     } else {
         setElementText(element, formatValue(*value));
     }
-    m_dirty = true;
+    SetDirty(true);
     return SUCCESS;
 }
 

@@ -3,8 +3,10 @@
 #include "prefs/PlistFormat.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -13,6 +15,14 @@
 namespace {
 
 constexpr mode_t directoryMode = 0775;
+// Symbolic links followed before a write gives up and replaces the last one found.
+constexpr int maxLinkHops = 40;
+
+// The per-user file holds the user's settings: nobody else needs to read it.
+mode_t newFileMode(std::uint32_t scope)
+{
+    return scope == 0 ? 0600 : 0644;
+}
 
 std::string filePath(const std::string& directory, const std::string& name)
 {
@@ -39,11 +49,15 @@ bool makeDirectories(const std::string& directory, std::string& error)
     return true;
 }
 
-bool writeDefaultDocument(const std::string& path, std::string& error)
+bool writeDefaultDocument(const std::string& path, mode_t mode, std::string& error)
 {
-    std::FILE* fp = std::fopen(path.c_str(), "wb");
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    std::FILE* fp = fd < 0 ? nullptr : ::fdopen(fd, "wb");
     if (!fp) {
-        error = "Failed to create preference file: " + systemError(errno);
+        const int cause = errno;
+        if (fd >= 0)
+            ::close(fd);
+        error = "Failed to create preference file: " + systemError(cause);
         return false;
     }
     const std::size_t length = std::strlen(defaultPlistDocument);
@@ -58,6 +72,99 @@ bool writeDefaultDocument(const std::string& path, std::string& error)
         return false;
     }
     return true;
+}
+
+// Opens an existing file for reading without waiting on it: a FIFO or a device at the path would
+// otherwise block start-up (or feed it endless bytes). Only a regular file is handed back.
+std::FILE* openRegularFile(const std::string& path, int& cause)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        cause = errno;
+        return nullptr;
+    }
+    struct stat info
+    {
+    };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        cause = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    std::FILE* fp =
+        flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ? nullptr : ::fdopen(fd, "rb");
+    if (!fp) {
+        cause = errno;
+        ::close(fd);
+    }
+    return fp;
+}
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// The file that a write replaces: the path itself, or the file that a symbolic link at the path
+// leads to, also when that does not exist yet. The link stays and keeps pointing at it.
+std::string replacedFile(const std::string& path)
+{
+    std::string current = path;
+    for (int hop = 0; hop < maxLinkHops; ++hop) {
+        struct stat info
+        {
+        };
+        if (::lstat(current.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return current;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length <= 0 || std::size_t(length) >= target.size())
+            return current;
+        target.resize(std::size_t(length));
+        current = target.front() == '/' ? target : directoryOf(current) + "/" + target;
+    }
+    return current;
+}
+
+// Writes go to a new file of a name nobody could have prepared (a link planted at a fixed
+// temporary name would redirect the write), beside the file it replaces so that the rename
+// stays within one file system. It gets the old file's permissions before any byte is written.
+std::FILE* createTemporaryFile(const std::string& target, std::uint32_t scope,
+                               std::string& tempPath, int& cause)
+{
+    struct stat old
+    {
+    };
+    const mode_t mode = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)
+                            ? (old.st_mode & 07777)
+                            : newFileMode(scope);
+    tempPath = target + ".tmp.XXXXXX";
+    const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
+    if (fd < 0) {
+        cause = errno;
+        tempPath.clear();
+        return nullptr;
+    }
+    std::FILE* fp = ::fchmod(fd, mode) == 0 ? ::fdopen(fd, "wb") : nullptr;
+    if (!fp) {
+        cause = errno;
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        tempPath.clear();
+    }
+    return fp;
+}
+
+// Makes a finished rename survive a power cut; a failure here changes nothing for the caller.
+void syncDirectory(const std::string& directory)
+{
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 } // namespace
@@ -101,40 +208,31 @@ std::unique_ptr<KolPreferencesHandle> KolPreferencesUnix::Open(const std::string
     handle->path = filePath(directory, name);
 
     if (mode == WRITE) {
-        std::string target = handle->path;
+        int cause = 0;
         if (atomic) {
-            handle->tempPath = handle->path + ".tmp";
-            target = handle->tempPath;
+            handle->path = replacedFile(handle->path);
+            handle->fp = createTemporaryFile(handle->path, scope, handle->tempPath, cause);
+        } else {
+            handle->fp = std::fopen(handle->path.c_str(), "wb");
+            cause = errno;
         }
-        handle->fp = std::fopen(target.c_str(), "wb");
-        if (!handle->fp) {
-            error = "Failed to open preference file: " + systemError(errno);
-            handle->tempPath.clear(); // nothing was created that needs cleaning up
-        }
+        if (!handle->fp)
+            error = "Failed to open preference file: " + systemError(cause);
         return handle;
     }
 
-    handle->fp = std::fopen(handle->path.c_str(), "rb");
-    if (!handle->fp && errno == ENOENT) {
+    int cause = 0;
+    handle->fp = openRegularFile(handle->path, cause);
+    if (!handle->fp && cause == ENOENT) {
         // Only a file that is really missing gets the default document; an existing file we
         // cannot read is reported and left alone.
-        if (!makeDirectories(directory, error) || !writeDefaultDocument(handle->path, error))
+        if (!makeDirectories(directory, error) ||
+            !writeDefaultDocument(handle->path, newFileMode(scope), error))
             return handle;
-        handle->fp = std::fopen(handle->path.c_str(), "rb");
+        handle->fp = openRegularFile(handle->path, cause);
     }
-    if (!handle->fp) {
-        error = "Failed to open preference file: " + systemError(errno);
-        return handle;
-    }
-    struct stat info
-    {
-    };
-    if (::fstat(::fileno(handle->fp), &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int cause = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
-        std::fclose(handle->fp);
-        handle->fp = nullptr;
+    if (!handle->fp)
         error = "Failed to open preference file: " + systemError(cause);
-    }
     return handle;
 }
 
@@ -142,13 +240,20 @@ bool KolPreferencesUnix::Close(std::unique_ptr<KolPreferencesHandle> handle, boo
 {
     if (!handle || !handle->fp)
         return !commit;
+    // The bytes must be on the disk before the rename is: otherwise a power cut can leave the
+    // new name on an empty file.
+    const bool synced = !commit || handle->tempPath.empty() ||
+                        (std::fflush(handle->fp) == 0 && ::fsync(::fileno(handle->fp)) == 0);
     const bool closed = std::fclose(handle->fp) == 0;
     handle->fp = nullptr;
     if (handle->tempPath.empty())
         return closed;
     // rename replaces the old file atomically, so readers see either the old or the new file.
-    if (commit && closed && std::rename(handle->tempPath.c_str(), handle->path.c_str()) == 0)
+    if (commit && synced && closed &&
+        std::rename(handle->tempPath.c_str(), handle->path.c_str()) == 0) {
+        syncDirectory(directoryOf(handle->path));
         return true;
+    }
     std::remove(handle->tempPath.c_str());
     return !commit && closed;
 }

@@ -14,6 +14,7 @@ class TestModelsToData : public QObject
 private slots:
     void rowsBecomeData();
     void eglRowsRegroupAlongTheirPaths();
+    void nodesWithoutRowsSurviveAnEdit();
     void builtinProfiles_data();
     void builtinProfiles();
 };
@@ -111,24 +112,81 @@ void TestModelsToData::eglRowsRegroupAlongTheirPaths()
     data.eglConfigs[1] = {
         inner("max_pbuffer", {leaf("height", "2048")}), leaf("red_size", "8"),
         inner("max_pbuffer", {leaf("width", "4096")}), leaf("config_caveat", "EGL_NONE"),
-        leaf("no_such_attribute", "1"),
         // Bit-mask attributes repeat once per bit: every row stays its own element.
         leaf("surface_type", "EGL_WINDOW_BIT"), leaf("surface_type", "EGL_PBUFFER_BIT"),
-        leaf("conformant", "EGL_OPENGL_ES_BIT"), leaf("conformant", "EGL_OPENGL_ES2_BIT"),
         inner("swap_interval", {leaf("min", "1")}), inner("swap_interval", {leaf("min", "2")})};
     const ProfileData result = throughModels(data, [](models::Profile& profile) {
         auto& configs = *profile.eglConfigTree();
-        configs.insertRows(0, 1, configs.index(0, 0)); // never given a key: dropped
-        configs.setData(configs.index(2, 0, configs.index(0, 0)), "12325");
+        const QModelIndex one = configs.index(0, 0);
+        configs.insertRows(0, 1, one);                     // never given a key: dropped
+        configs.setData(configs.index(2, 0, one), 0x3025); // red_size becomes depth_size
+
+        // Rows of a new configuration are grouped along their element paths.
+        QVERIFY(configs.insertRows(1, 1, {}));
+        const QModelIndex two = configs.index(1, 0);
+        configs.setData(two, 2);
+        QVERIFY(configs.insertRows(0, 4, two));
+        const std::pair<int, const char*> rows[] = {
+            {0x302A, "2048"}, {0x3024, "8"}, {0x302C, "4096"}, {0x302A, "1024"}};
+        for (int r = 0; r < 4; ++r) {
+            configs.setData(configs.index(r, 0, two), rows[r].first);
+            configs.setData(configs.index(r, 1, two), rows[r].second);
+        }
     });
-    QCOMPARE(
-        result.eglConfigs.at(1),
-        (Nodes{inner("max_pbuffer", {leaf("height", "2048"), leaf("width", "4096")}),
-               leaf("depth_size", "8"), leaf("config_caveat", "12344"),
-               leaf("surface_type", "EGL_WINDOW_BIT"), leaf("surface_type", "EGL_PBUFFER_BIT"),
-               leaf("conformant", "EGL_OPENGL_ES_BIT"), leaf("conformant", "EGL_OPENGL_ES2_BIT"),
-               inner("swap_interval", {leaf("min", "1")}),
-               inner("swap_interval", {leaf("min", "2")})}));
+    // Rows built from the profile write their leaves where they were read; a re-keyed row
+    // gives a new leaf at the end.
+    QCOMPARE(result.eglConfigs.at(1),
+             (Nodes{inner("max_pbuffer", {leaf("height", "2048")}),
+                    inner("max_pbuffer", {leaf("width", "4096")}), leaf("config_caveat", "12344"),
+                    leaf("surface_type", "EGL_WINDOW_BIT"), leaf("surface_type", "EGL_PBUFFER_BIT"),
+                    inner("swap_interval", {leaf("min", "1")}),
+                    inner("swap_interval", {leaf("min", "2")}), leaf("depth_size", "8")}));
+    QCOMPARE(result.eglConfigs.at(2),
+             (Nodes{inner("max_pbuffer", {leaf("height", "2048"), leaf("width", "4096")}),
+                    leaf("red_size", "8"), inner("max_pbuffer", {leaf("height", "1024")})}));
+}
+
+void TestModelsToData::nodesWithoutRowsSurviveAnEdit()
+{
+    ProfileData data;
+    data.setFileName("hidden.xml");
+    data.eglConfigs[1] = {
+        leaf("red_size", "8"),
+        leaf("luminance_size", "4"),
+        inner("max_pbuffer", {leaf("width", "64"), leaf("foo", "1"), leaf("height", "32")}),
+        inner("transparency", {inner("type", {leaf("deep", "1")})}),
+        leaf("alpha_size", "0"),
+    };
+    data.eglConfigs[2] = {leaf("sample_buffers_ext", "1")};
+
+    // Nothing edited: everything comes back as it was.
+    QVERIFY(throughModels(data) == data);
+
+    // Rows: red_size, max_pbuffer/width, max_pbuffer/height, alpha_size.
+    ProfileData edited = throughModels(data, [](models::Profile& profile) {
+        auto& configs = *profile.eglConfigTree();
+        const QModelIndex one = configs.index(0, 0);
+        QCOMPARE(configs.rowCount(one), 4);
+        configs.setData(configs.index(0, 1, one), "5");
+        QVERIFY(configs.removeRows(2, 1, one));
+        QVERIFY(configs.insertRows(3, 1, one));
+        configs.setData(configs.index(3, 0, one), 0x302B); // EGL_MAX_PBUFFER_PIXELS
+        configs.setData(configs.index(3, 1, one), "2048");
+    });
+    ProfileData expected = data;
+    expected.eglConfigs[1] = {
+        leaf("red_size", "5"),
+        leaf("luminance_size", "4"),
+        inner("max_pbuffer", {leaf("width", "64"), leaf("foo", "1"), leaf("pixels", "2048")}),
+        inner("transparency", {inner("type", {leaf("deep", "1")})}),
+        leaf("alpha_size", "0"),
+    };
+    QCOMPARE(edited.eglConfigs, expected.eglConfigs);
+
+    // ... and through the file.
+    const std::string dir = kolz::test::environment().tmp().toStdString();
+    QVERIFY(edited.save(dir));
+    QVERIFY(ProfileData::fromFile(dir + "/hidden.xml") == expected);
 }
 
 void TestModelsToData::builtinProfiles_data()

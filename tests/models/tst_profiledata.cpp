@@ -2,7 +2,16 @@
 
 #include "models/ProfileDataWrapper.h"
 
+#include <QFile>
 #include <QVariant>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
 
 #include <memory>
 #include <stdexcept>
@@ -45,6 +54,7 @@ private slots:
     void readOnlyStaysReadOnlyWhenShared();
     void weakHandleTravelsInVariant();
     void findOrCreateNode();
+    void onlyRegularFilesAreRead();
 };
 
 void TestProfileData::displayName_data()
@@ -190,6 +200,34 @@ void TestProfileData::findOrCreateNode()
     // An empty path names no node in a list.
     QCOMPARE(::findOrCreateNode(nodes, {}), nullptr);
     QCOMPARE(nodes.size(), std::size_t(4));
+}
+
+void TestProfileData::onlyRegularFilesAreRead()
+{
+    // A FIFO in the profiles directory must be skipped at once, not waited on: were the read
+    // still waiting after a long while, a writer opening and closing the FIFO releases it.
+    const QString fifo = kolz::test::environment().profiles() + "/fifo.xml";
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    std::promise<bool> done;
+    std::future<bool> threw = done.get_future();
+    std::thread reader([&] {
+        try {
+            ProfileData::fromFile(fifo.toStdString());
+            done.set_value(false);
+        } catch (const std::runtime_error&) {
+            done.set_value(true);
+        }
+    });
+    const bool onItsOwn = threw.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!onItsOwn) {
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    reader.join();
+    QVERIFY(onItsOwn);
+    QVERIFY(threw.get());
+    QVERIFY(QFile::remove(fifo));
 }
 
 KOLZ_TEST_MAIN_CORE(TestProfileData)

@@ -21,7 +21,8 @@
 namespace {
 
 // Answers the modal dialogs that the code under test opens, one queued answer per dialog, and
-// records what each dialog showed.
+// records what each dialog showed. A check in a timer slot cannot fail the test, so what goes
+// wrong here is recorded and checked by the test once the dialogs are closed (CHECK_DRIVER).
 class ModalDriver : public QObject
 {
 public:
@@ -51,6 +52,8 @@ public:
 
     const std::vector<Shown>& shown() const { return m_shown; }
     bool allAnswered() const { return m_answers.empty(); }
+    // What went wrong while answering; empty when every dialog was the one expected.
+    QString problems() const { return m_problems.join(QLatin1Char('\n')); }
 
 private:
     struct Answer
@@ -68,7 +71,7 @@ private:
             return;
         modal->setProperty("kolzAnswered", true);
         if (m_answers.empty()) {
-            qWarning("unexpected dialog");
+            m_problems << QStringLiteral("unexpected dialog: %1").arg(modalText(modal));
             QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
             return;
         }
@@ -78,8 +81,10 @@ private:
         if (auto* prompt = qobject_cast<QInputDialog*>(modal)) {
             m_shown.push_back(
                 {QStringLiteral("prompt"), prompt->labelText(), QString(), prompt->textValue()});
-            QVERIFY(answer.kind.isEmpty());
-            QCOMPARE(prompt->windowTitle(), QStringLiteral("Choose a file name"));
+            if (!answer.kind.isEmpty())
+                m_problems << QStringLiteral("a prompt where a box was expected");
+            if (prompt->windowTitle() != QStringLiteral("Choose a file name"))
+                m_problems << QStringLiteral("prompt titled '%1'").arg(prompt->windowTitle());
             if (answer.accept) {
                 prompt->setTextValue(answer.text);
                 prompt->accept();
@@ -88,17 +93,37 @@ private:
             }
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             m_shown.push_back({QStringLiteral("box"), box->text(), box->informativeText(), {}});
-            QCOMPARE(answer.kind, QStringLiteral("box"));
-            QAbstractButton* button = box->button(answer.button);
-            QVERIFY(button);
-            button->click();
+            if (answer.kind != QStringLiteral("box"))
+                m_problems
+                    << QStringLiteral("a box where a prompt was expected: %1").arg(box->text());
+            if (QAbstractButton* button = box->button(answer.button)) {
+                button->click();
+            } else {
+                m_problems
+                    << QStringLiteral("no button %1 in '%2'").arg(answer.button).arg(box->text());
+                box->reject();
+            }
+        } else {
+            m_problems << QStringLiteral("unknown dialog %1").arg(modal->metaObject()->className());
+            QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
         }
+    }
+
+    static QString modalText(QWidget* modal)
+    {
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            return box->text() + QLatin1Char(' ') + box->informativeText();
+        return modal->windowTitle();
     }
 
     QTimer m_timer;
     std::deque<Answer> m_answers;
     std::vector<Shown> m_shown;
+    QStringList m_problems;
 };
+
+#define CHECK_DRIVER(driver)                                                                       \
+    QVERIFY2((driver).problems().isEmpty(), qPrintable((driver).problems()))
 
 QString profilesDir()
 {
@@ -142,6 +167,8 @@ private slots:
     void asksBeforeReplacingAnotherFile();
     void reportsFileThatCannotBeOpened();
     void failedWriteKeepsOldFile();
+    void refusesSetFileNameOutsideTheDirectory();
+    void refusesRowsThatCannotBeWritten();
 };
 
 void TestProfileSave::init()
@@ -186,6 +213,7 @@ void TestProfileSave::savesUnderItsOwnNameWithoutAsking()
     QCOMPARE(driver.shown().size(), std::size_t(1));
     QCOMPARE(driver.shown()[0].input, QStringLiteral("slate.xml"));
     QVERIFY(fileBytes(profilesDir() + "/slate.xml").contains("Slate 2"));
+    CHECK_DRIVER(driver);
 }
 
 void TestProfileSave::promptsForMissingName()
@@ -202,6 +230,7 @@ void TestProfileSave::promptsForMissingName()
     QCOMPARE(driver.shown()[0].input, QStringLiteral("Slate.xml"));
     QCOMPARE(data.fileName(), std::string(" spaced name "));
     QVERIFY(QFile::exists(profilesDir() + "/ spaced name "));
+    CHECK_DRIVER(driver);
 }
 
 void TestProfileSave::cancelledPromptWritesNothing()
@@ -218,6 +247,7 @@ void TestProfileSave::cancelledPromptWritesNothing()
     QVERIFY(data.fileName().empty());
     QVERIFY(driver.allAnswered());
     QCOMPARE(QDir(profilesDir()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
+    CHECK_DRIVER(driver);
 }
 
 void TestProfileSave::refusesNamesOutsideTheDirectory()
@@ -242,6 +272,7 @@ void TestProfileSave::refusesNamesOutsideTheDirectory()
     QVERIFY(!QFile::exists(profilesDir() + "/../escape.xml"));
     QVERIFY(!QFile::exists(profilesDir() + "/sub/inner.xml"));
     QVERIFY(QFile::exists(profilesDir() + "/fine.xml"));
+    CHECK_DRIVER(driver);
 }
 
 void TestProfileSave::asksBeforeReplacingAnotherFile()
@@ -265,6 +296,7 @@ void TestProfileSave::asksBeforeReplacingAnotherFile()
     QVERIFY(driver.allAnswered());
     QCOMPARE(ProfileData::fromFile((profilesDir() + "/taken.xml").toStdString()).device(),
              std::string("Slate"));
+    CHECK_DRIVER(driver);
 }
 
 void TestProfileSave::reportsFileThatCannotBeOpened()
@@ -282,6 +314,7 @@ void TestProfileSave::reportsFileThatCannotBeOpened()
     QCOMPARE(driver.shown()[0].informative,
              QString("Could not open file '%1/slate.xml'").arg(missingDir));
     QCOMPARE(data.fileName(), std::string("slate.xml"));
+    CHECK_DRIVER(driver);
 }
 
 void TestProfileSave::failedWriteKeepsOldFile()
@@ -315,6 +348,65 @@ void TestProfileSave::failedWriteKeepsOldFile()
     QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
     QCOMPARE(fileBytes(path), old);
     QCOMPARE(QDir(profilesDir()).entryList(QDir::Files), QStringList{"slate.xml"});
+    CHECK_DRIVER(driver);
+}
+
+void TestProfileSave::refusesSetFileNameOutsideTheDirectory()
+{
+    QVERIFY(QDir().mkpath(profilesDir() + "/sub"));
+    ModalDriver driver;
+    ProfileData data = sample("Slate");
+    for (const char* bad : {"../escape.xml", "sub/inner.xml", ".", ".."}) {
+        driver.press(QMessageBox::Ok);
+        data.setFileName(bad);
+        QVERIFY2(!data.save(profilesDir().toStdString()), bad);
+        QCOMPARE(data.fileName(), std::string(bad));
+    }
+    QVERIFY(driver.allAnswered());
+    CHECK_DRIVER(driver);
+    QCOMPARE(driver.shown().size(), std::size_t(4));
+    QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
+    QVERIFY(driver.shown()[0].informative.contains("'../escape.xml' is not a valid file name"));
+    QVERIFY(!QFile::exists(profilesDir() + "/../escape.xml"));
+    QVERIFY(!QFile::exists(profilesDir() + "/sub/inner.xml"));
+}
+
+void TestProfileSave::refusesRowsThatCannotBeWritten()
+{
+    const QString path = profilesDir() + "/slate.xml";
+    writeBytes(path, "old");
+    ModalDriver driver;
+    ProfileData data = sample("Slate");
+    data.setFileName("slate.xml");
+    data.capabilities[2] = {
+        {"max_lights", "8", {}},
+        {"aliased_point_size_range", "", {{"min", "1", {}}, {"max value", "64", {}}}}};
+    driver.press(QMessageBox::Ok);
+    QVERIFY(!data.save(profilesDir().toStdString()));
+
+    data.capabilities.clear();
+    data.eglConfigs[3] = {{"2d", "1", {}}};
+    driver.press(QMessageBox::Ok);
+    QVERIFY(!data.save(profilesDir().toStdString()));
+
+    // A row added and never named.
+    data.eglConfigs.clear();
+    data.capabilities[1] = {{"", "", {}}};
+    driver.press(QMessageBox::Ok);
+    QVERIFY(!data.save(profilesDir().toStdString()));
+
+    QVERIFY(driver.allAnswered());
+    CHECK_DRIVER(driver);
+    QCOMPARE(driver.shown().size(), std::size_t(3));
+    QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
+    QVERIFY2(driver.shown()[2].informative.contains("'(no name)' of OpenGL ES version 1"),
+             qPrintable(driver.shown()[2].informative));
+    QVERIFY2(driver.shown()[0].informative.contains(
+                 "'aliased_point_size_range/max value' of OpenGL ES version 2"),
+             qPrintable(driver.shown()[0].informative));
+    QVERIFY2(driver.shown()[1].informative.contains("'2d' of EGL configuration 3"),
+             qPrintable(driver.shown()[1].informative));
+    QCOMPARE(fileBytes(path), QByteArray("old"));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestProfileSave)

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <climits>
+#include <map>
 #include <stdexcept>
 
 namespace {
@@ -40,6 +42,7 @@ class TestProfileXml : public QObject
 private slots:
     void readsOnlyFirstOfSingleElements();
     void readsEsBlocks();
+    void refusesNumbersBeyondTheIntRange();
     void readsTexts();
     void readsNodes();
     void readsEglConfigs();
@@ -94,6 +97,26 @@ void TestProfileXml::readsEsBlocks()
     QCOMPARE(limits[1], (ProfileNode{"max_lights", "4", {}}));
     QCOMPARE(limits[2], (ProfileNode{"samples", "1", {}}));
     QCOMPARE(data.capabilities.at(-4).size(), std::size_t(1));
+}
+
+void TestProfileXml::refusesNumbersBeyondTheIntRange()
+{
+    // Such numbers used to wrap round into another version or id, which the file then kept.
+    const ProfileData data =
+        ProfileData::fromXml("<profile>"
+                             "<es version=\"99999999999\"><extension>GL_wrapped</extension></es>"
+                             "<es version=\"-2147483649\"><max_lights>1</max_lights></es>"
+                             "<es version=\"0x100000002\"><max_lights>2</max_lights></es>"
+                             "<es version=\" 2147483647\"><extension>GL_max</extension></es>"
+                             "<es version=\"-2147483648\"><max_lights>3</max_lights></es>"
+                             "<egl><config id=\"4294967297\"><red_size>8</red_size></config>"
+                             "<config id=\"0x7fffffff\"><red_size>4</red_size></config></egl>"
+                             "</profile>");
+    QCOMPARE(data.extensions, (std::map<int, Strings>{{INT_MIN, {}}, {INT_MAX, {"GL_max"}}}));
+    QCOMPARE(data.capabilities,
+             (std::map<int, std::vector<ProfileNode>>{{INT_MIN, {{"max_lights", "3", {}}}}}));
+    QCOMPARE(data.eglConfigs,
+             (std::map<int, std::vector<ProfileNode>>{{INT_MAX, {{"red_size", "4", {}}}}}));
 }
 
 void TestProfileXml::readsTexts()

@@ -8,8 +8,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <chrono>
 #include <ctime>
+#include <fcntl.h>
+#include <future>
 #include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <utime.h>
 
 // Paths and raw file access for tests that look at the preference file from outside the store.
@@ -59,6 +65,34 @@ inline bool setModificationTime(const QString& path, std::time_t mtime)
 {
     const utimbuf times{mtime, mtime};
     return ::utime(QFile::encodeName(path).constData(), &times) == 0;
+}
+
+inline unsigned permissions(const QString& path)
+{
+    struct stat info
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// Runs read on a thread and tells whether it returned on its own. When it has not after a long
+// while it is stuck opening the FIFO at fifo: a writer that opens and closes the FIFO releases it.
+template <typename Read> bool returnsWithoutAWriter(const QString& fifo, Read read)
+{
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
+    std::thread reader([&] {
+        read();
+        done.set_value();
+    });
+    const bool onItsOwn = finished.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!onItsOwn) {
+        const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    reader.join();
+    return onItsOwn;
 }
 
 inline QByteArray plist(const QByteArray& dictionaryBody)

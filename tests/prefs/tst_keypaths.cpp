@@ -115,6 +115,38 @@ private slots:
         std::string text;
         QCOMPARE(store.GetString("a", text), KolPreferences::INCORRECT_TYPE);
     }
+
+    void pathsDeeperThanTheParserReadsAreRefused()
+    {
+        const auto path = [](const char* first, int components) {
+            std::string key = first;
+            for (int i = 1; i < components; ++i)
+                key += "/" + std::to_string(i);
+            return key;
+        };
+        // The deepest paths whose file still reads back: 96 components for a value, 95 for a
+        // list, whose items lie one level deeper.
+        KolPreferences store = loadedStore(storeName);
+        QCOMPARE(store.SetString(path("s", 96), "deepest"), KolPreferences::SUCCESS);
+        QCOMPARE(store.SetArray(path("l", 95), std::vector<int>{1, 2}), KolPreferences::SUCCESS);
+        QVERIFY(store.Save(false));
+        QCOMPARE(store.SetString(path("t", 97), "too deep"), KolPreferences::CRITICAL_ERROR);
+        QCOMPARE(store.SetBool(path("t", 97), true), KolPreferences::CRITICAL_ERROR);
+        QCOMPARE(store.SetArray(path("m", 96), std::vector<int>{3}),
+                 KolPreferences::CRITICAL_ERROR);
+        QVERIFY(!store.Exists("t") && !store.Exists("m"));
+        QVERIFY(store.Save(true));
+
+        KolPreferences again(storeName.toStdString(), 0);
+        std::string error;
+        QVERIFY2(again.Load(error, false), error.c_str());
+        std::string text;
+        QCOMPARE(again.GetString(path("s", 96), text), KolPreferences::SUCCESS);
+        QCOMPARE(text, std::string("deepest"));
+        std::vector<int> numbers;
+        QCOMPARE(again.GetArray(path("l", 95), &numbers), KolPreferences::SUCCESS);
+        QCOMPARE(numbers, (std::vector<int>{1, 2}));
+    }
 };
 
 KOLZ_TEST_MAIN_CORE(TestKeyPaths)

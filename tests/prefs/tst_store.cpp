@@ -6,6 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace prefs_test;
 
@@ -173,12 +177,20 @@ private slots:
         const QString path = preferenceFile(storeName);
         const QByteArray good = readFile(path);
 
-        // The temporary file cannot be created.
-        QVERIFY(QDir().mkpath(path + ".tmp"));
+        // The temporary file cannot be written (a file size limit, as a full disk would).
+        rlimit previous{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &previous) == 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit none = previous;
+        none.rlim_cur = 0;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &none) == 0);
         QCOMPARE(store.SetString("a", "second"), KolPreferences::SUCCESS);
-        QVERIFY(!store.Save(false));
+        const bool saved = store.Save(false);
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+        QVERIFY(!saved);
         QCOMPARE(readFile(path), good);
-        QVERIFY(QDir().rmdir(path + ".tmp"));
+        QCOMPARE(QDir(preferenceDirectory()).entryList(QDir::Files).size(), 1);
         QVERIFY(store.Save(false)); // still marked changed
         QVERIFY(readFile(path).contains("second"));
 
@@ -187,8 +199,65 @@ private slots:
         QVERIFY(QDir().mkpath(path + "/occupied"));
         QCOMPARE(store.SetString("a", "third"), KolPreferences::SUCCESS);
         QVERIFY(!store.Save(false));
-        QVERIFY(!QFile::exists(path + ".tmp"));
+        QCOMPARE(QDir(preferenceDirectory()).entryList(QDir::Files).size(), 0);
         QVERIFY(QFileInfo(path).isDir());
+    }
+
+    void saveKeepsModeAndLinks()
+    {
+        // A new file is private to the user, and a save keeps whatever mode the file has.
+        KolPreferences store = loadedStore(storeName);
+        const QString path = preferenceFile(storeName);
+        QCOMPARE(permissions(path), 0600u);
+        QCOMPARE(store.SetString("a", "one"), KolPreferences::SUCCESS);
+        QVERIFY(store.Save(false));
+        QCOMPARE(permissions(path), 0600u);
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0640) == 0);
+        QVERIFY(store.Save(true));
+        QCOMPARE(permissions(path), 0640u);
+
+        // A link (here a relative one) stays a link; the file it leads to is the one replaced.
+        const QString elsewhere = preferenceDirectory() + "/elsewhere";
+        QVERIFY(QDir().mkpath(elsewhere));
+        QVERIFY(QFile::rename(path, elsewhere + "/real.plist"));
+        QVERIFY(::symlink("elsewhere/real.plist", QFile::encodeName(path).constData()) == 0);
+        KolPreferences linked = loadedStore(storeName);
+        QCOMPARE(linked.SetString("a", "through the link"), KolPreferences::SUCCESS);
+        QVERIFY(linked.Save(false));
+        QVERIFY(QFileInfo(path).isSymLink());
+        QVERIFY(readFile(elsewhere + "/real.plist").contains("through the link"));
+        QCOMPARE(permissions(elsewhere + "/real.plist"), 0640u);
+        QCOMPARE(QDir(preferenceDirectory()).entryList(QDir::Files | QDir::System).size(), 1);
+    }
+
+    void plantedTemporaryNameIsNotFollowed()
+    {
+        KolPreferences store = loadedStore(storeName);
+        const QString path = preferenceFile(storeName);
+        const QString victim = kolz::test::environment().tmp() + "/victim";
+        QVERIFY(writeFile(victim, "precious"));
+        QVERIFY(::symlink(QFile::encodeName(victim).constData(),
+                          QFile::encodeName(path + ".tmp").constData()) == 0);
+
+        QCOMPARE(store.SetString("a", "saved"), KolPreferences::SUCCESS);
+        QVERIFY(store.Save(false));
+        QCOMPARE(readFile(victim), QByteArray("precious"));
+        QVERIFY(!QFileInfo(path).isSymLink());
+        QVERIFY(readFile(path).contains("saved"));
+    }
+
+    void onlyRegularFilesAreRead()
+    {
+        const QString path = preferenceFile(storeName);
+        QVERIFY(QDir().mkpath(preferenceDirectory()));
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        KolPreferences store(storeName.toStdString(), 0);
+        std::string error;
+        bool loaded = true;
+        QVERIFY(returnsWithoutAWriter(path, [&] { loaded = store.Load(error, true); }));
+        QVERIFY(!loaded);
+        QCOMPARE(error, std::string("ERROR: Failed to open preference file: Invalid argument"));
+        QVERIFY(QFileInfo(path).exists() && !QFileInfo(path).isFile());
     }
 
     void longPathsAreNotTruncated()
@@ -266,6 +335,27 @@ private slots:
         QCOMPARE(text, std::string("from copy"));
         QCOMPARE(assigned.GetString("s", text), KolPreferences::SUCCESS);
         QCOMPARE(text, std::string("two"));
+    }
+
+    void copiesShareUnsavedChanges()
+    {
+        // One copy saves and goes on editing; a clean copy with the stamp of the first load
+        // must not take the save for another writer's and reload over the new edit.
+        const QString path = preferenceFile(storeName);
+        QVERIFY(writeFile(path, plist(""), std::time(nullptr) - 1000));
+        KolPreferences a = loadedStore(storeName);
+        KolPreferences b(a);
+        QCOMPARE(a.SetString("x", "saved"), KolPreferences::SUCCESS);
+        QVERIFY(a.Save(false));
+        QCOMPARE(a.SetString("y", "unsaved"), KolPreferences::SUCCESS);
+
+        std::string text;
+        QCOMPARE(b.GetString("x", text), KolPreferences::SUCCESS);
+        QCOMPARE(text, std::string("saved"));
+        QCOMPARE(a.GetString("y", text), KolPreferences::SUCCESS);
+        QCOMPARE(text, std::string("unsaved"));
+        QVERIFY(b.Save(false)); // the change made through a is b's to save as well
+        QVERIFY(readFile(path).contains("unsaved"));
     }
 
     void resultNames()

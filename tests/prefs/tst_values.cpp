@@ -12,13 +12,6 @@ namespace {
 
 const QString storeName = QStringLiteral("Values");
 
-KolPreferences savedAndLoaded(KolPreferences& store)
-{
-    if (!store.Save(true))
-        qWarning("save failed");
-    return loadedStore(storeName);
-}
-
 // A locale that groups digits and uses a decimal comma, to prove the file never sees it.
 struct CommaPunctuation : std::numpunct<char>
 {
@@ -121,7 +114,8 @@ private slots:
         QCOMPARE(store.GetString("null", text, "dflt"), KolPreferences::SUCCESS);
         QCOMPARE(text, std::string());
 
-        KolPreferences again = savedAndLoaded(store);
+        QVERIFY(store.Save(true));
+        KolPreferences again = loadedStore(storeName);
         for (const std::string& value : {spaced, markup, utf8}) {
             const std::string key = value == spaced   ? "spaced"
                                     : value == markup ? "markup"
@@ -145,7 +139,8 @@ private slots:
                  KolPreferences::SUCCESS);
         QCOMPARE(store.SetArray("none", std::vector<std::string>{}), KolPreferences::SUCCESS);
 
-        KolPreferences again = savedAndLoaded(store);
+        QVERIFY(store.Save(true));
+        KolPreferences again = loadedStore(storeName);
         std::vector<std::string> gotStrings;
         QCOMPARE(again.GetArray("s", &gotStrings), KolPreferences::SUCCESS);
         QCOMPARE(gotStrings, strings);
@@ -228,7 +223,8 @@ private slots:
             bytes[i] = char((i * 7919u) >> 3);
         QCOMPARE(store.SetData("big", bytes.data(), std::uint32_t(bytes.size())),
                  KolPreferences::SUCCESS);
-        KolPreferences again = savedAndLoaded(store);
+        QVERIFY(store.Save(true));
+        KolPreferences again = loadedStore(storeName);
         void* data = nullptr;
         std::uint32_t size = 0;
         QCOMPARE(again.GetData("big", data, size), KolPreferences::SUCCESS);
