@@ -1,30 +1,47 @@
-# The two set-up commands: `make run` and `make test`. Both install missing Debian packages first.
+# The two set-up commands: `make run` and `make test`; `make help` lists the others. Every target
+# first installs the Debian packages it needs (tools/install-packages.sh: as root it waits for
+# another package manager run to finish, otherwise it prints the apt-get command to run).
 
-# Every Debian package the build, the tests, the benchmarks and the fuzzers need.
-PACKAGES := cmake ninja-build g++ clang make pkg-config \
+# What every build needs: the program, the tests and the benchmarks.
+PACKAGES := cmake ninja-build g++ make pkg-config \
 	qt6-base-dev qt6-svg-dev libgl-dev \
 	libtinyxml2-dev libb64-dev libbenchmark-dev
+# What the other targets need on top.
+FUZZ_PACKAGES := clang libclang-rt-dev
+FORMAT_PACKAGES := clang-format
+VOCAB_PACKAGES := python3 khronos-api
+SCREENSHOT_PACKAGES := xvfb xauth
+
+INSTALL := sh tools/install-packages.sh
 
 PROGRAM := build/release/app/kolzendra-gui
 
-.PHONY: all deps run test bench fuzz format clean
+# `make bench BENCH_ARGS=--benchmark_filter=...` passes options to every benchmark program.
+BENCH_ARGS ?=
+BENCH_RESULTS := build/bench-results
+# `make fuzz-prefs FUZZ_SECONDS=600` fuzzes one target for ten minutes.
+FUZZ_SECONDS ?= 60
+FUZZERS := $(patsubst fuzz/fuzz_%.cpp,%,$(wildcard fuzz/fuzz_*.cpp))
+
+.PHONY: all help deps run test bench peer fuzz $(addprefix fuzz-,$(FUZZERS)) format vocab-check \
+	screenshots clean
 
 all: test
 
+help:
+	@echo "make run          build (Release) and start the program"
+	@echo "make test         build with ASan + UBSan and run the whole suite"
+	@echo "make bench        build and run every benchmark; verdicts and a JSON summary per run"
+	@echo "make peer         build kolz-peer, a stand-in emulated application (kolz-peer --help)"
+	@echo "make fuzz         build the libFuzzer targets; make fuzz-NAME [FUZZ_SECONDS=60] runs one:"
+	@echo "                  $(FUZZERS)"
+	@echo "make format       clang-format the tree"
+	@echo "make vocab-check  check glvocab/generated/ against the GL registry (khronos-api)"
+	@echo "make screenshots  run every script in tools/screenshots/ under Xvfb"
+	@echo "make clean        remove build/"
+
 deps:
-	@missing=""; \
-	for p in $(PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  if [ "$$(id -u)" = 0 ]; then \
-	    echo "Installing:$$missing"; \
-	    apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $$missing; \
-	  else \
-	    echo "Missing Debian packages; install them with:"; \
-	    echo "  sudo apt-get install$$missing"; exit 1; \
-	  fi; \
-	fi
+	@$(INSTALL) $(PACKAGES)
 
 run: deps
 	cmake --preset release
@@ -37,20 +54,48 @@ test: deps
 	cmake --build --preset asan
 	ctest --preset asan
 
+# KOLZ_BENCH is given here as well, so that the benchmarks build whatever the release preset
+# says about them.
 bench: deps
-	cmake --preset release
-	cmake --build --preset release
-	@for b in build/release/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
+	cmake --preset release -DKOLZ_BENCH=ON
+	cmake --build --preset release --target kolz_benches
+	@sh bench/run-all.sh build/release/bench/bench-programs.txt $(BENCH_RESULTS) $(BENCH_ARGS)
 
-fuzz: deps
+peer: deps
+	cmake --preset release -DKOLZ_BENCH=ON
+	cmake --build --preset release --target kolz-peer
+	@echo "Built build/release/tests/peer/kolz-peer. With the program running (make run), in"
+	@echo "another terminal:  build/release/tests/peer/kolz-peer   (options: --help)"
+
+fuzz:
+	@$(INSTALL) $(PACKAGES) $(FUZZ_PACKAGES)
 	cmake --preset fuzz
-	cmake --build --preset fuzz
-	@echo "Fuzz targets are in build/fuzz/fuzz/, starting inputs in fuzz/corpus/<name>/; run one with e.g."
-	@echo "  mkdir -p build/corpus/prefs && build/fuzz/fuzz/fuzz_prefs build/corpus/prefs fuzz/corpus/prefs -max_total_time=600"
-	@echo "(GUI targets: QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=tests/support/lsan.supp)"
+	cmake --build --preset fuzz --target kolz_fuzzers
+	@echo "Fuzz targets are in build/fuzz/fuzz/. Run one for FUZZ_SECONDS (default 60) with"
+	@echo "  make fuzz-NAME [FUZZ_SECONDS=600]   NAME: $(FUZZERS)"
+	@echo "(fuzz/README.md tells more.)"
+
+$(addprefix fuzz-,$(FUZZERS)): fuzz-%: fuzz
+	@sh fuzz/run.sh $* $(FUZZ_SECONDS)
 
 format:
+	@$(INSTALL) $(FORMAT_PACKAGES)
 	git ls-files '*.cpp' '*.h' | grep -v '/generated/' | xargs clang-format -i
+
+vocab-check:
+	@$(INSTALL) $(VOCAB_PACKAGES)
+	python3 tools/glvocab/generate.py --check
+	@echo "glvocab/generated/ matches the GL registry."
+
+# Each script builds what it shows, renders it under xvfb-run and prints the pictures' paths
+# (by default under build/screenshots/).
+screenshots: deps
+	@$(INSTALL) $(SCREENSHOT_PACKAGES)
+	@found=""; failed=""; for script in tools/screenshots/*.sh; do \
+	  [ -f "$$script" ] || continue; found=1; echo "== $$script"; \
+	  sh "$$script" || failed="$$failed $$script"; \
+	done; [ -n "$$found" ] || echo "No scripts in tools/screenshots/ yet."; \
+	[ -z "$$failed" ] || { echo "Failed:$$failed"; exit 1; }
 
 clean:
 	rm -rf build

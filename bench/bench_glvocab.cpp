@@ -2,6 +2,9 @@
 // their tables. Each figure is printed beside its floor: the display code
 // calls these once per shown value, so a million a second is ample.
 
+#include "BenchReport.h"
+#include "BenchRuns.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
@@ -61,4 +64,19 @@ void enumNameForNumber(benchmark::State& state)
 BENCHMARK(enumName);
 BENCHMARK(enumValueFromName);
 BENCHMARK(enumNameForNumber);
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    kolz::bench::CollectingReporter runs;
+    benchmark::RunSpecifiedBenchmarks(&runs);
+    benchmark::Shutdown();
+
+    kolz::bench::Report report("bench_glvocab");
+    for (const char* name : {"enumName", "enumValueFromName", "enumNameForNumber"}) {
+        if (const auto rate = runs.counter(name, "items_per_second"))
+            report.verdict(std::string("glvocab/") + name, *rate, "lookups/s", floorPerSecond,
+                           kolz::bench::Better::Higher);
+    }
+    return report.exitStatus();
+}

@@ -1,5 +1,8 @@
 // Reading profiles: the thirteen built-in documents and a directory of 500 profile files, each
-// beside a bare tinyxml2 parse of the same bytes as the floor.
+// beside a bare tinyxml2 parse of the same bytes as the floor. Goal: reading, which builds the
+// whole profile from the document, takes at most twice the bare parse.
+#include "BenchReport.h"
+#include "BenchRuns.h"
 #include "models/BuiltinProfiles.h"
 #include "models/ProfileData.h"
 
@@ -11,11 +14,13 @@
 #include <tinyxml2.h>
 
 #include <cstdio>
-#include <map>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
 constexpr int directorySize = 500;
+constexpr double ratioGoal = 2.0;
 
 const QTemporaryDir& profileDirectory()
 {
@@ -75,36 +80,6 @@ void parseDirectory(benchmark::State& state)
         }
 }
 
-// Prints each reading time beside its floor once all have run.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            m_times[run.benchmark_name()] = run.GetAdjustedRealTime(); // milliseconds
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        printRatio("builtin profiles (13)", "readBuiltins", "parseBuiltins");
-        printRatio("profile directory (500 files)", "readDirectory", "parseDirectory");
-    }
-
-private:
-    void printRatio(const char* what, const std::string& reading, const std::string& floor)
-    {
-        if (!m_times.count(reading) || !m_times.count(floor))
-            return;
-        std::printf("%s: read %.3f ms, floor (bare tinyxml2 parse) %.3f ms, ratio %.2f\n", what,
-                    m_times[reading], m_times[floor], m_times[reading] / m_times[floor]);
-    }
-
-    std::map<std::string, double> m_times;
-};
-
 } // namespace
 
 BENCHMARK(readBuiltins)->Unit(benchmark::kMillisecond);
@@ -116,8 +91,33 @@ int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     profileDirectory();
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    kolz::bench::CollectingReporter runs;
+    benchmark::RunSpecifiedBenchmarks(&runs);
     benchmark::Shutdown();
-    return 0;
+
+    kolz::bench::Report report("bench_profiles");
+    const struct
+    {
+        const char* name;
+        const char* what;
+        const char* reading;
+        const char* floor;
+    } pairs[] = {
+        {"profiles/builtins", "builtin profiles (13)", "readBuiltins", "parseBuiltins"},
+        {"profiles/directory", "profile directory (500 files)", "readDirectory", "parseDirectory"},
+    };
+    for (const auto& pair : pairs) {
+        const auto reading = runs.seconds(pair.reading);
+        const auto floor = runs.seconds(pair.floor);
+        if (!reading || !floor)
+            continue;
+        std::printf("%s: read %.3f ms, floor (bare tinyxml2 parse) %.3f ms, ratio %.2f\n",
+                    pair.what, *reading * 1e3, *floor * 1e3, *reading / *floor);
+        const std::string name = pair.name;
+        report.figure(name, *reading * 1e3, "ms");
+        report.figure(name + " floor", *floor * 1e3, "ms");
+        report.verdict(name + " vs floor", *reading / *floor, "x", ratioGoal,
+                       kolz::bench::Better::Lower);
+    }
+    return report.exitStatus();
 }

@@ -2,41 +2,37 @@
 // one. Connects to the panel, sends a demonstration of every frame type (or a flood of
 // warnings), prints the commands the panel sends back and ends the connection.
 
+#include "PeerCommandLine.h"
 #include "TestPeer.h"
 
-#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QTextStream>
 #include <QTimer>
 
 #include <cstdio>
+#include <string>
 
 using ui::messages::Message;
 
 namespace {
 
-std::vector<Message> demoFrames(const QByteArray& name, PID_TYPE pid)
+// Built and sent a batch at a time: a frame is 8 KiB, so a large flood held whole would take
+// gigabytes.
+bool sendWarnings(kolz::test::TestPeer& peer, int count)
 {
+    constexpr int batch = 1000;
     std::vector<Message> frames;
-    frames.push_back(Message::makeSetPID(pid));
-    frames.push_back(Message::makeSetName(name.toStdString()));
-    frames.push_back(Message::makeInfo("Starting up"));
-    frames.push_back(Message::makeBeginSection(0x8246, 1, "eglInitialize"));
-    frames.push_back(Message::makeInfo("Choosing a configuration"));
-    frames.push_back(Message::makeDebugMessage(0x8246, 0x824C, 7, 0x9146, "A debug message"));
-    frames.push_back(Message::makeEndSection());
-    frames.push_back(Message::makeWarning("Texture size rounded up"));
-    frames.push_back(Message::makeError("Shader failed to compile"));
-    frames.push_back(Message::makeGLError(0x502, "glDrawArrays", "No program bound"));
-    frames.push_back(
-        Message::makeContextInfo(1, false, 2, 1, {1, 2, 34}, {5}, {7}, 13, 6, {1, 2, 3}));
-    frames.push_back(Message::makeReportGLVersion(13));
-    frames.push_back(Message::makeReportHostExtension(1, true));
-    frames.push_back(Message::makeReportFeature("compute shaders", false));
-    frames.push_back(Message::makeReportRequirement("compute shaders", 16, {}));
-    frames.push_back(Message::makeReportAPIFeature(4, "compute shaders"));
-    frames.push_back(Message::makeReportComplete());
-    return frames;
+    for (int first = 0; first < count; first += batch) {
+        frames.clear();
+        for (int i = first; i < count && i < first + batch; ++i) {
+            Message frame = Message::makeWarning("Flood warning " + std::to_string(i));
+            frame.setFrame(i);
+            frames.push_back(frame);
+        }
+        if (!peer.sendBlocking(kolz::test::encodeFrames(frames)))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -46,60 +42,63 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kolz-peer"));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Sends frames to the panel as an emulated application would."));
-    parser.addHelpOption();
-    const QCommandLineOption serverOption(QStringLiteral("server"),
-                                          QStringLiteral("Local server name."),
-                                          QStringLiteral("name"), QStringLiteral("KolZendra"));
-    const QCommandLineOption nameOption(QStringLiteral("name"), QStringLiteral("Application name."),
-                                        QStringLiteral("text"), QStringLiteral("kolz-peer"));
-    const QCommandLineOption pidOption(QStringLiteral("pid"), QStringLiteral("Process id to send."),
-                                       QStringLiteral("n"),
-                                       QString::number(QCoreApplication::applicationPid()));
-    const QCommandLineOption floodOption(QStringLiteral("warnings"),
-                                         QStringLiteral("Send n warning frames after the demo."),
-                                         QStringLiteral("n"), QStringLiteral("0"));
-    const QCommandLineOption waitOption(QStringLiteral("wait"),
-                                        QStringLiteral("Milliseconds to listen for commands."),
-                                        QStringLiteral("ms"), QStringLiteral("5000"));
-    const QCommandLineOption lostOption(QStringLiteral("lost"),
-                                        QStringLiteral("End without a CleanDisconnect frame."));
-    parser.addOptions({serverOption, nameOption, pidOption, floodOption, waitOption, lostOption});
-    parser.process(app);
+    kolz::test::PeerCommandLine commandLine(PID_TYPE(QCoreApplication::applicationPid()));
+    switch (commandLine.parse(QCoreApplication::arguments())) {
+    case kolz::test::PeerCommandLine::Outcome::Help:
+        std::fputs(qPrintable(commandLine.helpText()), stdout);
+        return 0;
+    case kolz::test::PeerCommandLine::Outcome::Error:
+        std::fprintf(stderr, "kolz-peer: %s (see kolz-peer --help)\n",
+                     qPrintable(commandLine.error()));
+        return 1;
+    case kolz::test::PeerCommandLine::Outcome::Run:
+        break;
+    }
+    const kolz::test::PeerOptions& options = commandLine.options();
 
     QTextStream out(stdout);
     kolz::test::TestPeer peer;
-    if (!peer.connectToPanel(parser.value(serverOption))) {
-        std::fprintf(stderr, "kolz-peer: cannot connect to \"%s\": %s\n",
-                     qPrintable(parser.value(serverOption)),
-                     qPrintable(peer.socket()->errorString()));
+    if (!peer.connectToPanel(options.server)) {
+        const auto error = peer.socket()->error();
+        if (error == QLocalSocket::ServerNotFoundError ||
+            error == QLocalSocket::ConnectionRefusedError)
+            std::fprintf(stderr, "kolz-peer: no KolZendra panel is listening on %s\n",
+                         qPrintable(kolz::test::localSocketPath(options.server)));
+        else
+            std::fprintf(stderr, "kolz-peer: cannot connect to %s: %s\n",
+                         qPrintable(kolz::test::localSocketPath(options.server)),
+                         qPrintable(peer.socket()->errorString()));
         return 1;
     }
     QObject::connect(&peer, &kolz::test::TestPeer::commandReceived, [&out](std::uint32_t type) {
         out << "received " << kolz::test::commandName(type) << Qt::endl;
     });
-    QObject::connect(peer.socket(), &QLocalSocket::disconnected, &app, &QCoreApplication::quit);
+    QObject::connect(peer.socket(), &QLocalSocket::disconnected, &app, [&] {
+        out << "the panel closed the connection" << Qt::endl;
+        QCoreApplication::quit();
+    });
 
-    peer.send(demoFrames(parser.value(nameOption).toUtf8(), parser.value(pidOption).toUInt()));
-    const int warnings = parser.value(floodOption).toInt();
-    if (warnings > 0) {
-        std::vector<Message> flood;
-        for (int i = 0; i < warnings; ++i) {
-            Message frame = Message::makeWarning("Flood warning " + std::to_string(i));
-            frame.setFrame(i);
-            flood.push_back(frame);
-        }
-        peer.sendBlocking(kolz::test::encodeFrames(flood));
+    peer.send(kolz::test::demoFrames(options.name.toUtf8(), options.pid));
+    if (options.warnings > 0 && !sendWarnings(peer, options.warnings)) {
+        std::fprintf(stderr, "kolz-peer: sending the warnings failed: %s\n",
+                     qPrintable(peer.socket()->errorString()));
+        return 1;
     }
-    out << "sent; listening for commands" << Qt::endl;
+    out << "sent; listening for commands for " << options.waitMs << " ms" << Qt::endl;
 
-    QTimer::singleShot(parser.value(waitOption).toInt(), &app, [&] {
-        if (parser.isSet(lostOption))
+    QTimer::singleShot(options.waitMs, &app, [&] {
+        QObject::disconnect(peer.socket(), &QLocalSocket::disconnected, &app, nullptr);
+        // Even with --wait 0 the whole demo goes out before the connection ends.
+        QLocalSocket* socket = peer.socket();
+        while (socket->bytesToWrite() > 0 && socket->waitForBytesWritten(5000)) {
+        }
+        if (options.lost) {
             peer.abort();
-        else
+        } else {
             peer.disconnectCleanly();
+            if (socket->state() != QLocalSocket::UnconnectedState)
+                socket->waitForDisconnected(5000);
+        }
         QCoreApplication::quit();
     });
     return app.exec();
