@@ -1,4 +1,5 @@
 // Loads arbitrary bytes as the preference file, then reads, writes and saves through the store.
+#include "fuzz/FuzzScratch.h"
 #include "prefs/KolPreferences.h"
 
 #include <cstdint>
@@ -67,10 +68,7 @@ void exercise(KolPreferences& store, std::uint8_t selector)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kolz-fuzz-prefs-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        std::abort();
+    const std::string pattern = kolz::fuzz::scratchFolder("prefs");
     ::setenv("HOME", pattern.c_str(), 1);
     const std::string directory = pattern + "/.kolconfig";
     ::mkdir(directory.c_str(), 0775);
