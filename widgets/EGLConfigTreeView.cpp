@@ -57,7 +57,8 @@ void EGLConfigTreeView::onContextMenuRequested(const QPoint& pos)
     addConfigAction->setVisible(!onRow || onTop);
     addAttribAction->setVisible(onRow);
     deleteAction->setVisible(onRow);
-    menu->exec(viewport()->mapToGlobal(pos));
+    if (addConfigAction->isVisible() || addAttribAction->isVisible() || deleteAction->isVisible())
+        menu->exec(viewport()->mapToGlobal(pos));
 }
 
 void EGLConfigTreeView::addConfigTriggered()

@@ -81,9 +81,15 @@ QModelIndex ProfileTreeView::rowAt(const QPoint& pos)
     if (!index.isValid())
         return {};
     index = index.sibling(index.row(), 0);
-    if (selectionModel())
-        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                     QItemSelectionModel::Rows);
+    if (QItemSelectionModel* selection = selectionModel()) {
+        // A row with children has no column 1, so a whole-row selection of it would be empty.
+        QModelIndex last = index;
+        for (QModelIndex next = index.siblingAtColumn(1); next.isValid();
+             next = next.siblingAtColumn(next.column() + 1))
+            last = next;
+        selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        selection->select(QItemSelection(index, last), QItemSelectionModel::ClearAndSelect);
+    }
     return index;
 }
 
