@@ -1,5 +1,6 @@
 #include "widgets/GenericValueSelector.h"
 
+#include <QAbstractItemView>
 #include <QPainter>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -18,6 +19,16 @@ GenericValueSelector::GenericValueSelector(QWidget* parent, const QStringList& o
 QString GenericValueSelector::displayText(const QString& stored) const
 {
     return stored;
+}
+
+void GenericValueSelector::showPopup()
+{
+    QAbstractItemView* list = view();
+    int width = list->sizeHintForColumn(0) + 2 * list->frameWidth();
+    if (count() > maxVisibleItems())
+        width += list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
+    list->setMinimumWidth(width);
+    QComboBox::showPopup();
 }
 
 void GenericValueSelector::paintEvent(QPaintEvent*)

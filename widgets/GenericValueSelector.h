@@ -16,6 +16,9 @@ public:
     // The text shown for a stored item text.
     virtual QString displayText(const QString& stored) const;
 
+    // The popup is at least as wide as its longest name, which is usually wider than the cell.
+    void showPopup() override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 };

@@ -4,10 +4,13 @@
 #include "widgets/EGLConfigTreeView.h"
 #include "widgets/ESCapabilityTreeView.h"
 #include "widgets/ESExtensionTreeView.h"
+#include "widgets/GenericValueSelector.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QInputDialog>
 #include <QMenu>
+#include <QPainter>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -114,6 +117,7 @@ private slots:
     void addExtension();
     void addAPI();
     void deleteRemovesTheClickedRow();
+    void openSelectorsShowWholeNames();
 
 private:
     void showViews(ProfileFixture& f);
@@ -440,6 +444,80 @@ void TestTreeViews::deleteRemovesTheClickedRow()
     egl->deleteItemTriggered();
     QCOMPARE(rowTexts(m), QStringList({"Config 1", "Config 7"}));
     QCOMPARE(rowTexts(m, config), QStringList({"EGL_RED_SIZE"}));
+}
+
+// Opens a selector in each view as a user would and checks that the popup is wide enough for
+// every name it shows. With KOLZ_SCREENSHOTS naming a folder, each view is also written there as
+// a PNG with its open popup (tools/screenshots/editor_widgets.sh).
+void TestTreeViews::openSelectorsShowWholeNames()
+{
+    ProfileFixture f(0);
+    showViews(f);
+    const QString folder = qEnvironmentVariable("KOLZ_SCREENSHOTS");
+    auto firstRow = [](const QAbstractItemModel& m, const QModelIndex& parent, const char* text) {
+        return findRow(m, parent, [text](const QModelIndex& i) { return i.data() == text; });
+    };
+    const QAbstractItemModel& cm = *caps->model();
+    const QModelIndex es2 = firstRow(cm, {}, "OpenGL ES 2.0");
+    const QModelIndex format = firstRow(cm, es2, "GL_COMPRESSED_TEXTURE_FORMATS");
+    const QAbstractItemModel& em = *egl->model();
+    const QModelIndex config = em.index(0, 0);
+    const QAbstractItemModel& xm = *exts->model();
+    struct Shot
+    {
+        const char* name;
+        widgets::ProfileTreeView* view;
+        QModelIndex cell;
+    };
+    const std::vector<Shot> shots{
+        {"capability-format", caps.get(), format.siblingAtColumn(1)},
+        {"capability-name", caps.get(), format},
+        {"extension-name", exts.get(), xm.index(0, 0, xm.index(0, 0))},
+        {"egl-attribute", egl.get(), em.index(0, 0, config)},
+        {"egl-caveat", egl.get(), firstRow(em, config, "EGL_CONFIG_CAVEAT").siblingAtColumn(1)},
+    };
+    for (const Shot& shot : shots) {
+        QVERIFY2(shot.cell.isValid(), shot.name);
+        shot.view->resize(900, 600);
+        shot.view->scrollTo(shot.cell);
+        shot.view->edit(shot.cell);
+        auto* selector = shot.view->findChild<widgets::GenericValueSelector*>();
+        QVERIFY2(selector, shot.name);
+        const QString file = QDir(folder).filePath(QString("editor-widgets-%1").arg(shot.name));
+        if (!folder.isEmpty())
+            QVERIFY(shot.view->window()->grab().save(file + "-closed.png"));
+        selector->showPopup();
+        QWidget* popup = selector->view()->window();
+        QTRY_VERIFY(popup->isVisible());
+
+        const QFontMetrics metrics(selector->view()->font());
+        int widest = 0;
+        for (int i = 0; i < selector->count(); ++i) {
+            auto* named =
+                dynamic_cast<widgets::GenericValueSelectorItemDelegate*>(selector->itemDelegate());
+            const QString shown = named ? named->displayText(selector->itemText(i), QLocale())
+                                        : selector->itemText(i);
+            widest = std::max(widest, metrics.horizontalAdvance(shown));
+        }
+        if (!folder.isEmpty()) {
+            QWidget* window = shot.view->window();
+            QImage image(window->size().expandedTo(
+                             QSize(popup->geometry().right() - window->geometry().left() + 1,
+                                   popup->geometry().bottom() - window->geometry().top() + 1)),
+                         QImage::Format_RGB32);
+            image.fill(Qt::gray);
+            QPainter painter(&image);
+            painter.drawPixmap(0, 0, window->grab());
+            painter.drawPixmap(popup->geometry().topLeft() - window->geometry().topLeft(),
+                               popup->grab());
+            painter.end();
+            QVERIFY(image.save(file + ".png"));
+        }
+        QVERIFY2(selector->view()->viewport()->width() >= widest, shot.name);
+        selector->hidePopup();
+        emit shot.view->itemDelegate()->closeEditor(selector);
+        QTRY_VERIFY(!shot.view->findChild<widgets::GenericValueSelector*>());
+    }
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestTreeViews)
