@@ -5,13 +5,15 @@
 #include "models/ProfileData.h"
 #include "models/ProfileDataWrapper.h"
 #include "models/ProfileFileDialogs.h"
+#include "widgets/EGLConfigTreeView.h"
+#include "widgets/ESCapabilityTreeView.h"
+#include "widgets/ESExtensionTreeView.h"
 #include "widgets/ProfileServices.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QTreeView>
 
 namespace widgets {
 
@@ -58,9 +60,9 @@ bool saveUnderNewName(ProfileData& data, const std::string& profilesDir)
 Profile::Profile(QWidget* parent, ProfileServices* profileServices)
     : QWidget(parent), ui(std::make_unique<Ui::profile>()), services(profileServices)
 {
-    capabilitiesView = new QTreeView(this);
-    extensionsView = new QTreeView(this);
-    eglConfigsView = new QTreeView(this);
+    capabilitiesView = new ESCapabilityTreeView(this);
+    extensionsView = new ESExtensionTreeView(this);
+    eglConfigsView = new EGLConfigTreeView(this);
     ui->setupUi(this);
 
     capabilitiesView->setObjectName(QStringLiteral("capabilitiesView"));
@@ -69,7 +71,7 @@ Profile::Profile(QWidget* parent, ProfileServices* profileServices)
     ui->verticalLayout_4->addWidget(capabilitiesView);
     ui->verticalLayout_3->addWidget(extensionsView);
     ui->verticalLayout_5->addWidget(eglConfigsView);
-    for (QTreeView* view : {capabilitiesView, extensionsView, eglConfigsView})
+    for (ProfileTreeView* view : views())
         view->setHeaderHidden(true);
 
     // Without a parent there is no height to share yet; equal weights still split the space
@@ -113,9 +115,8 @@ void Profile::clearProfile()
     showHeaderField(ui->lblDevice, ui->editDevice, tr("None").toStdString());
     showHeaderField(ui->lblRenderer, ui->editRenderer, {});
     showHeaderField(ui->lblVendor, ui->editVendor, {});
-    capabilitiesView->setModel(nullptr);
-    extensionsView->setModel(nullptr);
-    eglConfigsView->setModel(nullptr);
+    for (ProfileTreeView* view : views())
+        view->setModel(nullptr);
     delete models;
     models = nullptr;
     enterViewMode();
@@ -224,10 +225,15 @@ void Profile::showHeader(const ProfileData& data)
     showHeaderField(ui->lblVendor, ui->editVendor, data.vendor());
 }
 
+std::array<ProfileTreeView*, 3> Profile::views() const
+{
+    return {capabilitiesView, extensionsView, eglConfigsView};
+}
+
 void Profile::setViewsEditable(bool editable)
 {
-    for (QTreeView* view : {capabilitiesView, extensionsView, eglConfigsView})
-        view->setContextMenuPolicy(editable ? Qt::CustomContextMenu : Qt::NoContextMenu);
+    for (ProfileTreeView* view : views())
+        view->setEditable(editable);
 }
 
 ProfileData Profile::editedData(const ProfileDataWrapper& entry) const

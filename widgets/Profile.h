@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include <array>
 #include <memory>
 #include <string>
 
@@ -9,7 +10,6 @@ class ProfileData;
 class ProfileDataWrapper;
 class QLabel;
 class QLineEdit;
-class QTreeView;
 
 namespace Ui {
 class profile;
@@ -21,7 +21,11 @@ class Profile;
 
 namespace widgets {
 
+class EGLConfigTreeView;
+class ESCapabilityTreeView;
+class ESExtensionTreeView;
 class ProfileServices;
+class ProfileTreeView;
 
 // The editor of one device profile: its device, vendor and renderer texts over three trees.
 // View mode shows the profile; Modify enters edit mode, where Save writes it back (a read-only
@@ -69,11 +73,12 @@ private:
     bool saveProfile();
     bool saveProfileAs();
     void setViewsEditable(bool editable);
+    std::array<ProfileTreeView*, 3> views() const;
 
     std::unique_ptr<Ui::profile> ui;
-    QTreeView* capabilitiesView = nullptr;
-    QTreeView* extensionsView = nullptr;
-    QTreeView* eglConfigsView = nullptr;
+    ESCapabilityTreeView* capabilitiesView = nullptr;
+    ESExtensionTreeView* extensionsView = nullptr;
+    EGLConfigTreeView* eglConfigsView = nullptr;
     models::Profile* models = nullptr;
     ProfileServices* services = nullptr;
     Mode mode = ViewMode;
