@@ -74,10 +74,12 @@ Profile::Profile(QWidget* parent, ProfileServices* profileServices)
     for (ProfileTreeView* view : views())
         view->setHeaderHidden(true);
 
-    // Without a parent there is no height to share yet; equal weights still split the space
-    // evenly, where zero sizes would collapse both sides.
-    const int half = parent ? parent->height() / 2 : 0;
-    ui->profileInfoSplitter->setSizes({qMax(half, 1), qMax(half, 1)});
+    // The splitter raises sizes below a side's minimum to that minimum and later shares space in
+    // the ratio of the sizes, so a parent that is not laid out yet (a child widget starts 30
+    // pixels high) or no parent would leave the trees on the right squeezed. The form's own
+    // height keeps both sides at one size.
+    const int half = qMax(parent ? parent->height() : 0, height()) / 2;
+    ui->profileInfoSplitter->setSizes({half, half});
 
     connect(ui->btnDiscard, &QPushButton::pressed, this, &Profile::discardPressed);
     connect(ui->btnEdit, &QPushButton::pressed, this, &Profile::editPressed);
@@ -243,6 +245,11 @@ ProfileData Profile::editedData(const ProfileDataWrapper& entry) const
     data.setRenderer(ui->editRenderer->text().toStdString());
     data.setVendor(ui->editVendor->text().toStdString());
     data.updateFromModels(*models);
+    // An API level that lists no extensions is still a row of the extension tree; an empty list
+    // keeps it in the file, where the rebuilt data would drop it.
+    const QAbstractItemModel& extensionTree = *models->extensionTree();
+    for (int row = 0; row < extensionTree.rowCount(); ++row)
+        data.extensions.try_emplace(extensionTree.index(row, 0).data(Qt::EditRole).toInt());
     return data;
 }
 

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSplitter>
 #include <QTimer>
 #include <QTreeView>
 
@@ -227,6 +228,7 @@ private slots:
     void discardDropsEdits();
     void failedSaveKeepsEditsAndProfile();
     void newProfileSavedOrCancelled();
+    void screenshots();
 
 private:
     template <typename T> T* child(const char* name) const
@@ -282,6 +284,10 @@ void TestProfileEditor::editSlate()
 
 void TestProfileEditor::viewAndEditModes()
 {
+    // Both sides of the splitter get a fair share, though the editor had no parent to measure.
+    const QList<int> sides = child<QSplitter>("profileInfoSplitter")->sizes();
+    QVERIFY2(qAbs(sides[0] - sides[1]) < sides[0] / 4, qPrintable(QString::number(sides[1])));
+
     editor->setProfile(builtIn);
     QVERIFY(editor->isEnabled());
     QVERIFY(!editor->isEditing());
@@ -363,6 +369,9 @@ void TestProfileEditor::saveWritesUserProfileInPlace()
     QAbstractItemModel* extensions = model("extensionsView");
     QVERIFY(extensions->setData(extensions->index(0, 0, extensions->index(0, 0)),
                                 QStringLiteral("GL_EXT_renamed"), Qt::EditRole));
+    // A new API level without extensions yet.
+    QVERIFY(extensions->insertRows(1, 1, QModelIndex()));
+    QVERIFY(extensions->setData(extensions->index(1, 0), 3, Qt::EditRole));
 
     ModalDriver driver;
     press("btnSave");
@@ -373,6 +382,7 @@ void TestProfileEditor::saveWritesUserProfileInPlace()
     QVERIFY(written.contains("GL_EXT_renamed"));
     // Both rows of the repeated bit-mask attribute are kept.
     QCOMPARE(written.count("<surface_type>"), 2);
+    QVERIFY(written.contains("<es version=\"3\"/>"));
     QCOMPARE(QDir(profilesDir()).entryList(QDir::Files), QStringList{"slate.xml"});
     QCOMPARE(services->calls, (QStringList{"reload", "select slate.xml"}));
     QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("Slate Pro"));
@@ -527,6 +537,27 @@ void TestProfileEditor::newProfileSavedOrCancelled()
     QCOMPARE(services->calls.last(), QStringLiteral("select New profile.xml"));
     QVERIFY(editor->isEnabled());
     QCOMPARE(child<QLineEdit>("editVendor")->text(), QStringLiteral("Unknown vendor"));
+}
+
+// Pictures for tools/screenshots/editor.sh; skipped unless KOLZ_SCREENSHOTS names a folder.
+void TestProfileEditor::screenshots()
+{
+    const QString folder = qEnvironmentVariable("KOLZ_SCREENSHOTS");
+    if (folder.isEmpty())
+        QSKIP("KOLZ_SCREENSHOTS is not set");
+    editor->setProfile(builtIn);
+    for (const char* view : {"capabilitiesView", "extensionsView", "eglConfigsView"}) {
+        auto* tree = child<QTreeView>(view);
+        tree->expandToDepth(0);
+        tree->setCurrentIndex(tree->model()->index(0, 0, tree->model()->index(0, 0)));
+    }
+    QTest::qWait(200);
+    QVERIFY(editor->grab().save(folder + QStringLiteral("/editor-view.png")));
+
+    press("btnEdit");
+    child<QLineEdit>("editDevice")->setText(QStringLiteral("Tablet X (edited)"));
+    QTest::qWait(200);
+    QVERIFY(editor->grab().save(folder + QStringLiteral("/editor-edit.png")));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestProfileEditor)
