@@ -57,6 +57,23 @@ bool saveUnderNewName(ProfileData& data, const std::string& profilesDir)
 
 } // namespace
 
+void Profile::showFailure(const std::runtime_error& error)
+{
+    QMessageBox::critical(this, tr("Error"), QString::fromUtf8(error.what()));
+}
+
+// A profile that cannot be named or edited must not take the program down from inside a
+// button's signal: the user is told, and the editor stays as it was.
+bool Profile::guarded(const std::function<bool()>& flow)
+{
+    try {
+        return flow();
+    } catch (const std::runtime_error& error) {
+        showFailure(error);
+        return false;
+    }
+}
+
 Profile::Profile(QWidget* parent, ProfileServices* profileServices)
     : QWidget(parent), ui(std::make_unique<Ui::profile>()), services(profileServices)
 {
@@ -131,17 +148,23 @@ void Profile::newProfile()
     const std::weak_ptr<const ProfileDataWrapper> remembered =
         models ? current : std::weak_ptr<const ProfileDataWrapper>();
 
-    const std::shared_ptr<ProfileDataWrapper> entry = services->newProfile();
-    if (!entry)
-        return;
-    setProfile(entry);
-
-    const std::shared_ptr<ProfileData> data = entry->editableData();
-    if (!saveUnderNewName(*data, services->profilesDirectory())) {
-        setProfile(remembered);
+    std::shared_ptr<ProfileDataWrapper> entry;
+    bool saved = false;
+    try {
+        entry = services->newProfile();
+        if (!entry)
+            return;
+        setProfile(entry);
+        saved = saveUnderNewName(*entry->editableData(), services->profilesDirectory());
+    } catch (const std::runtime_error& error) {
+        showFailure(error);
+    }
+    if (!saved) {
+        if (entry)
+            setProfile(remembered);
         return;
     }
-    const std::string fileName = data->fileName();
+    const std::string fileName = entry->data()->fileName();
     services->reloadUserProfiles();
     services->selectProfile(fileName);
 }
@@ -159,7 +182,7 @@ void Profile::editPressed()
 
 void Profile::savePressed()
 {
-    if (!saveProfile())
+    if (!guarded([this] { return saveProfile(); }))
         return;
     if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
         showHeader(*shown->data());
@@ -168,7 +191,7 @@ void Profile::savePressed()
 
 void Profile::saveAsPressed()
 {
-    if (!saveProfileAs())
+    if (!guarded([this] { return saveProfileAs(); }))
         return;
     if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
         showHeader(*shown->data());

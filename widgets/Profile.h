@@ -3,7 +3,9 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 class ProfileData;
@@ -71,6 +73,8 @@ private:
     // The header texts and the trees as they stand, over a copy of the entry's data.
     ProfileData editedData(const ProfileDataWrapper& entry) const;
     bool saveProfile();
+    void showFailure(const std::runtime_error& error);
+    bool guarded(const std::function<bool()>& flow);
     bool saveProfileAs();
     void setViewsEditable(bool editable);
     std::array<ProfileTreeView*, 3> views() const;

@@ -228,6 +228,7 @@ private slots:
     void discardDropsEdits();
     void failedSaveKeepsEditsAndProfile();
     void newProfileSavedOrCancelled();
+    void namelessProfileIsReported();
     void screenshots();
 
 private:
@@ -537,6 +538,24 @@ void TestProfileEditor::newProfileSavedOrCancelled()
     QCOMPARE(services->calls.last(), QStringLiteral("select New profile.xml"));
     QVERIFY(editor->isEnabled());
     QCOMPARE(child<QLineEdit>("editVendor")->text(), QStringLiteral("Unknown vendor"));
+}
+
+void TestProfileEditor::namelessProfileIsReported()
+{
+    // A writable profile without any name cannot be offered a file name.
+    const auto nameless = std::make_shared<ProfileDataWrapper>(ProfileData());
+    editor->setProfile(nameless);
+    press("btnEdit");
+    child<QLineEdit>("editDevice")->clear();
+
+    ModalDriver driver;
+    driver.press(QMessageBox::Ok);
+    press("btnSave");
+    QVERIFY(driver.allAnswered());
+    QCOMPARE(driver.shown()[0].title, QStringLiteral("Error"));
+    QCOMPARE(driver.shown()[0].text, QStringLiteral("Profile has no name"));
+    QVERIFY(editor->isEditing());
+    QVERIFY(QDir(profilesDir()).entryList(QDir::Files).isEmpty());
 }
 
 // Pictures for tools/screenshots/editor.sh; skipped unless KOLZ_SCREENSHOTS names a folder.
