@@ -2,14 +2,12 @@
 
 #include "dialogs/SaveReadOnlyProfile.h"
 #include "models/BuiltinProfiles.h"
-#include "models/ProfileData.h"
 #include "models/ProfileDataWrapper.h"
 #include "widgets/Profile.h"
 #include "widgets/ProfileServices.h"
 
 #include <QAbstractButton>
 #include <QDir>
-#include <QFile>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,11 +17,13 @@
 #include <QTimer>
 #include <QTreeView>
 
-#include <algorithm>
 #include <deque>
 #include <functional>
 
 namespace {
+
+using Entry = std::shared_ptr<ProfileDataWrapper>;
+using Answer = std::function<void(QWidget*)>;
 
 QString profilesDir()
 {
@@ -39,71 +39,55 @@ QByteArray fileBytes(const QString& name)
 void writeBytes(const QString& name, const QByteArray& bytes)
 {
     QFile file(profilesDir() + QLatin1Char('/') + name);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
 }
 
-// Answers the modal dialogs that the editor opens, one queued answer per dialog, and records the
-// title, text and proposed input of each.
+QStringList profileFiles()
+{
+    return QDir(profilesDir()).entryList(QDir::Files);
+}
+
+// Answers to the dialogs: a file name to type, the proposed name, a message box button, a
+// button of our own dialogs by object name, or a cancel.
+Answer enter(const QString& name)
+{
+    return [name](QWidget* modal) {
+        qobject_cast<QInputDialog*>(modal)->setTextValue(name);
+        qobject_cast<QDialog*>(modal)->accept();
+    };
+}
+const Answer takeProposal = [](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); };
+const Answer cancel = [](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); };
+Answer pressButton(QMessageBox::StandardButton button)
+{
+    return [button](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(button)->click(); };
+}
+Answer click(const char* name)
+{
+    return [name](QWidget* modal) { modal->findChild<QPushButton*>(name)->click(); };
+}
+
+// Answers the modal dialogs the editor opens, in order, and records the title, text and
+// proposed input of each.
 class ModalDriver : public QObject
 {
 public:
     struct Shown
     {
-        QString title;
-        QString text;
-        QString input;
+        QString title, text, input;
     };
 
-    ModalDriver()
+    explicit ModalDriver(std::initializer_list<Answer> answers = {}) : m_answers(answers)
     {
-        m_timer.setInterval(5);
         connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
-        m_timer.start();
+        m_timer.start(5);
     }
-
-    void enter(const QString& name)
+    void queue(std::initializer_list<Answer> answers)
     {
-        m_answers.push_back([name](QWidget* modal) {
-            auto* prompt = qobject_cast<QInputDialog*>(modal);
-            QVERIFY(prompt);
-            prompt->setTextValue(name);
-            prompt->accept();
-        });
+        m_answers.insert(m_answers.end(), answers);
     }
-    // Takes the name that the prompt proposes.
-    void accept()
-    {
-        m_answers.push_back([](QWidget* modal) {
-            auto* prompt = qobject_cast<QInputDialog*>(modal);
-            QVERIFY(prompt);
-            prompt->accept();
-        });
-    }
-    void cancel()
-    {
-        m_answers.push_back([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
-    }
-    void press(QMessageBox::StandardButton button)
-    {
-        m_answers.push_back([button](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box && box->button(button));
-            box->button(button)->click();
-        });
-    }
-    // A button of one of our own dialogs, by object name.
-    void click(const QString& name)
-    {
-        m_answers.push_back([name](QWidget* modal) {
-            auto* button = modal->findChild<QPushButton*>(name);
-            QVERIFY(button);
-            button->click();
-        });
-    }
-
-    const std::vector<Shown>& shown() const { return m_shown; }
     bool allAnswered() const { return m_answers.empty(); }
+    std::vector<Shown> shown;
 
 private:
     void poll()
@@ -112,51 +96,34 @@ private:
         if (!modal || modal->property("kolzAnswered").toBool())
             return;
         modal->setProperty("kolzAnswered", true);
-        Shown shown{modal->windowTitle(), {}, {}};
-        if (auto* prompt = qobject_cast<QInputDialog*>(modal)) {
-            shown.text = prompt->labelText();
-            shown.input = prompt->textValue();
-        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            shown.text = box->text();
-        } else if (auto* label = modal->findChild<QLabel*>(QStringLiteral("label"))) {
-            shown.text = label->text();
-        }
-        m_shown.push_back(shown);
-        if (m_answers.empty()) {
-            qWarning("unexpected dialog: %s", qPrintable(shown.title));
-            QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
-            return;
-        }
-        const auto answer = m_answers.front();
-        m_answers.pop_front();
+        Shown seen{modal->windowTitle(), {}, {}};
+        if (auto* prompt = qobject_cast<QInputDialog*>(modal))
+            seen = {seen.title, prompt->labelText(), prompt->textValue()};
+        else if (auto* box = qobject_cast<QMessageBox*>(modal))
+            seen.text = box->text();
+        else if (auto* label = modal->findChild<QLabel*>(QStringLiteral("label")))
+            seen.text = label->text();
+        shown.push_back(seen);
+        const Answer answer = m_answers.empty() ? cancel : m_answers.front();
+        if (!m_answers.empty())
+            m_answers.pop_front();
         answer(modal);
     }
 
     QTimer m_timer;
-    std::deque<std::function<void(QWidget*)>> m_answers;
-    std::vector<Shown> m_shown;
+    std::deque<Answer> m_answers;
 };
 
-const char* const newProfileTemplate =
-    "\t\t\t<profile>\t\t\t\t<vendor>Unknown vendor</vendor>\t\t\t\t<renderer>Unknown "
-    "renderer</renderer>\t\t\t\t<device>New profile</device>\t\t\t</profile>\t\t";
-
-using Entry = std::shared_ptr<ProfileDataWrapper>;
-
-// Stands in for the application: the profile lists, and a selector that shows the chosen entry
-// in the editor as the main window does.
+// Stands in for the application: the user profiles of the directory, and a selector that shows
+// the chosen entry in the editor as the main window does.
 class FakeServices : public widgets::ProfileServices
 {
 public:
     std::string profilesDirectory() const override { return directory; }
     void selectProfile(const std::string& identifier) override
     {
-        calls << QStringLiteral("select %1").arg(QString::fromStdString(identifier));
-        Entry found;
-        for (const Entry& entry : user)
-            if (!found && entry->identifier() == identifier)
-                found = entry;
-        editor->setProfile(found);
+        calls << QStringLiteral("select ") + QString::fromStdString(identifier);
+        editor->setProfile(find(identifier));
     }
     void reloadUserProfiles() override
     {
@@ -164,14 +131,13 @@ public:
         user.clear();
         for (const QFileInfo& file : QDir(profilesDir()).entryInfoList(QDir::Files, QDir::Name))
             user.push_back(std::make_shared<ProfileDataWrapper>(
-                ProfileDataWrapper::fromFile(file.canonicalFilePath().toStdString(), true)));
+                ProfileDataWrapper::fromFile(file.filePath().toStdString(), true)));
     }
     Entry copyProfile(const ProfileDataWrapper& source) override
     {
-        auto copy = std::make_shared<ProfileDataWrapper>(source);
-        copy->editableData()->setFileName(source.data()->displayName() + " (copy).xml");
-        user.push_back(copy);
-        return copy;
+        user.push_back(std::make_shared<ProfileDataWrapper>(source));
+        user.back()->editableData()->setFileName(source.data()->displayName() + " (copy).xml");
+        return user.back();
     }
     bool saveReadOnlyProfile(const ProfileDataWrapper& source, Entry& copy) override
     {
@@ -183,8 +149,10 @@ public:
     }
     Entry newProfile() override
     {
-        user.push_back(std::make_shared<ProfileDataWrapper>(
-            ProfileDataWrapper::fromXml(newProfileTemplate, true)));
+        user.push_back(std::make_shared<ProfileDataWrapper>(ProfileDataWrapper::fromXml(
+            "\t\t\t<profile>\t\t\t\t<vendor>Unknown vendor</vendor>\t\t\t\t<renderer>Unknown "
+            "renderer</renderer>\t\t\t\t<device>New profile</device>\t\t\t</profile>\t\t",
+            true)));
         return user.back();
     }
 
@@ -217,36 +185,30 @@ class TestProfileEditor : public QObject
 
 private slots:
     void init();
-    void cleanup();
     void viewAndEditModes();
-    void headerFieldsFollowTheProfile();
     void clearedOrExpiredShowsNothing();
     void saveWritesUserProfileInPlace();
     void saveOfBuiltInOffersCopy();
-    void copyNeverReplacesAFileUnasked();
     void saveAsLeavesOriginalUntouched();
-    void discardDropsEdits();
-    void failedSaveKeepsEditsAndProfile();
+    void discardAndFailedSaveDropEdits();
     void newProfileSavedOrCancelled();
     void namelessProfileIsReported();
     void screenshots();
 
 private:
-    template <typename T> T* child(const char* name) const
+    template <typename T = QWidget> T* child(const char* name) const
     {
-        T* found = editor->findChild<T*>(QString::fromLatin1(name));
-        if (!found)
-            qFatal("no child %s", name);
-        return found;
+        return editor->findChild<T*>(QString::fromLatin1(name));
     }
-    bool shown(const char* name) const { return !child<QWidget>(name)->isHidden(); }
+    bool shown(const char* name) const { return child(name) && !child(name)->isHidden(); }
+    QString text(const char* edit) const { return child<QLineEdit>(edit)->text(); }
     void press(const char* button)
     {
         QVERIFY2(shown(button), button);
         QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
     }
     QAbstractItemModel* model(const char* view) const { return child<QTreeView>(view)->model(); }
-    // Shows the user profile slate.xml and enters edit mode.
+    // Shows the user profile slate.xml in edit mode.
     void editSlate();
 
     std::unique_ptr<FakeServices> services;
@@ -258,6 +220,7 @@ void TestProfileEditor::init()
 {
     QDir(profilesDir()).removeRecursively();
     QVERIFY(QDir().mkpath(profilesDir()));
+    editor.reset();
     services = std::make_unique<FakeServices>();
     editor = std::make_unique<widgets::Profile>(nullptr, services.get());
     services->editor = editor.get();
@@ -265,12 +228,6 @@ void TestProfileEditor::init()
     editor->show();
     builtIn = std::make_shared<ProfileDataWrapper>(
         ProfileDataWrapper::fromXml(builtinProfiles.front(), false));
-}
-
-void TestProfileEditor::cleanup()
-{
-    editor.reset();
-    services.reset();
 }
 
 void TestProfileEditor::editSlate()
@@ -289,78 +246,56 @@ void TestProfileEditor::viewAndEditModes()
     const QList<int> sides = child<QSplitter>("profileInfoSplitter")->sizes();
     QVERIFY2(qAbs(sides[0] - sides[1]) < sides[0] / 4, qPrintable(QString::number(sides[1])));
 
-    editor->setProfile(builtIn);
-    QVERIFY(editor->isEnabled());
-    QVERIFY(!editor->isEditing());
-    QVERIFY(shown("btnEdit"));
-    for (const char* button : {"btnSave", "btnSaveAs", "btnDiscard"})
-        QVERIFY(!shown(button));
+    writeBytes("slate.xml", slateXml);
+    services->reloadUserProfiles();
+    editor->setProfile(services->find("slate.xml"));
+    QVERIFY(editor->isEnabled() && !editor->isEditing());
+    QCOMPARE(text("editDevice"), QStringLiteral("Slate"));
+    QCOMPARE(text("editRenderer"), QStringLiteral("K2"));
+    // No vendor: its label and field are hidden in view mode only.
+    QVERIFY(shown("lblRenderer") && !shown("lblVendor") && !shown("editVendor"));
+    QVERIFY(shown("btnEdit") && !shown("btnSave") && !shown("btnSaveAs") && !shown("btnDiscard"));
     QVERIFY(child<QLineEdit>("editDevice")->isReadOnly());
     QVERIFY(!child<QLineEdit>("editDevice")->hasFrame());
     QAbstractItemModel* capabilities = model("capabilitiesView");
-    QVERIFY(capabilities && capabilities->rowCount() > 0);
     QVERIFY(!(capabilities->flags(capabilities->index(0, 0)) & Qt::ItemIsEditable));
     QCOMPARE(child<QTreeView>("eglConfigsView")->contextMenuPolicy(), Qt::NoContextMenu);
 
     press("btnEdit");
     QVERIFY(editor->isEditing());
-    QVERIFY(!shown("btnEdit"));
-    for (const char* button : {"btnSave", "btnSaveAs", "btnDiscard"})
-        QVERIFY(shown(button));
+    QVERIFY(shown("lblVendor") && shown("editVendor"));
+    QVERIFY(!shown("btnEdit") && shown("btnSave") && shown("btnSaveAs") && shown("btnDiscard"));
     QVERIFY(!child<QLineEdit>("editDevice")->isReadOnly());
     QVERIFY(child<QLineEdit>("editDevice")->hasFrame());
     QVERIFY(capabilities->flags(capabilities->index(0, 0)) & Qt::ItemIsEditable);
     QCOMPARE(child<QTreeView>("eglConfigsView")->contextMenuPolicy(), Qt::CustomContextMenu);
 
     // Another profile chosen while editing is shown for editing, on models of its own.
-    writeBytes("slate.xml", slateXml);
-    services->reloadUserProfiles();
-    editor->setProfile(services->find("slate.xml"));
+    editor->setProfile(builtIn);
     QVERIFY(editor->isEditing());
     QVERIFY(model("capabilitiesView") != capabilities);
     QAbstractItemModel* extensions = model("extensionsView");
     QVERIFY(extensions->flags(extensions->index(0, 0)) & Qt::ItemIsEditable);
 }
 
-void TestProfileEditor::headerFieldsFollowTheProfile()
-{
-    writeBytes("slate.xml", slateXml);
-    services->reloadUserProfiles();
-    editor->setProfile(services->find("slate.xml"));
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("Slate"));
-    QCOMPARE(child<QLineEdit>("editRenderer")->text(), QStringLiteral("K2"));
-    QVERIFY(shown("lblDevice") && shown("editRenderer"));
-    // No vendor: label and field stay out of the way in view mode only.
-    QVERIFY(!shown("lblVendor") && !shown("editVendor"));
-    press("btnEdit");
-    QVERIFY(shown("lblVendor") && shown("editVendor"));
-    press("btnDiscard");
-    QVERIFY(!shown("lblVendor") && !shown("editVendor"));
-}
-
 void TestProfileEditor::clearedOrExpiredShowsNothing()
 {
+    const auto checkEmpty = [this] {
+        QVERIFY(!editor->isEnabled() && !editor->isEditing());
+        QCOMPARE(text("editDevice"), QStringLiteral("None"));
+        QVERIFY(!shown("editVendor") && !shown("editRenderer"));
+        QVERIFY(!model("capabilitiesView") && !model("extensionsView") && !model("eglConfigsView"));
+    };
     editor->setProfile(builtIn);
     editor->clearProfile();
-    QVERIFY(!editor->isEnabled());
-    QVERIFY(!editor->isEditing());
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("None"));
-    QVERIFY(!shown("editVendor") && !shown("editRenderer"));
-    QVERIFY(!model("capabilitiesView") && !model("extensionsView") && !model("eglConfigsView"));
+    checkEmpty();
 
     // An entry that died before it reached the editor is never read.
     editor->setProfile(builtIn);
     press("btnEdit");
-    std::weak_ptr<const ProfileDataWrapper> gone;
-    {
-        auto temporary = std::make_shared<ProfileDataWrapper>(*builtIn);
-        gone = temporary;
-    }
+    std::weak_ptr<const ProfileDataWrapper> gone = std::make_shared<ProfileDataWrapper>(*builtIn);
     editor->setProfile(gone);
-    QVERIFY(!editor->isEnabled());
-    QVERIFY(!editor->isEditing());
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("None"));
-    QVERIFY(!model("capabilitiesView"));
+    checkEmpty();
 }
 
 void TestProfileEditor::saveWritesUserProfileInPlace()
@@ -376,78 +311,55 @@ void TestProfileEditor::saveWritesUserProfileInPlace()
 
     ModalDriver driver;
     press("btnSave");
-    QVERIFY(driver.shown().empty());
-    QVERIFY(!editor->isEditing());
+    QVERIFY(driver.shown.empty());
+    QVERIFY(!editor->isEditing() && shown("btnEdit"));
     const QByteArray written = fileBytes("slate.xml");
     QVERIFY(written.contains("<device>Slate Pro</device>"));
     QVERIFY(written.contains("GL_EXT_renamed"));
+    QVERIFY(written.contains("<es version=\"3\"/>"));
     // Both rows of the repeated bit-mask attribute are kept.
     QCOMPARE(written.count("<surface_type>"), 2);
-    QVERIFY(written.contains("<es version=\"3\"/>"));
-    QCOMPARE(QDir(profilesDir()).entryList(QDir::Files), QStringList{"slate.xml"});
+    QCOMPARE(profileFiles(), QStringList{"slate.xml"});
     QCOMPARE(services->calls, (QStringList{"reload", "select slate.xml"}));
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("Slate Pro"));
-    QVERIFY(shown("btnEdit"));
+    QCOMPARE(text("editDevice"), QStringLiteral("Slate Pro"));
 }
 
 void TestProfileEditor::saveOfBuiltInOffersCopy()
 {
     const std::string name = builtIn->data()->displayName();
     const QString copyName = QString::fromStdString(name) + QStringLiteral(" (copy).xml");
+    writeBytes(copyName, "an older copy");
     editor->setProfile(builtIn);
     press("btnEdit");
     child<QLineEdit>("editDevice")->setText(QStringLiteral("Tablet X"));
 
-    ModalDriver driver;
-    driver.click(QStringLiteral("btnCancel"));
+    ModalDriver driver{click("btnCancel")};
     press("btnSave");
-    QCOMPARE(driver.shown().size(), std::size_t(1));
-    QCOMPARE(driver.shown()[0].title, QStringLiteral("Save changes"));
-    QVERIFY(driver.shown()[0].text.contains("Cannot save changes to read-only profile."));
+    QCOMPARE(driver.shown.size(), std::size_t(1));
+    QCOMPARE(driver.shown[0].title, QStringLiteral("Save changes"));
+    QVERIFY(driver.shown[0].text.contains("Cannot save changes to read-only profile."));
     QVERIFY(editor->isEditing());
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("Tablet X"));
-    QVERIFY(QDir(profilesDir()).entryList(QDir::Files).isEmpty());
+    QCOMPARE(text("editDevice"), QStringLiteral("Tablet X"));
     QVERIFY(services->user.empty());
 
-    driver.click(QStringLiteral("btnCopy"));
-    driver.accept();
+    // The proposed name is taken by an earlier copy: replacing it needs a yes.
+    driver.queue({click("btnCopy"), takeProposal, pressButton(QMessageBox::No), cancel});
     press("btnSave");
     QVERIFY(driver.allAnswered());
-    QCOMPARE(driver.shown()[2].title, QStringLiteral("Choose a file name"));
-    QCOMPARE(driver.shown()[2].input, copyName);
+    QCOMPARE(driver.shown[2].title, QStringLiteral("Choose a file name"));
+    QCOMPARE(driver.shown[2].input, copyName);
+    QVERIFY(driver.shown[3].text.contains("already exists"));
+    QCOMPARE(fileBytes(copyName), QByteArray("an older copy"));
+    QVERIFY(editor->isEditing());
+
+    driver.queue({click("btnCopy"), takeProposal, pressButton(QMessageBox::Yes)});
+    press("btnSave");
+    QVERIFY(driver.allAnswered());
     QVERIFY(fileBytes(copyName).contains("<device>Tablet X</device>"));
     QCOMPARE(builtIn->data()->device(), name);
     QVERIFY(!editor->isEditing());
     QCOMPARE(services->calls.last(), QStringLiteral("select ") + copyName);
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("Tablet X"));
-}
-
-void TestProfileEditor::copyNeverReplacesAFileUnasked()
-{
-    const QString copyName =
-        QString::fromStdString(builtIn->data()->displayName()) + QStringLiteral(" (copy).xml");
-    writeBytes(copyName, "an older copy");
-    editor->setProfile(builtIn);
-    press("btnEdit");
-
-    ModalDriver driver;
-    driver.click(QStringLiteral("btnCopy"));
-    driver.accept();
-    driver.press(QMessageBox::No);
-    driver.cancel();
-    press("btnSave");
-    QVERIFY(driver.allAnswered());
-    QVERIFY(driver.shown()[2].text.contains("already exists"));
-    QCOMPARE(fileBytes(copyName), QByteArray("an older copy"));
-    QVERIFY(editor->isEditing());
-
-    driver.click(QStringLiteral("btnCopy"));
-    driver.accept();
-    driver.press(QMessageBox::Yes);
-    press("btnSave");
-    QVERIFY(driver.allAnswered());
-    QVERIFY(fileBytes(copyName).startsWith("<profile>"));
-    QVERIFY(!editor->isEditing());
+    QCOMPARE(text("editDevice"), QStringLiteral("Tablet X"));
 }
 
 void TestProfileEditor::saveAsLeavesOriginalUntouched()
@@ -456,17 +368,14 @@ void TestProfileEditor::saveAsLeavesOriginalUntouched()
     child<QLineEdit>("editDevice")->setText(QStringLiteral("Slate Copy"));
 
     // Naming the original's own file still asks before replacing it.
-    ModalDriver driver;
-    driver.enter(QStringLiteral("slate.xml"));
-    driver.press(QMessageBox::No);
-    driver.cancel();
+    ModalDriver driver{enter("slate.xml"), pressButton(QMessageBox::No), cancel};
     press("btnSaveAs");
     QVERIFY(driver.allAnswered());
-    QCOMPARE(driver.shown()[0].input, QStringLiteral("Slate (copy).xml"));
+    QCOMPARE(driver.shown[0].input, QStringLiteral("Slate (copy).xml"));
     QCOMPARE(fileBytes("slate.xml"), slateXml);
     QVERIFY(editor->isEditing());
 
-    driver.enter(QStringLiteral("other.xml"));
+    driver.queue({enter("other.xml")});
     press("btnSaveAs");
     QVERIFY(driver.allAnswered());
     QCOMPARE(fileBytes("slate.xml"), slateXml);
@@ -475,69 +384,60 @@ void TestProfileEditor::saveAsLeavesOriginalUntouched()
     QVERIFY(!editor->isEditing());
 }
 
-void TestProfileEditor::discardDropsEdits()
+void TestProfileEditor::discardAndFailedSaveDropEdits()
 {
     editSlate();
     child<QLineEdit>("editDevice")->setText(QStringLiteral("changed"));
     QAbstractItemModel* capabilities = model("capabilitiesView");
     QVERIFY(capabilities->removeRows(0, 1, capabilities->index(0, 0)));
-    QCOMPARE(capabilities->rowCount(capabilities->index(0, 0)), 0);
-
     press("btnDiscard");
     QVERIFY(!editor->isEditing());
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("Slate"));
+    QCOMPARE(text("editDevice"), QStringLiteral("Slate"));
     capabilities = model("capabilitiesView");
     QCOMPARE(capabilities->rowCount(capabilities->index(0, 0)), 1);
-    QCOMPARE(fileBytes("slate.xml"), slateXml);
-}
 
-void TestProfileEditor::failedSaveKeepsEditsAndProfile()
-{
-    editSlate();
+    // A write that fails keeps the edits on screen and the profile as its file has it, so
+    // Discard still goes back to the file.
+    press("btnEdit");
     services->directory = (profilesDir() + QStringLiteral("/not/there")).toStdString();
     child<QLineEdit>("editDevice")->setText(QStringLiteral("Unsaved"));
-
-    ModalDriver driver;
-    driver.press(QMessageBox::Ok);
+    ModalDriver driver{pressButton(QMessageBox::Ok)};
     press("btnSave");
     QVERIFY(driver.allAnswered());
-    QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
+    QCOMPARE(driver.shown[0].text, QStringLiteral("Failed to save file"));
     QVERIFY(editor->isEditing());
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("Unsaved"));
-    // The profile in memory still matches its file, so Discard goes back to it.
+    QCOMPARE(text("editDevice"), QStringLiteral("Unsaved"));
     QCOMPARE(services->find("slate.xml")->data()->device(), std::string("Slate"));
     press("btnDiscard");
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("Slate"));
+    QCOMPARE(text("editDevice"), QStringLiteral("Slate"));
+    QCOMPARE(fileBytes("slate.xml"), slateXml);
 }
 
 void TestProfileEditor::newProfileSavedOrCancelled()
 {
-    const QString builtInDevice = QString::fromStdString(builtIn->data()->device());
     editor->setProfile(builtIn);
-    ModalDriver driver;
-    driver.cancel();
+    ModalDriver driver{cancel};
     editor->newProfile();
-    QCOMPARE(driver.shown()[0].input, QStringLiteral("New profile.xml"));
+    QCOMPARE(driver.shown[0].input, QStringLiteral("New profile.xml"));
     QVERIFY(editor->isEnabled());
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), builtInDevice);
+    QCOMPARE(text("editDevice"), QString::fromStdString(builtIn->data()->device()));
 
     // With "Host" chosen nothing was shown, and nothing is shown after a cancel.
     editor->clearProfile();
-    driver.cancel();
+    driver.queue({cancel});
     editor->newProfile();
     QVERIFY(driver.allAnswered());
-    QVERIFY(!editor->isEnabled());
-    QCOMPARE(child<QLineEdit>("editDevice")->text(), QStringLiteral("None"));
-    QVERIFY(!model("capabilitiesView"));
-    QVERIFY(QDir(profilesDir()).entryList(QDir::Files).isEmpty());
+    QVERIFY(!editor->isEnabled() && !model("capabilitiesView"));
+    QCOMPARE(text("editDevice"), QStringLiteral("None"));
+    QVERIFY(profileFiles().isEmpty());
 
-    driver.accept();
+    driver.queue({takeProposal});
     editor->newProfile();
     QVERIFY(driver.allAnswered());
     QVERIFY(fileBytes("New profile.xml").contains("<device>New profile</device>"));
     QCOMPARE(services->calls.last(), QStringLiteral("select New profile.xml"));
     QVERIFY(editor->isEnabled());
-    QCOMPARE(child<QLineEdit>("editVendor")->text(), QStringLiteral("Unknown vendor"));
+    QCOMPARE(text("editVendor"), QStringLiteral("Unknown vendor"));
 }
 
 void TestProfileEditor::namelessProfileIsReported()
@@ -546,16 +446,13 @@ void TestProfileEditor::namelessProfileIsReported()
     const auto nameless = std::make_shared<ProfileDataWrapper>(ProfileData());
     editor->setProfile(nameless);
     press("btnEdit");
-    child<QLineEdit>("editDevice")->clear();
-
-    ModalDriver driver;
-    driver.press(QMessageBox::Ok);
+    ModalDriver driver{pressButton(QMessageBox::Ok)};
     press("btnSave");
     QVERIFY(driver.allAnswered());
-    QCOMPARE(driver.shown()[0].title, QStringLiteral("Error"));
-    QCOMPARE(driver.shown()[0].text, QStringLiteral("Profile has no name"));
+    QCOMPARE(driver.shown[0].title, QStringLiteral("Error"));
+    QCOMPARE(driver.shown[0].text, QStringLiteral("Profile has no name"));
     QVERIFY(editor->isEditing());
-    QVERIFY(QDir(profilesDir()).entryList(QDir::Files).isEmpty());
+    QVERIFY(profileFiles().isEmpty());
 }
 
 // Pictures for tools/screenshots/editor.sh; skipped unless KOLZ_SCREENSHOTS names a folder.
