@@ -182,6 +182,9 @@ void Profile::editPressed()
 
 void Profile::savePressed()
 {
+    // The flow runs modal dialogs inside the press; the release they swallow must not leave the
+    // button drawn pressed.
+    ui->btnSave->setDown(false);
     if (!guarded([this] { return saveProfile(); }))
         return;
     if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
@@ -191,6 +194,7 @@ void Profile::savePressed()
 
 void Profile::saveAsPressed()
 {
+    ui->btnSaveAs->setDown(false);
     if (!guarded([this] { return saveProfileAs(); }))
         return;
     if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
