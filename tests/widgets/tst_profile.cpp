@@ -123,7 +123,8 @@ public:
     void selectProfile(const std::string& identifier) override
     {
         calls << QStringLiteral("select ") + QString::fromStdString(identifier);
-        editor->setProfile(find(identifier));
+        if (reselect)
+            editor->setProfile(find(identifier));
     }
     void reloadUserProfiles() override
     {
@@ -165,6 +166,7 @@ public:
     }
 
     std::vector<Entry> user;
+    bool reselect = true;
     std::string directory = profilesDir().toStdString();
     widgets::Profile* editor = nullptr;
     QStringList calls;
@@ -322,6 +324,15 @@ void TestProfileEditor::saveWritesUserProfileInPlace()
     QCOMPARE(profileFiles(), QStringList{"slate.xml"});
     QCOMPARE(services->calls, (QStringList{"reload", "select slate.xml"}));
     QCOMPARE(text("editDevice"), QStringLiteral("Slate Pro"));
+
+    // The reload released the entry and nothing showed the new one: the header is left alone.
+    services->reselect = false;
+    press("btnEdit");
+    child<QLineEdit>("editDevice")->setText(QStringLiteral("Slate Max"));
+    press("btnSave");
+    QVERIFY(fileBytes("slate.xml").contains("<device>Slate Max</device>"));
+    QVERIFY(!editor->isEditing() && !shown("btnEdit"));
+    QCOMPARE(text("editDevice"), QStringLiteral("Slate Max"));
 }
 
 void TestProfileEditor::saveOfBuiltInOffersCopy()
