@@ -1,0 +1,293 @@
+#include "widgets/Profile.h"
+#include "ui_Profile.h"
+
+#include "models/Profile.h"
+#include "models/ProfileData.h"
+#include "models/ProfileDataWrapper.h"
+#include "models/ProfileFileDialogs.h"
+#include "widgets/ProfileServices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTreeView>
+
+namespace widgets {
+
+namespace {
+
+void showHeaderField(QLabel* label, QLineEdit* edit, const std::string& text)
+{
+    label->setVisible(!text.empty());
+    edit->setVisible(!text.empty());
+    edit->setText(QString::fromStdString(text));
+}
+
+bool confirmReplace(const QString& name)
+{
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        QApplication::activeWindow(), Profile::tr("Choose a file name"),
+        Profile::tr("A file named '%1' already exists. Do you want to replace it?").arg(name),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes;
+}
+
+// Writes a profile that has no file of its own yet under a name the user chooses. The prompt
+// confirms replacing any file but the profile's own, and a copy's proposed name counts as its
+// own, so replacing an existing file of that name is confirmed here.
+bool saveUnderNewName(ProfileData& data, const std::string& profilesDir)
+{
+    const std::string proposed = data.fileName();
+    const QDir directory(QString::fromStdString(profilesDir));
+    for (;;) {
+        const std::string name = askFileName(data, profilesDir);
+        if (name.empty())
+            return false;
+        if (!proposed.empty() && name == proposed &&
+            QFileInfo::exists(directory.absoluteFilePath(QString::fromStdString(name))) &&
+            !confirmReplace(QString::fromStdString(name)))
+            continue;
+        data.setFileName(name);
+        return data.save(profilesDir);
+    }
+}
+
+} // namespace
+
+Profile::Profile(QWidget* parent, ProfileServices* profileServices)
+    : QWidget(parent), ui(std::make_unique<Ui::profile>()), services(profileServices)
+{
+    capabilitiesView = new QTreeView(this);
+    extensionsView = new QTreeView(this);
+    eglConfigsView = new QTreeView(this);
+    ui->setupUi(this);
+
+    capabilitiesView->setObjectName(QStringLiteral("capabilitiesView"));
+    extensionsView->setObjectName(QStringLiteral("extensionsView"));
+    eglConfigsView->setObjectName(QStringLiteral("eglConfigsView"));
+    ui->verticalLayout_4->addWidget(capabilitiesView);
+    ui->verticalLayout_3->addWidget(extensionsView);
+    ui->verticalLayout_5->addWidget(eglConfigsView);
+    for (QTreeView* view : {capabilitiesView, extensionsView, eglConfigsView})
+        view->setHeaderHidden(true);
+
+    // Without a parent there is no height to share yet; equal weights still split the space
+    // evenly, where zero sizes would collapse both sides.
+    const int half = parent ? parent->height() / 2 : 0;
+    ui->profileInfoSplitter->setSizes({qMax(half, 1), qMax(half, 1)});
+
+    connect(ui->btnDiscard, &QPushButton::pressed, this, &Profile::discardPressed);
+    connect(ui->btnEdit, &QPushButton::pressed, this, &Profile::editPressed);
+    connect(ui->btnSave, &QPushButton::pressed, this, &Profile::savePressed);
+    connect(ui->btnSaveAs, &QPushButton::pressed, this, &Profile::saveAsPressed);
+    enterViewMode();
+}
+
+Profile::~Profile() = default;
+
+void Profile::setProfile(std::weak_ptr<const ProfileDataWrapper> entry)
+{
+    current = entry;
+    const std::shared_ptr<const ProfileDataWrapper> shown = entry.lock();
+    if (!shown) {
+        clearProfile();
+        return;
+    }
+    setEnabled(true);
+    showHeader(*shown->data());
+
+    // The views move to the new models before the old ones go, so they never see a dead model.
+    auto* fresh = new models::Profile(this, entry);
+    capabilitiesView->setModel(fresh->capabilityTree());
+    extensionsView->setModel(fresh->extensionTree());
+    eglConfigsView->setModel(fresh->eglConfigTree());
+    delete models;
+    models = fresh;
+    applyMode();
+}
+
+void Profile::clearProfile()
+{
+    setEnabled(false);
+    showHeaderField(ui->lblDevice, ui->editDevice, tr("None").toStdString());
+    showHeaderField(ui->lblRenderer, ui->editRenderer, {});
+    showHeaderField(ui->lblVendor, ui->editVendor, {});
+    capabilitiesView->setModel(nullptr);
+    extensionsView->setModel(nullptr);
+    eglConfigsView->setModel(nullptr);
+    delete models;
+    models = nullptr;
+    enterViewMode();
+}
+
+void Profile::newProfile()
+{
+    // Only a profile that is shown comes back after a cancel; with none shown the editor goes
+    // back to showing nothing.
+    const std::weak_ptr<const ProfileDataWrapper> remembered =
+        models ? current : std::weak_ptr<const ProfileDataWrapper>();
+
+    const std::shared_ptr<ProfileDataWrapper> entry = services->newProfile();
+    if (!entry)
+        return;
+    setProfile(entry);
+
+    const std::shared_ptr<ProfileData> data = entry->editableData();
+    if (!saveUnderNewName(*data, services->profilesDirectory())) {
+        setProfile(remembered);
+        return;
+    }
+    const std::string fileName = data->fileName();
+    services->reloadUserProfiles();
+    services->selectProfile(fileName);
+}
+
+void Profile::discardPressed()
+{
+    enterViewMode();
+    setProfile(current);
+}
+
+void Profile::editPressed()
+{
+    enterEditMode();
+}
+
+void Profile::savePressed()
+{
+    if (!saveProfile())
+        return;
+    if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
+        showHeader(*shown->data());
+    enterViewMode();
+}
+
+void Profile::saveAsPressed()
+{
+    if (!saveProfileAs())
+        return;
+    if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
+        showHeader(*shown->data());
+    enterViewMode();
+}
+
+void Profile::applyMode()
+{
+    if (mode == EditMode)
+        enterEditMode();
+    else
+        enterViewMode();
+}
+
+void Profile::enterEditMode()
+{
+    mode = EditMode;
+    for (QLineEdit* edit : {ui->editDevice, ui->editRenderer, ui->editVendor}) {
+        edit->setFrame(true);
+        edit->setReadOnly(false);
+        edit->show();
+    }
+    for (QLabel* label : {ui->lblDevice, ui->lblRenderer, ui->lblVendor})
+        label->show();
+    ui->btnEdit->hide();
+    ui->btnDiscard->show();
+    ui->btnSave->show();
+    ui->btnSaveAs->show();
+    if (models)
+        models->setEditable(true);
+    setViewsEditable(true);
+}
+
+void Profile::enterViewMode()
+{
+    mode = ViewMode;
+    for (QLineEdit* edit : {ui->editDevice, ui->editRenderer, ui->editVendor}) {
+        edit->setFrame(false);
+        edit->setReadOnly(true);
+    }
+    ui->btnDiscard->hide();
+    ui->btnEdit->hide();
+    ui->btnSave->hide();
+    ui->btnSaveAs->hide();
+    if (!current.expired())
+        ui->btnEdit->show();
+    if (models)
+        models->setEditable(false);
+    setViewsEditable(false);
+}
+
+void Profile::showHeader(const ProfileData& data)
+{
+    showHeaderField(ui->lblDevice, ui->editDevice, data.device());
+    showHeaderField(ui->lblRenderer, ui->editRenderer, data.renderer());
+    showHeaderField(ui->lblVendor, ui->editVendor, data.vendor());
+}
+
+void Profile::setViewsEditable(bool editable)
+{
+    for (QTreeView* view : {capabilitiesView, extensionsView, eglConfigsView})
+        view->setContextMenuPolicy(editable ? Qt::CustomContextMenu : Qt::NoContextMenu);
+}
+
+ProfileData Profile::editedData(const ProfileDataWrapper& entry) const
+{
+    ProfileData data = *entry.data();
+    data.setDevice(ui->editDevice->text().toStdString());
+    data.setRenderer(ui->editRenderer->text().toStdString());
+    data.setVendor(ui->editVendor->text().toStdString());
+    data.updateFromModels(*models);
+    return data;
+}
+
+bool Profile::saveProfile()
+{
+    const std::shared_ptr<const ProfileDataWrapper> shown = current.lock();
+    if (!shown || !models)
+        return false;
+
+    // A read-only profile is never written: the user may take a writable copy instead.
+    std::shared_ptr<ProfileDataWrapper> copy;
+    if (!shown->isWritable() && (!services->saveReadOnlyProfile(*shown, copy) || !copy))
+        return false;
+    // The dialog runs an event loop; the edits must still be the ones of this profile.
+    if (!models || current.lock() != shown)
+        return false;
+    const ProfileDataWrapper& entry = copy ? *copy : *shown;
+
+    // The edits go into the profile only once they are on disk, so a cancelled or failed write
+    // leaves the profile as its file has it and Discard still goes back to that.
+    ProfileData edited = editedData(entry);
+    const std::string directory = services->profilesDirectory();
+    if (!(copy ? saveUnderNewName(edited, directory) : edited.save(directory)))
+        return false;
+    *entry.editableData() = edited;
+
+    if (copy)
+        current = copy;
+    services->reloadUserProfiles();
+    services->selectProfile(edited.fileName());
+    return true;
+}
+
+bool Profile::saveProfileAs()
+{
+    const std::shared_ptr<const ProfileDataWrapper> shown = current.lock();
+    if (!shown || !models)
+        return false;
+    const std::shared_ptr<ProfileDataWrapper> copy = services->copyProfile(*shown);
+    if (!copy)
+        return false;
+
+    ProfileData edited = editedData(*copy);
+    if (!saveUnderNewName(edited, services->profilesDirectory()))
+        return false;
+    *copy->editableData() = edited;
+
+    current = copy;
+    services->reloadUserProfiles();
+    services->selectProfile(edited.fileName());
+    return true;
+}
+
+} // namespace widgets

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+class ProfileData;
+class ProfileDataWrapper;
+class QLabel;
+class QLineEdit;
+class QTreeView;
+
+namespace Ui {
+class profile;
+}
+
+namespace models {
+class Profile;
+}
+
+namespace widgets {
+
+class ProfileServices;
+
+// The editor of one device profile: its device, vendor and renderer texts over three trees.
+// View mode shows the profile; Modify enters edit mode, where Save writes it back (a read-only
+// profile is copied first), Save As... writes a copy under a new name and Discard drops the
+// edits.
+class Profile : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // services is not owned and must outlive the editor.
+    Profile(QWidget* parent, ProfileServices* services);
+    ~Profile() override;
+
+    // Shows the entry in the current mode, dropping any edits of the profile shown before. An
+    // entry that has gone away shows nothing, as clearProfile does.
+    void setProfile(std::weak_ptr<const ProfileDataWrapper> entry);
+    // Shows no profile ("None") and disables the editor.
+    void clearProfile();
+    // Shows a blank profile from the template and asks for its file name at once; a cancelled
+    // prompt shows again what was shown before.
+    void newProfile();
+
+    bool isEditing() const { return mode == EditMode; }
+
+public slots:
+    void discardPressed();
+    void editPressed();
+    void savePressed();
+    void saveAsPressed();
+
+private:
+    enum Mode
+    {
+        EditMode = 0,
+        ViewMode = 1
+    };
+
+    void applyMode();
+    void enterEditMode();
+    void enterViewMode();
+    void showHeader(const ProfileData& data);
+    // The header texts and the trees as they stand, over a copy of the entry's data.
+    ProfileData editedData(const ProfileDataWrapper& entry) const;
+    bool saveProfile();
+    bool saveProfileAs();
+    void setViewsEditable(bool editable);
+
+    std::unique_ptr<Ui::profile> ui;
+    QTreeView* capabilitiesView = nullptr;
+    QTreeView* extensionsView = nullptr;
+    QTreeView* eglConfigsView = nullptr;
+    models::Profile* models = nullptr;
+    ProfileServices* services = nullptr;
+    Mode mode = ViewMode;
+    std::weak_ptr<const ProfileDataWrapper> current;
+};
+
+} // namespace widgets
