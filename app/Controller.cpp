@@ -1,5 +1,6 @@
 #include "app/Controller.h"
 
+#include "dialogs/SaveReadOnlyProfile.h"
 #include "models/BuiltinProfiles.h"
 #include "prefs/ProgramSettings.h"
 #include "resources/KolZendraResources.h"
@@ -175,6 +176,7 @@ void Controller::terminationRequested()
 
 int Controller::run()
 {
+    mainWindow.setTopLoopLevel(1);
     mainWindow.show();
     mainWindow.showAbout(false);
     return exec();
@@ -233,7 +235,9 @@ std::shared_ptr<ProfileDataWrapper> Controller::copyProfile(const ProfileDataWra
 bool Controller::saveReadOnlyProfile(const ProfileDataWrapper& source,
                                      std::shared_ptr<ProfileDataWrapper>& copy)
 {
-    // dialogs::SaveReadOnlyProfile asks whether to copy; wired once the dialog exists.
+    dialogs::SaveReadOnlyProfile dialog(&mainWindow);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
     copy = copyProfile(source);
     return true;
 }

@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "models/ProfileDataWrapper.h"
 #include "prefs/KolPreferences.h"
+#include "widgets/ProfileServices.h"
 
 #include <QApplication>
 #include <QFileInfoList>
@@ -17,7 +18,7 @@ class QSocketNotifier;
 // The application object: owns the preference store, the main window and the profile lists,
 // makes sure one instance runs per user, and offers the profile services that the main window
 // and the profile editor call.
-class Controller : public QApplication
+class Controller : public QApplication, public widgets::ProfileServices
 {
 public:
     // The single-instance lock's local socket name.
@@ -30,16 +31,16 @@ public:
 
     int run();
 
-    std::string profilesDirectory() const;
+    std::string profilesDirectory() const override;
     std::shared_ptr<ProfileDataWrapper> findProfile(const std::string& identifier) const;
     std::shared_ptr<ProfileDataWrapper> currentProfile();
     void setCurrentProfile(std::weak_ptr<const ProfileDataWrapper> entry);
-    void selectProfile(const std::string& identifier);
-    void reloadUserProfiles();
-    std::shared_ptr<ProfileDataWrapper> copyProfile(const ProfileDataWrapper& source);
+    void selectProfile(const std::string& identifier) override;
+    void reloadUserProfiles() override;
+    std::shared_ptr<ProfileDataWrapper> copyProfile(const ProfileDataWrapper& source) override;
     bool saveReadOnlyProfile(const ProfileDataWrapper& source,
-                             std::shared_ptr<ProfileDataWrapper>& copy);
-    std::shared_ptr<ProfileDataWrapper> newProfile();
+                             std::shared_ptr<ProfileDataWrapper>& copy) override;
+    std::shared_ptr<ProfileDataWrapper> newProfile() override;
     void showPreferences(MainWindow* parent);
 
     MainWindow& window() { return mainWindow; }

@@ -11,6 +11,7 @@
 #include "resources/KolZendraResources.h"
 #include "ui_MainWindow.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontComboBox>
@@ -18,6 +19,8 @@
 #include <QLocalSocket>
 #include <QMessageBox>
 #include <QThread>
+
+#include <utility>
 
 using Message = ui::messages::Message;
 using ProfileHandle = std::weak_ptr<const ProfileDataWrapper>;
@@ -95,7 +98,7 @@ void retitleClientTab(ClientTabWidget* tabs, ClientInterface* page)
 
 MainWindow::MainWindow(Controller* controller, KolPreferences* prefs, QWidget* parent)
     : QMainWindow(parent), ui(new MainWindowForm), controller(controller),
-      server(new QLocalServer(this)), prefs(prefs),
+      server(new QLocalServer(this)), prefs(prefs), profileEditor(this, controller),
       reportReceiver(new SystemReportGUIReceiver(this))
 {
     initKolZendraResources();
@@ -116,11 +119,15 @@ MainWindow::~MainWindow()
     // Its accepted sockets go with it; nothing listens to them any more.
     delete server;
     server = nullptr;
+    for (const QPointer<QObject>& object : std::as_const(released))
+        delete object.data();
     delete ui;
 }
 
 void MainWindow::initWidgets()
 {
+    ui->horizontalLayout->addWidget(&profileEditor);
+
     clientTabs = createClientTabs(ui->tabPrograms);
     ui->horizontalLayout_3->addWidget(clientTabs);
     clientTabs->addPlaceholderTab(ui->cmbFont->currentFont());
@@ -170,7 +177,10 @@ void MainWindow::onPreferences()
     controller->showPreferences(this);
 }
 
-void MainWindow::newProfile() {}
+void MainWindow::newProfile()
+{
+    profileEditor.newProfile();
+}
 
 void MainWindow::selectProfile(std::weak_ptr<const ProfileDataWrapper> entry)
 {
@@ -203,14 +213,18 @@ void MainWindow::optionChanged()
 
 void MainWindow::updateProfileEditor()
 {
-    if (ui->cmbProfile->currentIndex() == 0) {
+    // -1: the selector is being refilled and holds nothing yet.
+    if (ui->cmbProfile->currentIndex() <= 0) {
+        profileEditor.clearProfile();
         return;
     }
     const auto entry = controller->currentProfile();
     if (!entry) {
         ui->cmbProfile->setCurrentIndex(0);
+        profileEditor.clearProfile();
         return;
     }
+    profileEditor.setProfile(entry);
 }
 
 void MainWindow::fontChanged(const QFont& font)
@@ -225,8 +239,9 @@ void MainWindow::serverNewConnection()
         auto* client = new Client(this, socket);
         connect(client, &Client::setPID, this, &MainWindow::setClientPID);
         connect(client, &Client::setName, this, &MainWindow::setClientName);
-        ClientInterface* page = clientTabs->addClient(client, ui->cmbFont->currentFont(),
-                                                      ui->chkAutoClose->isChecked());
+        if (ui->chkAutoClose->isChecked())
+            dropFinishedPages();
+        ClientInterface* page = clientTabs->addClient(client, ui->cmbFont->currentFont(), false);
         connect(client, &Client::clientMessage, page, &ClientInterface::receive);
         connect(client, &Client::systemReportMessage, reportReceiver,
                 &SystemReportGUIReceiver::receive);
@@ -284,7 +299,7 @@ void MainWindow::finishClient(Client* client, const QString& text)
     // The page keeps its console; it holds the client through a guarded pointer, so the client
     // and its socket can go. Deferred: the client's read loop is still on the stack.
     QLocalSocket* socket = client->socket();
-    client->deleteLater();
+    releaseLater(client);
     if (socket) {
         if (socket->state() == QLocalSocket::UnconnectedState) {
             socket->deleteLater();
@@ -302,7 +317,7 @@ void MainWindow::closeTab(int index)
     if (!page)
         return;
     clientTabs->removeTab(index);
-    page->deleteLater();
+    releaseLater(page);
     if (clientTabs->count() == 0)
         clientTabs->addPlaceholderTab(ui->cmbFont->currentFont());
 }
@@ -347,4 +362,55 @@ void MainWindow::releaseClients()
         delete client;
     }
     clients.clear();
+}
+
+void MainWindow::dropFinishedPages()
+{
+    // What "Auto-close tabs" asks for, done here rather than by the tab widget so that the
+    // pages go through releaseLater.
+    for (int i = 0; i < clientTabs->count();) {
+        ClientInterface* page = clientTabs->page(i);
+        if (page && page->state() == ClientInterface::Finished) {
+            clientTabs->removeTab(i);
+            releaseLater(page);
+        } else {
+            ++i;
+        }
+    }
+}
+
+bool MainWindow::insideNestedLoop() const
+{
+    return QApplication::activePopupWidget() || QApplication::activeModalWidget() ||
+           QThread::currentThread()->loopLevel() > topLoopLevel;
+}
+
+void MainWindow::releaseLater(QObject* object)
+{
+    if (!insideNestedLoop()) {
+        object->deleteLater();
+        return;
+    }
+    // A deferred deletion requested inside a nested loop would run as soon as that loop turns
+    // again, beneath the frames that opened it. Wait for the first event outside it instead.
+    if (released.isEmpty())
+        qApp->installEventFilter(this);
+    released.append(object);
+}
+
+void MainWindow::sweepReleased()
+{
+    qApp->removeEventFilter(this);
+    const auto objects = std::exchange(released, {});
+    for (const QPointer<QObject>& object : objects) {
+        if (object)
+            object->deleteLater();
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!released.isEmpty() && !insideNestedLoop())
+        sweepReleased();
+    return QMainWindow::eventFilter(watched, event);
 }

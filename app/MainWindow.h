@@ -2,6 +2,7 @@
 
 #include "models/ProfileDataWrapper.h"
 #include "monitor/Message.h"
+#include "widgets/Profile.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -57,7 +58,12 @@ public:
     QLocalServer* clientServer() const { return server; }
     const std::set<Client*>& connectedClients() const { return clients; }
     SystemReportViewer* systemReportViewer() const { return reportViewer; }
+    widgets::Profile* profileEditorWidget() { return &profileEditor; }
     ClientInterface* findClientPage(Client* client) const;
+    // The event loop depth at which no dialog, menu or popup is open: 1 once the controller
+    // runs the application's loop, 0 before (and in tests, which never start it).
+    void setTopLoopLevel(int level) { topLoopLevel = level; }
+    bool insideNestedLoop() const;
 
 public slots:
     void onAbout();
@@ -77,6 +83,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void initWidgets();
@@ -84,6 +91,11 @@ private:
     void updateProfileEditor();
     void finishClient(Client* client, const QString& text);
     void releaseClients();
+    // Deletes a page or client once no nested event loop is running: the page's popup or a
+    // modal box may be the loop in question, with the page's own frames beneath it.
+    void releaseLater(QObject* object);
+    void sweepReleased();
+    void dropFinishedPages();
 
     MainWindowForm* ui;
     Controller* controller;
@@ -91,8 +103,11 @@ private:
     QLocalServer* server;
     KolPreferences* prefs;
     std::set<Client*> clients;
+    widgets::Profile profileEditor;
     SystemReportGUIReceiver* reportReceiver;
     SystemReportViewer* reportViewer = nullptr;
+    QList<QPointer<QObject>> released;
+    int topLoopLevel = 0;
 };
 
 // Fills the selector with "Host", the user profiles and the built-in profiles, separated, and
