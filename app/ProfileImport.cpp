@@ -1,0 +1,76 @@
+#include "app/ProfileImport.h"
+
+#include <tinyxml2.h>
+
+namespace {
+
+int sectionVersion(const tinyxml2::XMLElement* es)
+{
+    int version = 0;
+    if (es->QueryIntAttribute("version", &version) != tinyxml2::XML_SUCCESS)
+        return 0;
+    return version;
+}
+
+bool hasSection(const tinyxml2::XMLElement* profile, int version)
+{
+    for (const tinyxml2::XMLElement* es = profile->FirstChildElement("es"); es;
+         es = es->NextSiblingElement("es")) {
+        if (sectionVersion(es) == version)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void copyElementTree(tinyxml2::XMLDocument& document, tinyxml2::XMLNode* destination,
+                     const tinyxml2::XMLNode* source)
+{
+    for (const tinyxml2::XMLNode* child = source->FirstChild(); child;
+         child = child->NextSibling()) {
+        tinyxml2::XMLNode* clone = child->ShallowClone(&document);
+        destination->InsertEndChild(clone);
+        copyElementTree(document, clone, child);
+    }
+}
+
+void copyDocumentRoot(tinyxml2::XMLDocument& output, const tinyxml2::XMLDocument& input)
+{
+    // Files may begin with a declaration or a comment: the profile is what gets copied.
+    const tinyxml2::XMLElement* profile = input.FirstChildElement("profile");
+    if (!profile)
+        return;
+    tinyxml2::XMLNode* clone = profile->ShallowClone(&output);
+    copyElementTree(output, clone, profile);
+    output.InsertEndChild(clone);
+}
+
+void mergeProfileDocument(tinyxml2::XMLDocument& output, const tinyxml2::XMLDocument& input)
+{
+    tinyxml2::XMLElement* target = output.FirstChildElement("profile");
+    if (!target) {
+        copyDocumentRoot(output, input);
+        return;
+    }
+    const tinyxml2::XMLElement* source = input.FirstChildElement("profile");
+    if (!source)
+        return;
+    for (const tinyxml2::XMLElement* es = source->FirstChildElement("es"); es;
+         es = es->NextSiblingElement("es")) {
+        if (hasSection(target, sectionVersion(es)))
+            continue;
+        tinyxml2::XMLNode* clone = es->ShallowClone(&output);
+        copyElementTree(output, clone, es);
+        target->InsertEndChild(clone);
+    }
+}
+
+bool isImportableProfile(const tinyxml2::XMLDocument& output)
+{
+    const tinyxml2::XMLElement* profile = output.FirstChildElement("profile");
+    if (!profile)
+        return false;
+    const tinyxml2::XMLElement* es = profile->FirstChildElement("es");
+    return es && es->NextSiblingElement("egl");
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+namespace tinyxml2 {
+class XMLDocument;
+class XMLNode;
+} // namespace tinyxml2
+
+// Merges one loaded profile document into output. An output without a <profile> element takes
+// the input's profile whole; otherwise only the input's <es> sections of versions the output
+// lacks are appended to the output's profile.
+void mergeProfileDocument(tinyxml2::XMLDocument& output, const tinyxml2::XMLDocument& input);
+
+// Seeds output with the input's <profile> element and its subtree. A declaration or comment
+// before it is not taken; an input without a <profile> element copies nothing.
+void copyDocumentRoot(tinyxml2::XMLDocument& output, const tinyxml2::XMLDocument& input);
+
+// Appends a copy of every child node of source (any type, recursively) to destination, which
+// belongs to document.
+void copyElementTree(tinyxml2::XMLDocument& document, tinyxml2::XMLNode* destination,
+                     const tinyxml2::XMLNode* source);
+
+// True when output holds what a profile file needs: a <profile> whose first <es> child is
+// followed by an <egl> sibling.
+bool isImportableProfile(const tinyxml2::XMLDocument& output);

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+class KolPreferences;
+class QWidget;
+
+// Hands an existing file to the desktop's default application ("xdg-open" in a child process).
+// True when the child was started; whether an application then opens the file is not observed.
+bool openWithDesktop(const std::string& path);
+
+// Opens a documentation file: from the path remembered under "OpenDocs/" + documentKey, else
+// fileName as given, else fileName inside directory; failing those the user is asked to locate
+// it, and the path chosen is remembered. store must not be null.
+void openDocumentation(QWidget* parent, KolPreferences* store, const std::string& fileName,
+                       const std::string& directory, const std::string& documentKey);
+
+// The first readable file of directory matching nameFilter, by name ignoring case; false with
+// out unchanged when there is none.
+bool listDirectory(std::string& out, const std::string& directory, const std::string& nameFilter);
