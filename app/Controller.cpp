@@ -1,5 +1,6 @@
 #include "app/Controller.h"
 
+#include "app/DlgPreferences.h"
 #include "dialogs/SaveReadOnlyProfile.h"
 #include "models/BuiltinProfiles.h"
 #include "prefs/ProgramSettings.h"
@@ -250,7 +251,11 @@ std::shared_ptr<ProfileDataWrapper> Controller::newProfile()
     return entry;
 }
 
-void Controller::showPreferences(MainWindow* /*parent*/)
+void Controller::showPreferences(MainWindow* parent)
 {
+    {
+        DlgPreferences dialog(prefs.get(), parent);
+        dialog.exec();
+    }
     reloadUserProfiles();
 }

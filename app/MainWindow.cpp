@@ -1,6 +1,9 @@
 #include "app/MainWindow.h"
 
 #include "app/Controller.h"
+#include "common_gui/CommonGUIResources.h"
+#include "common_gui/FeedbackDialog.h"
+#include "common_gui/OpenDocumentation.h"
 #include "monitor/Client.h"
 #include "monitor/ClientInterface.h"
 #include "monitor/ClientTabWidget.h"
@@ -15,6 +18,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontComboBox>
+#include <QImage>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMessageBox>
@@ -28,6 +32,16 @@ using ProfileHandle = std::weak_ptr<const ProfileDataWrapper>;
 const char* const MainWindow::serverName = "KolZendra";
 
 namespace {
+
+const char* const versionText = "KolZendra 10.17.3";
+
+// The splash image; the resources must be registered before the first member needs them.
+QImage splashImage()
+{
+    initKolZendraResources();
+    initCommonGUIResources();
+    return QImage(QStringLiteral(":/KolZendraResources/SplashKolZendra"));
+}
 
 std::shared_ptr<const ProfileDataWrapper> itemProfile(const QComboBox* combo, int index)
 {
@@ -99,9 +113,9 @@ void retitleClientTab(ClientTabWidget* tabs, ClientInterface* page)
 MainWindow::MainWindow(Controller* controller, KolPreferences* prefs, QWidget* parent)
     : QMainWindow(parent), ui(new MainWindowForm), controller(controller),
       server(new QLocalServer(this)), prefs(prefs), profileEditor(this, controller),
+      aboutBox(QString::fromLatin1(versionText), splashImage(), prefs, QString(), this),
       reportReceiver(new SystemReportGUIReceiver(this))
 {
-    initKolZendraResources();
     qRegisterMetaType<ErrorListEntry>("Error");
     qRegisterMetaType<Message>("ui::messages::Message");
     ui->setupUi(this);
@@ -109,6 +123,7 @@ MainWindow::MainWindow(Controller* controller, KolPreferences* prefs, QWidget* p
     makeConnections();
     server->listen(QString::fromLatin1(serverName));
     connect(server, &QLocalServer::newConnection, this, &MainWindow::serverNewConnection);
+    stats = std::make_shared<KolStats>("KolZendra", "10.17.3", prefs, 4);
 }
 
 MainWindow::~MainWindow()
@@ -161,16 +176,27 @@ void MainWindow::ensureListening()
     server->listen(QString::fromLatin1(serverName));
 }
 
-void MainWindow::showAbout(bool /*force*/) {}
+void MainWindow::showAbout(bool force)
+{
+    aboutBox.display(force);
+}
 
 void MainWindow::onAbout()
 {
-    showAbout(true);
+    aboutBox.display(true);
 }
 
-void MainWindow::onFeedback() {}
+void MainWindow::onFeedback()
+{
+    FeedbackDialog dialog(QString::fromLatin1(versionText), QString(), prefs, this);
+    dialog.exec(stats.get());
+}
 
-void MainWindow::onHelp() {}
+void MainWindow::onHelp()
+{
+    openDocumentation(this, prefs, "KolZendra User Manual.html", "../../Documentation/",
+                      "Document");
+}
 
 void MainWindow::onPreferences()
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common_gui/AboutBoxDialog.h"
+#include "common_gui/KolStats.h"
 #include "models/ProfileDataWrapper.h"
 #include "monitor/Message.h"
 #include "widgets/Profile.h"
@@ -59,6 +61,7 @@ public:
     const std::set<Client*>& connectedClients() const { return clients; }
     SystemReportViewer* systemReportViewer() const { return reportViewer; }
     widgets::Profile* profileEditorWidget() { return &profileEditor; }
+    AboutBoxDialog* aboutBoxDialog() { return &aboutBox; }
     ClientInterface* findClientPage(Client* client) const;
     // The event loop depth at which no dialog, menu or popup is open: 1 once the controller
     // runs the application's loop, 0 before (and in tests, which never start it).
@@ -104,7 +107,9 @@ private:
     KolPreferences* prefs;
     std::set<Client*> clients;
     widgets::Profile profileEditor;
+    AboutBoxDialog aboutBox;
     SystemReportGUIReceiver* reportReceiver;
+    std::shared_ptr<KolStats> stats;
     SystemReportViewer* reportViewer = nullptr;
     QList<QPointer<QObject>> released;
     int topLoopLevel = 0;
