@@ -43,6 +43,7 @@ private slots:
     void selectorStoresEveryChange();
     void controllerCopiesAndNewProfiles();
     void readOnlySaveAsksFirst();
+    void menuActionsOpenTheirDialogs();
     void peerGetsRetitledTabWithConsoleAndErrors();
     void disconnectsFinishTheTab_data();
     void disconnectsFinishTheTab();
@@ -93,7 +94,10 @@ void TestMainWindow::firstStartShowsHostAndBuiltIns()
     QCOMPARE(builtIns, sorted);
     QVERIFY(!window.profileEditorWidget()->isEnabled());
     QVERIFY(serverAccepts(QString::fromLatin1(Controller::lockName)));
-    QCOMPARE(window.windowIcon().isNull(), false);
+    QVERIFY(!window.windowIcon().pixmap(32).isNull());
+    for (const char* image : {"KolZendra", "Edit", "SaveFile", "Close", "Expand", "Collapse"})
+        QVERIFY2(!QIcon(QStringLiteral(":/KolZendraResources/") + image).pixmap(16).isNull(),
+                 image);
 }
 
 void TestMainWindow::selectorStoresEveryChange()
@@ -167,6 +171,32 @@ void TestMainWindow::readOnlySaveAsksFirst()
         QCOMPARE(bool(copy), accept);
     }
     app.reloadUserProfiles();
+}
+
+void TestMainWindow::menuActionsOpenTheirDialogs()
+{
+    auto runAction = [this](const char* action) {
+        QString shown;
+        QTimer::singleShot(0, this, [&shown] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                shown = QString::fromLatin1(box->metaObject()->className());
+                box->close();
+            }
+        });
+        window.findChild<QAction*>(action)->trigger();
+        return shown;
+    };
+    // The profiles directory is read again after the preferences, even when cancelled.
+    writeFile(environment().profiles() + "/late.xml", profileXml("Late device"));
+    QCOMPARE(runAction("actionPreferences"), QStringLiteral("DlgPreferences"));
+    QVERIFY(comboTexts(profiles).contains("Late device"));
+    QVERIFY(QFile::remove(environment().profiles() + "/late.xml"));
+    app.reloadUserProfiles();
+
+    QCOMPARE(runAction("actionFeedback"), QStringLiteral("FeedbackDialog"));
+    window.findChild<QAction*>("actionAbout")->trigger();
+    QVERIFY(window.aboutBoxDialog()->isVisible());
+    window.aboutBoxDialog()->hide();
 }
 
 void TestMainWindow::peerGetsRetitledTabWithConsoleAndErrors()
