@@ -5,8 +5,6 @@ PACKAGES := cmake ninja-build g++ clang make pkg-config \
 	qt6-base-dev qt6-svg-dev libgl-dev \
 	libtinyxml2-dev libb64-dev libbenchmark-dev
 
-PROGRAM := build/release/app/kolzendra-gui
-
 .PHONY: all deps run test bench fuzz format clean
 
 all: test
@@ -26,11 +24,12 @@ deps:
 	  fi; \
 	fi
 
+# Only the program is built. It starts in build/release so that Help finds the user manual
+# in ../../Documentation/.
 run: deps
 	cmake --preset release
-	cmake --build --preset release
-	@if [ -x $(PROGRAM) ]; then exec $(PROGRAM); \
-	else echo "The program's entry point is not built yet: only the libraries exist so far."; fi
+	cmake --build --preset release --target kolzendra-gui
+	cd build/release && exec ./app/kolzendra-gui
 
 test: deps
 	cmake --preset asan
