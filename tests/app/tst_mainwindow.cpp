@@ -95,6 +95,8 @@ void TestMainWindow::firstStartShowsHostAndBuiltIns()
     QVERIFY(!window.profileEditorWidget()->isEnabled());
     QVERIFY(serverAccepts(QString::fromLatin1(Controller::lockName)));
     QVERIFY(!window.windowIcon().pixmap(32).isNull());
+    QCOMPARE(QMetaType::fromName("Error"), QMetaType::fromType<ErrorListEntry>());
+    QCOMPARE(QMetaType::fromName("ui::messages::Message"), QMetaType::fromType<Message>());
     for (const char* image : {"KolZendra", "Edit", "SaveFile", "Close", "Expand", "Collapse"})
         QVERIFY2(!QIcon(QStringLiteral(":/KolZendraResources/") + image).pixmap(16).isNull(),
                  image);

@@ -65,6 +65,7 @@ private slots:
     void sigtermStopsPeersAndExitsNormally();
     void secondInstanceSaysSoAndEnds();
     void restartsAfterKill();
+    void unreadablePreferencesSayWhy();
 };
 
 void TestProcess::sigtermStopsPeersAndExitsNormally()
@@ -120,6 +121,28 @@ void TestProcess::restartsAfterKill()
     QCOMPARE(again->exitStatus(), QProcess::NormalExit);
     QCOMPARE(again->exitCode(), 0);
     QTRY_VERIFY(peer.receivedTypes().contains(MessageType::ServerStop));
+}
+
+void TestProcess::unreadablePreferencesSayWhy()
+{
+    // The configuration directory cannot be made: a file sits where it belongs.
+    const QString home = kolz::test::environment().root() + QStringLiteral("/blocked-home");
+    QVERIFY(QDir().mkpath(home));
+    QFile blocker(home + QStringLiteral("/.kolconfig"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QProcess program;
+    program.setProgram(QStringLiteral(KOLZ_GUI_BINARY));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    program.setProcessEnvironment(environment);
+    program.start();
+    QVERIFY(program.waitForFinished(startTimeoutMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QByteArray error = program.readAllStandardError();
+    QVERIFY2(error.contains("preference file"), error.constData());
+    QVERIFY(!lockHeld());
 }
 
 KOLZ_TEST_MAIN_CORE(TestProcess)
