@@ -18,8 +18,7 @@ namespace {
 
 const char* const showSplashSuffix = "/About/ShowSplash";
 const char* const qtLicensingAddress = "https://www.qt.io/licensing/";
-const char* const legalNotice =
-    "Copyright \u00a9 2026 Tollerwaith Technologies. All rights reserved.";
+const char* const legalNotice = "\u00a9 2026 Tollerwaith Technologies";
 
 struct MakerLink
 {
@@ -29,10 +28,13 @@ struct MakerLink
 };
 
 const MakerLink makerLinks[] = {
-    {"License:", "https://www.heliark.example/legal/sdk-licence", "Heliark SDK Licence"},
-    {"Support:", "https://support.heliark.example", "support.heliark.example"},
-    {"Developer Portal:", "https://developer.heliark.example", "developer.heliark.example"},
-    {"Website:", "https://www.heliark.example", "www.heliark.example"},
+    {QT_TRANSLATE_NOOP("AboutBoxDialog", "License:"), "https://heliark.example/sdk-licence",
+     "Heliark SDK Licence"},
+    {QT_TRANSLATE_NOOP("AboutBoxDialog", "Support:"), "https://help.heliark.example",
+     "help.heliark.example"},
+    {QT_TRANSLATE_NOOP("AboutBoxDialog", "Developer Portal:"), "https://dev.heliark.example",
+     "dev.heliark.example"},
+    {QT_TRANSLATE_NOOP("AboutBoxDialog", "Website:"), "https://heliark.example", "heliark.example"},
 };
 
 QString styledAnchor(const QString& address, const QString& text)
@@ -182,6 +184,12 @@ void AboutBoxDialog::display(bool force)
 {
     if (!force && !showAtStartup)
         return;
+    // Laying out and placing the logos may still grow the box; centre what will be shown.
+    if (QLayout* boxLayout = layout()) {
+        boxLayout->activate();
+        rescaleLogos();
+        boxLayout->activate();
+    }
     centreOverParent();
     show();
 }

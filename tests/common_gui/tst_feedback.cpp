@@ -1,0 +1,162 @@
+#include "support/TestEnvironment.h"
+
+#include "common_gui/FeedbackDialog.h"
+#include "common_gui/KitTestHelpers.h"
+#include "common_gui/KolStats.h"
+#include "prefs/KolPreferences.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <stdexcept>
+
+namespace {
+
+// A statistics back-end that logs what it is told.
+class RecordingStats : public KolStatsInterface
+{
+public:
+    RecordingStats(QStringList& log, QString name, bool accept)
+        : log(log), name(std::move(name)), accept(accept)
+    {}
+    bool enable() override { return (log << name + ":enable", accept); }
+    bool disable() override { return (log << name + ":disable", true); }
+    bool record(const std::string&, const std::string&, std::int64_t) override
+    {
+        return (log << name + ":record", false);
+    }
+
+private:
+    QStringList& log;
+    QString name;
+    bool accept;
+};
+
+QCheckBox* usageSwitch(QWidget* dialog)
+{
+    return dialog->findChild<QCheckBox*>("usageStats_checkBox");
+}
+
+} // namespace
+
+class TestFeedback : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void statisticsCompositeForwardsInKeyOrder();
+    void switchComesFromAndGoesToTheStore();
+    void statisticsHearOnlyOfAChange();
+    void texts();
+
+private:
+    std::unique_ptr<KolPreferences> store;
+};
+
+void TestFeedback::init()
+{
+    store = std::make_unique<KolPreferences>("KitFeedback", 0);
+    std::string error;
+    QVERIFY(store->Load(error, false));
+    store->Remove("Stats");
+    store->Save(true);
+}
+
+void TestFeedback::statisticsCompositeForwardsInKeyOrder()
+{
+    QVERIFY_THROWS_EXCEPTION(std::logic_error, KolStats(nullptr, "1", nullptr, 0));
+    KolStats empty("KolZendra", "10.17.3", store.get(), 4);
+    QVERIFY(empty.enable() && empty.disable() && empty.record("a", "b", 1));
+
+    QStringList log;
+    {
+        KolStats stats("KolZendra", "10.17.3", store.get(), 4);
+        stats.addChild(3, std::make_unique<RecordingStats>(log, "c", true));
+        stats.addChild(1, std::make_unique<RecordingStats>(log, "a", true));
+        stats.addChild(2, std::make_unique<RecordingStats>(log, "b", false));
+        QVERIFY(!stats.enable());
+        QCOMPARE(log, (QStringList{"a:enable", "b:enable"}));
+        log.clear();
+        QVERIFY(stats.record("x", "y", 2));
+        QCOMPARE(log, (QStringList{"a:record", "b:record", "c:record"}));
+        log.clear();
+    }
+    // Destruction switches every back-end off first.
+    QCOMPARE(log, (QStringList{"a:disable", "b:disable", "c:disable"}));
+}
+
+void TestFeedback::switchComesFromAndGoesToTheStore()
+{
+    {
+        FeedbackDialog dialog("KolZendra 10.17.3", QString(), store.get());
+        QVERIFY(usageSwitch(&dialog)->isChecked());
+        usageSwitch(&dialog)->setChecked(false);
+    }
+    bool collect = true;
+    store->GetBool("Stats/CollectUsage", collect, true);
+    QVERIFY(!collect);
+    FeedbackDialog again("KolZendra 10.17.3", QString(), store.get());
+    QVERIFY(!usageSwitch(&again)->isChecked());
+
+    // Written to the store only; the file learns it at the store's next save.
+    KolPreferences onDisk("KitFeedback", 0);
+    std::string error;
+    QVERIFY(onDisk.Load(error, false));
+    QVERIFY(!onDisk.Exists("Stats/CollectUsage"));
+
+    // A store that never loaded leaves the box checked.
+    KolPreferences unloaded("KitFeedbackUnloaded", 0);
+    FeedbackDialog fresh("KolZendra 10.17.3", QString(), &unloaded);
+    QVERIFY(usageSwitch(&fresh)->isChecked());
+}
+
+void TestFeedback::statisticsHearOnlyOfAChange()
+{
+    QStringList log;
+    KolStats stats("KolZendra", "10.17.3", store.get(), 4);
+    stats.addChild(1, std::make_unique<RecordingStats>(log, "s", true));
+
+    auto run = [&](std::vector<bool> clicks, bool viaEscape) {
+        FeedbackDialog dialog("KolZendra 10.17.3", QString(), store.get());
+        kolz::test::answerModal<FeedbackDialog>([&](FeedbackDialog* shown) {
+            for (bool checked : clicks)
+                usageSwitch(shown)->setChecked(checked);
+            if (viaEscape)
+                QTest::keyClick(shown, Qt::Key_Escape);
+            else
+                shown->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close)->click();
+        });
+        return dialog.exec(&stats);
+    };
+
+    QCOMPARE(run({}, false), int(QDialog::Rejected));
+    QCOMPARE(run({false, true}, true), int(QDialog::Rejected));
+    QVERIFY(log.isEmpty());
+    run({false}, false);
+    run({true}, false);
+    QCOMPARE(log, (QStringList{"s:disable", "s:enable"}));
+}
+
+void TestFeedback::texts()
+{
+    FeedbackDialog dialog("KolZendra 10.17.3", "extra info", store.get());
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Feedback"));
+    const QStringList lines =
+        dialog.findChild<QPlainTextEdit*>("RequiredText")->toPlainText().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines[0].startsWith("KolZendra 10.17.3 (SDK build ") && lines[0].endsWith(")"));
+    QCOMPARE(lines[1], QStringLiteral("extra info"));
+    QVERIFY(!(dialog.windowFlags() & Qt::WindowContextHelpButtonHint));
+
+    dialog.setWindowTitle("changed");
+    dialog.translateUI(1);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("changed"));
+    dialog.translateUI(-3);
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Feedback"));
+}
+
+KOLZ_TEST_MAIN_WIDGETS(TestFeedback)
+#include "tst_feedback.moc"
