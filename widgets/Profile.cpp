@@ -5,13 +5,15 @@
 #include "models/ProfileData.h"
 #include "models/ProfileDataWrapper.h"
 #include "models/ProfileFileDialogs.h"
+#include "widgets/EGLConfigTreeView.h"
+#include "widgets/ESCapabilityTreeView.h"
+#include "widgets/ESExtensionTreeView.h"
 #include "widgets/ProfileServices.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QTreeView>
 
 namespace widgets {
 
@@ -55,12 +57,29 @@ bool saveUnderNewName(ProfileData& data, const std::string& profilesDir)
 
 } // namespace
 
+void Profile::showFailure(const std::runtime_error& error)
+{
+    QMessageBox::critical(this, tr("Error"), QString::fromUtf8(error.what()));
+}
+
+// A profile that cannot be named or edited must not take the program down from inside a
+// button's signal: the user is told, and the editor stays as it was.
+bool Profile::guarded(const std::function<bool()>& flow)
+{
+    try {
+        return flow();
+    } catch (const std::runtime_error& error) {
+        showFailure(error);
+        return false;
+    }
+}
+
 Profile::Profile(QWidget* parent, ProfileServices* profileServices)
     : QWidget(parent), ui(std::make_unique<Ui::profile>()), services(profileServices)
 {
-    capabilitiesView = new QTreeView(this);
-    extensionsView = new QTreeView(this);
-    eglConfigsView = new QTreeView(this);
+    capabilitiesView = new ESCapabilityTreeView(this);
+    extensionsView = new ESExtensionTreeView(this);
+    eglConfigsView = new EGLConfigTreeView(this);
     ui->setupUi(this);
 
     capabilitiesView->setObjectName(QStringLiteral("capabilitiesView"));
@@ -69,13 +88,15 @@ Profile::Profile(QWidget* parent, ProfileServices* profileServices)
     ui->verticalLayout_4->addWidget(capabilitiesView);
     ui->verticalLayout_3->addWidget(extensionsView);
     ui->verticalLayout_5->addWidget(eglConfigsView);
-    for (QTreeView* view : {capabilitiesView, extensionsView, eglConfigsView})
+    for (ProfileTreeView* view : views())
         view->setHeaderHidden(true);
 
-    // Without a parent there is no height to share yet; equal weights still split the space
-    // evenly, where zero sizes would collapse both sides.
-    const int half = parent ? parent->height() / 2 : 0;
-    ui->profileInfoSplitter->setSizes({qMax(half, 1), qMax(half, 1)});
+    // The splitter raises sizes below a side's minimum to that minimum and later shares space in
+    // the ratio of the sizes, so a parent that is not laid out yet (a child widget starts 30
+    // pixels high) or no parent would leave the trees on the right squeezed. The form's own
+    // height keeps both sides at one size.
+    const int half = qMax(parent ? parent->height() : 0, height()) / 2;
+    ui->profileInfoSplitter->setSizes({half, half});
 
     connect(ui->btnDiscard, &QPushButton::pressed, this, &Profile::discardPressed);
     connect(ui->btnEdit, &QPushButton::pressed, this, &Profile::editPressed);
@@ -113,9 +134,8 @@ void Profile::clearProfile()
     showHeaderField(ui->lblDevice, ui->editDevice, tr("None").toStdString());
     showHeaderField(ui->lblRenderer, ui->editRenderer, {});
     showHeaderField(ui->lblVendor, ui->editVendor, {});
-    capabilitiesView->setModel(nullptr);
-    extensionsView->setModel(nullptr);
-    eglConfigsView->setModel(nullptr);
+    for (ProfileTreeView* view : views())
+        view->setModel(nullptr);
     delete models;
     models = nullptr;
     enterViewMode();
@@ -128,17 +148,23 @@ void Profile::newProfile()
     const std::weak_ptr<const ProfileDataWrapper> remembered =
         models ? current : std::weak_ptr<const ProfileDataWrapper>();
 
-    const std::shared_ptr<ProfileDataWrapper> entry = services->newProfile();
-    if (!entry)
-        return;
-    setProfile(entry);
-
-    const std::shared_ptr<ProfileData> data = entry->editableData();
-    if (!saveUnderNewName(*data, services->profilesDirectory())) {
-        setProfile(remembered);
+    std::shared_ptr<ProfileDataWrapper> entry;
+    bool saved = false;
+    try {
+        entry = services->newProfile();
+        if (!entry)
+            return;
+        setProfile(entry);
+        saved = saveUnderNewName(*entry->editableData(), services->profilesDirectory());
+    } catch (const std::runtime_error& error) {
+        showFailure(error);
+    }
+    if (!saved) {
+        if (entry)
+            setProfile(remembered);
         return;
     }
-    const std::string fileName = data->fileName();
+    const std::string fileName = entry->data()->fileName();
     services->reloadUserProfiles();
     services->selectProfile(fileName);
 }
@@ -156,7 +182,10 @@ void Profile::editPressed()
 
 void Profile::savePressed()
 {
-    if (!saveProfile())
+    // The flow runs modal dialogs inside the press; the release they swallow must not leave the
+    // button drawn pressed.
+    ui->btnSave->setDown(false);
+    if (!guarded([this] { return saveProfile(); }))
         return;
     if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
         showHeader(*shown->data());
@@ -165,7 +194,8 @@ void Profile::savePressed()
 
 void Profile::saveAsPressed()
 {
-    if (!saveProfileAs())
+    ui->btnSaveAs->setDown(false);
+    if (!guarded([this] { return saveProfileAs(); }))
         return;
     if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
         showHeader(*shown->data());
@@ -224,10 +254,15 @@ void Profile::showHeader(const ProfileData& data)
     showHeaderField(ui->lblVendor, ui->editVendor, data.vendor());
 }
 
+std::array<ProfileTreeView*, 3> Profile::views() const
+{
+    return {capabilitiesView, extensionsView, eglConfigsView};
+}
+
 void Profile::setViewsEditable(bool editable)
 {
-    for (QTreeView* view : {capabilitiesView, extensionsView, eglConfigsView})
-        view->setContextMenuPolicy(editable ? Qt::CustomContextMenu : Qt::NoContextMenu);
+    for (ProfileTreeView* view : views())
+        view->setEditable(editable);
 }
 
 ProfileData Profile::editedData(const ProfileDataWrapper& entry) const
@@ -237,6 +272,11 @@ ProfileData Profile::editedData(const ProfileDataWrapper& entry) const
     data.setRenderer(ui->editRenderer->text().toStdString());
     data.setVendor(ui->editVendor->text().toStdString());
     data.updateFromModels(*models);
+    // An API level that lists no extensions is still a row of the extension tree; an empty list
+    // keeps it in the file, where the rebuilt data would drop it.
+    const QAbstractItemModel& extensionTree = *models->extensionTree();
+    for (int row = 0; row < extensionTree.rowCount(); ++row)
+        data.extensions.try_emplace(extensionTree.index(row, 0).data(Qt::EditRole).toInt());
     return data;
 }
 

@@ -2,14 +2,16 @@
 
 #include <QWidget>
 
+#include <array>
+#include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 class ProfileData;
 class ProfileDataWrapper;
 class QLabel;
 class QLineEdit;
-class QTreeView;
 
 namespace Ui {
 class profile;
@@ -21,7 +23,11 @@ class Profile;
 
 namespace widgets {
 
+class EGLConfigTreeView;
+class ESCapabilityTreeView;
+class ESExtensionTreeView;
 class ProfileServices;
+class ProfileTreeView;
 
 // The editor of one device profile: its device, vendor and renderer texts over three trees.
 // View mode shows the profile; Modify enters edit mode, where Save writes it back (a read-only
@@ -67,13 +73,16 @@ private:
     // The header texts and the trees as they stand, over a copy of the entry's data.
     ProfileData editedData(const ProfileDataWrapper& entry) const;
     bool saveProfile();
+    void showFailure(const std::runtime_error& error);
+    bool guarded(const std::function<bool()>& flow);
     bool saveProfileAs();
     void setViewsEditable(bool editable);
+    std::array<ProfileTreeView*, 3> views() const;
 
     std::unique_ptr<Ui::profile> ui;
-    QTreeView* capabilitiesView = nullptr;
-    QTreeView* extensionsView = nullptr;
-    QTreeView* eglConfigsView = nullptr;
+    ESCapabilityTreeView* capabilitiesView = nullptr;
+    ESExtensionTreeView* extensionsView = nullptr;
+    EGLConfigTreeView* eglConfigsView = nullptr;
     models::Profile* models = nullptr;
     ProfileServices* services = nullptr;
     Mode mode = ViewMode;

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "models/ESAPI.h"
+#include "widgets/ProfileTreeView.h"
+
+#include <set>
+
+namespace widgets {
+
+// Common base of the capability and extension views, whose top-level rows are API levels.
+class ESTreeView : public ProfileTreeView
+{
+    Q_OBJECT
+
+public:
+    explicit ESTreeView(QWidget* parent = nullptr);
+
+    // The API levels of the model's top-level rows, and the levels not among them.
+    static std::set<esapi::API> usedAPIs(const QAbstractItemModel* model);
+    static std::set<esapi::API> unusedAPIs(const QAbstractItemModel* model);
+
+public slots:
+    void addAPITriggered();
+};
+
+} // namespace widgets

@@ -1,0 +1,100 @@
+#include "widgets/ProfileTreeView.h"
+
+#include <QItemSelectionModel>
+#include <QPointer>
+
+#include <utility>
+
+namespace widgets {
+
+ProfileTreeView::ProfileTreeView(QWidget* parent) : QTreeView(parent)
+{
+    setStyleSheet(QStringLiteral("QLineEdit, QSpinBox { background-color: white; }"));
+}
+
+void ProfileTreeView::setEditable(bool editable)
+{
+    setContextMenuPolicy(editable ? Qt::CustomContextMenu : Qt::NoContextMenu);
+}
+
+void ProfileTreeView::setModel(QAbstractItemModel* newModel)
+{
+    // The editor gives its views a new model for every profile it shows: the old model's
+    // connection and the selection model that QAbstractItemView made for it must not pile up.
+    if (QAbstractItemModel* old = model())
+        disconnect(old, &QAbstractItemModel::dataChanged, this, &ProfileTreeView::resizeToFit);
+    QPointer<QItemSelectionModel> oldSelection = selectionModel();
+
+    QTreeView::setModel(newModel);
+
+    if (oldSelection && oldSelection != selectionModel() && oldSelection->parent() == this)
+        delete oldSelection;
+    if (!newModel)
+        return;
+    resizeColumnToContents(0);
+    connect(newModel, &QAbstractItemModel::dataChanged, this, &ProfileTreeView::resizeToFit,
+            Qt::UniqueConnection);
+    connect(this, &QTreeView::expanded, this, &ProfileTreeView::resizeToFit, Qt::UniqueConnection);
+}
+
+void ProfileTreeView::resizeToFit()
+{
+    resizeColumnToContents(0);
+}
+
+QModelIndex ProfileTreeView::topLevelIndex(const QModelIndex& index)
+{
+    const QAbstractItemModel* m = index.model();
+    if (!m)
+        return index;
+    QModelIndex current = index;
+    for (QModelIndex up = m->parent(current); up.isValid(); up = m->parent(current))
+        current = up;
+    return current;
+}
+
+void ProfileTreeView::deleteItemTriggered()
+{
+    QAbstractItemModel* m = model();
+    if (!m || !selectionModel())
+        return;
+    // Both columns of a row are selected; each row goes once. Persistent indexes follow the
+    // rows that earlier removals move, and drop out when an ancestor has gone already.
+    QList<QPersistentModelIndex> rows;
+    for (const QModelIndex& index : selectedIndexes()) {
+        const QPersistentModelIndex row(index.sibling(index.row(), 0));
+        if (row.isValid() && !rows.contains(row))
+            rows.append(row);
+    }
+    for (const QPersistentModelIndex& row : std::as_const(rows)) {
+        if (row.isValid())
+            m->removeRows(row.row(), 1, m->parent(row));
+    }
+}
+
+QModelIndex ProfileTreeView::rowAt(const QPoint& pos)
+{
+    QModelIndex index = indexAt(pos);
+    // Column 1 of a row with children has no index of its own; the click still means the row.
+    if (!index.isValid() && columnAt(pos.x()) >= 0)
+        index = indexAt(QPoint(columnViewportPosition(0), pos.y()));
+    if (!index.isValid())
+        return {};
+    index = index.sibling(index.row(), 0);
+    if (selectionModel())
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                     QItemSelectionModel::Rows);
+    return index;
+}
+
+int ProfileTreeView::childInsertPosition(const QModelIndex& top, const QModelIndex& clicked)
+{
+    if (!clicked.isValid() || clicked == top)
+        return 0;
+    QModelIndex child = clicked;
+    while (child.isValid() && child.parent() != top)
+        child = child.parent();
+    return child.isValid() ? child.row() + 1 : 0;
+}
+
+} // namespace widgets
