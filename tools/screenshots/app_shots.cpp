@@ -93,22 +93,26 @@ int main(int argc, char** argv)
     // 2. Edit mode with a value's editor open.
     window.profileEditorWidget()->findChild<QPushButton*>("btnEdit")->click();
     settle();
-    const auto views = window.profileEditorWidget()->findChildren<QTreeView*>();
-    for (QTreeView* view : views) {
+    // A value shown by name (a format, an EGL enum) opens a selector rather than a number box.
+    bool opened = false;
+    for (QTreeView* view : window.profileEditorWidget()->findChildren<QTreeView*>()) {
         QAbstractItemModel* model = view->model();
-        if (!model || model->rowCount() == 0)
-            continue;
-        const QModelIndex parent = model->index(0, 0);
-        const QModelIndex cell =
-            model->rowCount(parent) > 0 ? model->index(0, 1, parent) : model->index(0, 1);
-        if (!cell.isValid())
-            continue;
-        view->setCurrentIndex(cell);
-        view->edit(cell);
-        settle();
-        if (auto* combo = view->findChild<QComboBox*>())
-            combo->showPopup();
-        break;
+        for (int top = 0; model && !opened && top < model->rowCount(); ++top) {
+            const QModelIndex parent = model->index(top, 0);
+            for (int row = 0; !opened && row < model->rowCount(parent); ++row) {
+                const QModelIndex cell = model->index(row, 1, parent);
+                if (!cell.data().toString().startsWith(QLatin1String("GL_PALETTE4_RGBA")))
+                    continue;
+                view->scrollTo(cell);
+                view->setCurrentIndex(cell);
+                view->edit(cell);
+                settle();
+                if (auto* combo = view->findChild<QComboBox*>()) {
+                    combo->showPopup();
+                    opened = true;
+                }
+            }
+        }
     }
     shoot("02-edit-mode");
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window,
