@@ -5,6 +5,7 @@
 #include "widgets/Profile.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFontComboBox>
 #include <QFontDatabase>
 #include <QLineEdit>
@@ -44,6 +45,8 @@ private slots:
     void controllerCopiesAndNewProfiles();
     void readOnlySaveAsksFirst();
     void menuActionsOpenTheirDialogs();
+    void savingAUserProfileKeepsItChosen();
+    void cancelledNewProfileOnHostShowsNothing();
     void peerGetsRetitledTabWithConsoleAndErrors();
     void disconnectsFinishTheTab_data();
     void disconnectsFinishTheTab();
@@ -199,6 +202,45 @@ void TestMainWindow::menuActionsOpenTheirDialogs()
     window.findChild<QAction*>("actionAbout")->trigger();
     QVERIFY(window.aboutBoxDialog()->isVisible());
     window.aboutBoxDialog()->hide();
+}
+
+// The editor's save flow through the real controller: the reload and reselection that follow a
+// save leave the saved profile chosen and shown.
+void TestMainWindow::savingAUserProfileKeepsItChosen()
+{
+    const QString path = environment().profiles() + "/edit.xml";
+    writeFile(path, profileXml("Before"));
+    app.reloadUserProfiles();
+    profiles->setCurrentIndex(profiles->findText("Before"));
+    widgets::Profile* editor = window.profileEditorWidget();
+    editor->findChild<QPushButton*>("btnEdit")->click();
+    editor->findChild<QLineEdit*>("editDevice")->setText("After");
+    editor->findChild<QPushButton*>("btnSave")->click();
+    QCOMPARE(profiles->currentText(), QStringLiteral("After"));
+    QCOMPARE(storedString(currentProfileKey), std::string("edit.xml"));
+    QCOMPARE(editor->findChild<QLineEdit*>("editDevice")->text(), QStringLiteral("After"));
+    QVERIFY(!editor->isEditing());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("<device>After</device>"));
+    file.remove();
+    app.reloadUserProfiles();
+    QCOMPARE(profiles->currentIndex(), 0);
+}
+
+void TestMainWindow::cancelledNewProfileOnHostShowsNothing()
+{
+    profiles->setCurrentIndex(0);
+    QTimer::singleShot(0, this, [] {
+        if (QWidget* prompt = QApplication::activeModalWidget())
+            prompt->close();
+    });
+    window.findChild<QAction*>("actionNew_Profile")->trigger();
+    widgets::Profile* editor = window.profileEditorWidget();
+    QVERIFY(!editor->isEnabled());
+    QCOMPARE(editor->findChild<QLineEdit*>("editDevice")->text(), QStringLiteral("None"));
+    QCOMPARE(profiles->currentIndex(), 0);
+    QCOMPARE(QDir(environment().profiles()).entryList(QDir::Files), QStringList());
 }
 
 void TestMainWindow::peerGetsRetitledTabWithConsoleAndErrors()
