@@ -359,6 +359,13 @@ void MainWindow::fatalError()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // An application that connected a moment ago is waiting in the listen queue: take it in so
+    // that it hears the stop too, and take no more.
+    if (server->isListening()) {
+        server->waitForNewConnection(0);
+        serverNewConnection();
+        server->close();
+    }
     // A stop frame may make an application answer at once, which can finish its client while
     // the others are still being stopped: walk a guarded copy of the set.
     std::vector<QPointer<Client>> stopping(clients.begin(), clients.end());
