@@ -13,8 +13,12 @@
 #include <QSocketNotifier>
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
+#include <exception>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -81,23 +85,49 @@ QFileInfoList listProfileFiles(KolPreferences* store)
 
 ProfileList loadUserProfiles(KolPreferences* store)
 {
+    std::vector<std::string> paths;
+    for (const QFileInfo& info : listProfileFiles(store))
+        paths.push_back(info.canonicalFilePath().toUtf8().toStdString());
+
+    // Reading and parsing are most of the start-up with many profiles. The files are
+    // independent, so a few workers share them; each result keeps its file's place, and the
+    // workers are done before anything else sees the list.
+    std::vector<std::shared_ptr<ProfileDataWrapper>> loaded(paths.size());
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    auto work = [&] {
+        for (std::size_t i; (i = next++) < paths.size();) {
+            try {
+                auto entry = std::make_shared<ProfileDataWrapper>(
+                    ProfileDataWrapper::fromFile(paths[i], true));
+                (void)entry->data()->displayName(); // sorting needs a name
+                loaded[i] = std::move(entry);
+            } catch (const std::runtime_error&) {
+                // Not a profile, unreadable, or without any name: skipped.
+            } catch (...) {
+                const std::lock_guard<std::mutex> guard(failureLock);
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+    };
+    const unsigned workers =
+        paths.size() < 64 ? 1u : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    std::vector<std::thread> helpers;
+    for (unsigned w = 1; w < workers; ++w)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
+
     ProfileList list;
-    for (const QFileInfo& info : listProfileFiles(store)) {
-        try {
-            list.push_back(std::make_shared<ProfileDataWrapper>(ProfileDataWrapper::fromFile(
-                info.canonicalFilePath().toUtf8().toStdString(), true)));
-        } catch (const std::runtime_error&) {
-        }
+    for (auto& entry : loaded) {
+        if (entry)
+            list.push_back(std::move(entry));
     }
-    // Sorting asks every entry for its name; one without any is dropped rather than thrown.
-    std::erase_if(list, [](const auto& entry) {
-        try {
-            (void)entry->data()->displayName();
-            return false;
-        } catch (const std::runtime_error&) {
-            return true;
-        }
-    });
     sortByDisplayName(list);
     return list;
 }

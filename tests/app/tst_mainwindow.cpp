@@ -43,6 +43,7 @@ private slots:
     void firstStartShowsHostAndBuiltIns();
     void selectorStoresEveryChange();
     void controllerCopiesAndNewProfiles();
+    void manyUserProfilesLoadInOrder();
     void readOnlySaveAsksFirst();
     void menuActionsOpenTheirDialogs();
     void savingAUserProfileKeepsItChosen();
@@ -152,6 +153,26 @@ void TestMainWindow::controllerCopiesAndNewProfiles()
     QCOMPARE(profiles->count(), 3 + int(app.builtIns().size())); // not listed until a refresh
     app.reloadUserProfiles();                                    // unsaved entries are dropped
     QCOMPARE(app.userList().size(), users);
+}
+
+// Enough files for the loading to be shared between workers: the same list as one at a time.
+void TestMainWindow::manyUserProfilesLoadInOrder()
+{
+    const QString dir = environment().root() + "/many";
+    QVERIFY(QDir().mkpath(dir));
+    for (int i = 0; i < 100; ++i)
+        writeFile(dir + QString("/p%1.xml").arg(i),
+                  profileXml(QString("Device %1").arg(i, 3, 10, QChar('0')).toUtf8()));
+    writeFile(dir + "/broken.xml", "<profile><device>");
+    setPreferenceString(app.preferences(), profilesDirectoryKey, dir);
+    const ProfileList list = loadUserProfiles(app.preferences());
+    app.preferences()->Remove(profilesDirectoryKey);
+    QCOMPARE(list.size(), size_t(100));
+    for (int i = 0; i < 100; ++i) {
+        QCOMPARE(list[i]->data()->displayName(),
+                 QString("Device %1").arg(i, 3, 10, QChar('0')).toStdString());
+        QVERIFY(list[i]->isWritable());
+    }
 }
 
 void TestMainWindow::readOnlySaveAsksFirst()
