@@ -8,6 +8,9 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDir>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -152,6 +155,19 @@ int main(int argc, char** argv)
             dialog->close();
     });
     window.onPreferences();
+
+    // 6. The application's own images, large enough to judge.
+    QPixmap sheet(6 * 80, 80);
+    sheet.fill(Qt::white);
+    {
+        QPainter painter(&sheet);
+        int x = 8;
+        for (const char* image : {"KolZendra", "Edit", "SaveFile", "Close", "Expand", "Collapse"}) {
+            QIcon(QStringLiteral(":/KolZendraResources/") + image).paint(&painter, x, 8, 64, 64);
+            x += 80;
+        }
+    }
+    sheet.save(outputDir + QStringLiteral("/07-images.png"));
 
     window.close();
     settle();
