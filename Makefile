@@ -14,8 +14,6 @@ SCREENSHOT_PACKAGES := xvfb xauth
 
 INSTALL := sh tools/install-packages.sh
 
-PROGRAM := build/release/app/kolzendra-gui
-
 # `make bench BENCH_ARGS=--benchmark_filter=...` passes options to every benchmark program.
 BENCH_ARGS ?=
 BENCH_RESULTS := build/bench-results
@@ -43,11 +41,12 @@ help:
 deps:
 	@$(INSTALL) $(PACKAGES)
 
+# Only the program is built. It starts in build/release so that Help finds the user manual
+# in ../../Documentation/.
 run: deps
 	cmake --preset release
-	cmake --build --preset release
-	@if [ -x $(PROGRAM) ]; then exec $(PROGRAM); \
-	else echo "The program's entry point is not built yet: only the libraries exist so far."; fi
+	cmake --build --preset release --target kolzendra-gui
+	cd build/release && exec ./app/kolzendra-gui
 
 test: deps
 	cmake --preset asan

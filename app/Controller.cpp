@@ -1,0 +1,291 @@
+#include "app/Controller.h"
+
+#include "app/DlgPreferences.h"
+#include "dialogs/SaveReadOnlyProfile.h"
+#include "models/BuiltinProfiles.h"
+#include "prefs/ProgramSettings.h"
+#include "resources/KolZendraResources.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QSocketNotifier>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <exception>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+const char* const Controller::lockName = "KolZendraGUI";
+
+const char* const newProfileTemplate =
+    "\t\t\t<profile>\t\t\t\t<vendor>Unknown vendor</vendor>\t\t\t\t<renderer>Unknown "
+    "renderer</renderer>\t\t\t\t<device>New profile</device>\t\t\t</profile>\t\t";
+
+namespace {
+
+// SIGTERM and SIGINT only write a byte here; the GUI thread reads it through a socket notifier
+// and closes the window as a user would, outside the signal handler.
+int signalPipe[2] = {-1, -1};
+
+extern "C" void onTerminationSignal(int)
+{
+    const char byte = 1;
+    const int saved = errno;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+void sortByDisplayName(ProfileList& list)
+{
+    std::sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
+        return a->data()->displayName() < b->data()->displayName();
+    });
+}
+
+} // namespace
+
+std::unique_ptr<KolPreferences> loadPreferences()
+{
+    auto store = std::make_unique<KolPreferences>("KolZendra", 0);
+    std::string error;
+    if (!store->Load(error, true))
+        throw std::runtime_error(error);
+    return store;
+}
+
+ProfileList loadBuiltInProfiles()
+{
+    ProfileList list;
+    for (const std::string& text : builtinProfiles) {
+        try {
+            auto entry =
+                std::make_shared<ProfileDataWrapper>(ProfileDataWrapper::fromXml(text, false));
+            (void)entry->data()->displayName(); // a profile without any name cannot be listed
+            list.push_back(std::move(entry));
+        } catch (const std::runtime_error&) {
+        }
+    }
+    sortByDisplayName(list);
+    return list;
+}
+
+QFileInfoList listProfileFiles(KolPreferences* store)
+{
+    return QDir(profilesDirectory(store)).entryInfoList(QDir::Files, QDir::Name);
+}
+
+ProfileList loadUserProfiles(KolPreferences* store)
+{
+    std::vector<std::string> paths;
+    for (const QFileInfo& info : listProfileFiles(store))
+        paths.push_back(info.canonicalFilePath().toUtf8().toStdString());
+
+    // Reading and parsing are most of the start-up with many profiles. The files are
+    // independent, so a few workers share them; each result keeps its file's place, and the
+    // workers are done before anything else sees the list.
+    std::vector<std::shared_ptr<ProfileDataWrapper>> loaded(paths.size());
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    auto work = [&] {
+        for (std::size_t i; (i = next++) < paths.size();) {
+            try {
+                auto entry = std::make_shared<ProfileDataWrapper>(
+                    ProfileDataWrapper::fromFile(paths[i], true));
+                (void)entry->data()->displayName(); // sorting needs a name
+                loaded[i] = std::move(entry);
+            } catch (const std::runtime_error&) {
+                // Not a profile, unreadable, or without any name: skipped.
+            } catch (...) {
+                const std::lock_guard<std::mutex> guard(failureLock);
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+    };
+    const unsigned workers =
+        paths.size() < 64 ? 1u : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    std::vector<std::thread> helpers;
+    for (unsigned w = 1; w < workers; ++w)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    if (failure)
+        std::rethrow_exception(failure);
+
+    ProfileList list;
+    for (auto& entry : loaded) {
+        if (entry)
+            list.push_back(std::move(entry));
+    }
+    sortByDisplayName(list);
+    return list;
+}
+
+std::string copyFileName(const ProfileDataWrapper& source)
+{
+    return source.data()->displayName() + " (copy).xml";
+}
+
+Controller::Controller(int& argc, char** argv)
+    : QApplication(argc, argv), prefs(loadPreferences()), mainWindow(this, prefs.get())
+{
+    builtInProfiles = loadBuiltInProfiles();
+    userProfiles = loadUserProfiles(prefs.get());
+    initKolZendraResources();
+    lockSingleInstance();
+    // Only now is it sure that no other instance owns the application socket: a name left
+    // behind by one that crashed can be cleared.
+    mainWindow.ensureListening();
+    mainWindow.refreshProfiles(builtInProfiles, userProfiles, currentProfile());
+    watchTerminationSignals();
+}
+
+Controller::~Controller()
+{
+    if (signalNotifier) {
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGINT, SIG_DFL);
+        delete signalNotifier;
+        ::close(signalPipe[0]);
+        ::close(signalPipe[1]);
+        signalPipe[0] = signalPipe[1] = -1;
+    }
+    userProfiles.clear();
+    builtInProfiles.clear();
+}
+
+void Controller::lockSingleInstance()
+{
+    lock = new QLocalServer(this);
+    {
+        QLocalSocket probe;
+        probe.connectToServer(QString::fromLatin1(lockName), QIODevice::ReadWrite);
+        if (probe.waitForConnected(500))
+            throw std::runtime_error(std::string(lockName) + " is already running");
+        // Refused: a socket file without a listener, left by an instance that crashed.
+        if (probe.error() == QLocalSocket::ConnectionRefusedError)
+            QLocalServer::removeServer(QString::fromLatin1(lockName));
+    }
+    lock->listen(QString::fromLatin1(lockName));
+}
+
+void Controller::watchTerminationSignals()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
+    signalNotifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    connect(signalNotifier, &QSocketNotifier::activated, this, [this] { terminationRequested(); });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+void Controller::terminationRequested()
+{
+    char bytes[16];
+    [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], bytes, sizeof bytes);
+    // The same road as the window's close button: every application gets its stop frame. A
+    // window that was never shown does not end the event loop by closing, so quit as well.
+    if (mainWindow.close())
+        quit();
+}
+
+int Controller::run()
+{
+    mainWindow.setTopLoopLevel(1);
+    mainWindow.show();
+    mainWindow.showAbout(false);
+    return exec();
+}
+
+std::string Controller::profilesDirectory() const
+{
+    return ::profilesDirectory(prefs.get()).toUtf8().toStdString();
+}
+
+std::shared_ptr<ProfileDataWrapper> Controller::findProfile(const std::string& identifier) const
+{
+    for (const ProfileList* list : {&builtInProfiles, &userProfiles}) {
+        for (const auto& entry : *list) {
+            if (entry->identifier() == identifier)
+                return entry;
+        }
+    }
+    return {};
+}
+
+std::shared_ptr<ProfileDataWrapper> Controller::currentProfile()
+{
+    const QString identifier = preferenceString(prefs.get(), currentProfileKey, "");
+    if (identifier.isEmpty())
+        return {};
+    return findProfile(identifier.toUtf8().toStdString());
+}
+
+void Controller::setCurrentProfile(std::weak_ptr<const ProfileDataWrapper> entry)
+{
+    const auto locked = entry.lock();
+    setPreferenceString(prefs.get(), currentProfileKey,
+                        locked ? QString::fromStdString(locked->identifier()) : QString());
+}
+
+void Controller::selectProfile(const std::string& identifier)
+{
+    mainWindow.selectProfile(findProfile(identifier));
+}
+
+void Controller::reloadUserProfiles()
+{
+    userProfiles = loadUserProfiles(prefs.get());
+    mainWindow.refreshProfiles(builtInProfiles, userProfiles, currentProfile());
+}
+
+std::shared_ptr<ProfileDataWrapper> Controller::copyProfile(const ProfileDataWrapper& source)
+{
+    auto copy = std::make_shared<ProfileDataWrapper>(source);
+    copy->editableData()->setFileName(copyFileName(source));
+    userProfiles.push_back(copy);
+    return copy;
+}
+
+bool Controller::saveReadOnlyProfile(const ProfileDataWrapper& source,
+                                     std::shared_ptr<ProfileDataWrapper>& copy)
+{
+    dialogs::SaveReadOnlyProfile dialog(&mainWindow);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    copy = copyProfile(source);
+    return true;
+}
+
+std::shared_ptr<ProfileDataWrapper> Controller::newProfile()
+{
+    auto entry =
+        std::make_shared<ProfileDataWrapper>(ProfileDataWrapper::fromXml(newProfileTemplate, true));
+    userProfiles.push_back(entry);
+    return entry;
+}
+
+void Controller::showPreferences(MainWindow* parent)
+{
+    {
+        DlgPreferences dialog(prefs.get(), parent);
+        dialog.exec();
+    }
+    reloadUserProfiles();
+}

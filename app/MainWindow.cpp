@@ -1,0 +1,449 @@
+#include "app/MainWindow.h"
+
+#include "app/Controller.h"
+#include "common_gui/CommonGUIResources.h"
+#include "common_gui/FeedbackDialog.h"
+#include "common_gui/OpenDocumentation.h"
+#include "monitor/Client.h"
+#include "monitor/ClientInterface.h"
+#include "monitor/ClientTabWidget.h"
+#include "monitor/ErrorListModel.h"
+#include "monitor/SystemReportGUIReceiver.h"
+#include "monitor/SystemReportViewer.h"
+#include "prefs/ProgramSettings.h"
+#include "resources/KolZendraResources.h"
+#include "ui_MainWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QImage>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QMessageBox>
+#include <QThread>
+
+#include <utility>
+
+using Message = ui::messages::Message;
+using ProfileHandle = std::weak_ptr<const ProfileDataWrapper>;
+
+const char* const MainWindow::serverName = "KolZendra";
+
+namespace {
+
+const char* const versionText = "KolZendra 10.17.3";
+
+// The splash image; the resources must be registered before the first member needs them.
+QImage splashImage()
+{
+    initKolZendraResources();
+    initCommonGUIResources();
+    return QImage(QStringLiteral(":/KolZendraResources/SplashKolZendra"));
+}
+
+std::shared_ptr<const ProfileDataWrapper> itemProfile(const QComboBox* combo, int index)
+{
+    const QVariant data = combo->itemData(index, Qt::UserRole);
+    if (!data.canConvert<ProfileHandle>())
+        return {};
+    return data.value<ProfileHandle>().lock();
+}
+
+} // namespace
+
+void addHostEntry(QComboBox* combo)
+{
+    combo->clear();
+    combo->addItem(QIcon(), QObject::tr("Host"), QVariant());
+    combo->insertSeparator(1);
+}
+
+void addProfileItem(QComboBox* combo, const std::shared_ptr<ProfileDataWrapper>& entry,
+                    const std::shared_ptr<const ProfileDataWrapper>& current)
+{
+    combo->addItem(QIcon(), QString::fromStdString(entry->data()->displayName()),
+                   QVariant::fromValue(ProfileHandle(entry)));
+    if (current && current == entry)
+        combo->setCurrentIndex(combo->count() - 1);
+}
+
+void fillProfileCombo(QComboBox* combo, const ProfileList& builtIns, const ProfileList& users,
+                      const std::weak_ptr<const ProfileDataWrapper>& current)
+{
+    const auto locked = current.lock();
+    addHostEntry(combo);
+    int counter = 2;
+    const ProfileList* lists[] = {&users, &builtIns};
+    for (const ProfileList* list : lists) {
+        for (const auto& entry : *list) {
+            addProfileItem(combo, entry, locked);
+            ++counter;
+        }
+        if (list != lists[1])
+            combo->insertSeparator(counter++);
+    }
+}
+
+ClientTabWidget* createClientTabs(QWidget* parent)
+{
+    auto* tabs = new ClientTabWidget(parent);
+    tabs->setObjectName(QStringLiteral("clienttabs"));
+    tabs->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    tabs->setTabsClosable(true);
+    return tabs;
+}
+
+QString clientTabTitle(const QString& name, PID_TYPE pid)
+{
+    QString title;
+    if (!name.isEmpty())
+        title = QLatin1Char('"') + name + QStringLiteral("\" ");
+    return title + QStringLiteral("PID: ") + QString::number(std::int32_t(pid));
+}
+
+void retitleClientTab(ClientTabWidget* tabs, ClientInterface* page)
+{
+    const int index = tabs->indexOf(page);
+    if (index >= 0)
+        tabs->setTabText(index, clientTabTitle(page->name(), page->pid()));
+}
+
+MainWindow::MainWindow(Controller* controller, KolPreferences* prefs, QWidget* parent)
+    : QMainWindow(parent), ui(new MainWindowForm), controller(controller),
+      server(new QLocalServer(this)), prefs(prefs), profileEditor(this, controller),
+      aboutBox(QString::fromLatin1(versionText), splashImage(), prefs, QString(), this),
+      reportReceiver(new SystemReportGUIReceiver(this))
+{
+    qRegisterMetaType<ErrorListEntry>("Error");
+    qRegisterMetaType<Message>("ui::messages::Message");
+    ui->setupUi(this);
+    initWidgets();
+    makeConnections();
+    server->listen(QString::fromLatin1(serverName));
+    connect(server, &QLocalServer::newConnection, this, &MainWindow::serverNewConnection);
+    stats = std::make_shared<KolStats>("KolZendra", "10.17.3", prefs, 4);
+}
+
+MainWindow::~MainWindow()
+{
+    delete clientTabs;
+    clientTabs = nullptr;
+    releaseClients();
+    // Its accepted sockets go with it; nothing listens to them any more.
+    delete server;
+    server = nullptr;
+    for (const QPointer<QObject>& object : std::as_const(released))
+        delete object.data();
+    delete ui;
+}
+
+void MainWindow::initWidgets()
+{
+    ui->horizontalLayout->addWidget(&profileEditor);
+
+    clientTabs = createClientTabs(ui->tabPrograms);
+    ui->horizontalLayout_3->addWidget(clientTabs);
+    clientTabs->addPlaceholderTab(ui->cmbFont->currentFont());
+
+    reportViewer = new SystemReportViewer(ui->tabSystemReport);
+    ui->systemReportTabLayout->addWidget(reportViewer);
+    connect(reportReceiver, &SystemReportGUIReceiver::ready, reportViewer,
+            &SystemReportViewer::setReport);
+    connect(ui->cmbFont, &QFontComboBox::currentFontChanged, reportViewer,
+            &SystemReportViewer::setFont);
+
+    std::string family;
+    prefs->GetString(guiFontKey, family);
+    if (!family.empty())
+        ui->cmbFont->setCurrentFont(QFont(QString::fromUtf8(family), -1, -1, false));
+}
+
+void MainWindow::makeConnections()
+{
+    connect(ui->cmbProfile, &QComboBox::currentIndexChanged, this, &MainWindow::optionChanged);
+    connect(ui->cmbFont, &QFontComboBox::currentFontChanged, this, &MainWindow::fontChanged);
+    connect(clientTabs, &QTabWidget::tabCloseRequested, this, &MainWindow::closeTab);
+    connect(ui->actionNew_Profile, &QAction::triggered, this, &MainWindow::newProfile);
+}
+
+void MainWindow::ensureListening()
+{
+    if (server->isListening())
+        return;
+    QLocalServer::removeServer(QString::fromLatin1(serverName));
+    server->listen(QString::fromLatin1(serverName));
+}
+
+void MainWindow::showAbout(bool force)
+{
+    aboutBox.display(force);
+}
+
+void MainWindow::onAbout()
+{
+    aboutBox.display(true);
+}
+
+void MainWindow::onFeedback()
+{
+    FeedbackDialog dialog(QString::fromLatin1(versionText), QString(), prefs, this);
+    dialog.exec(stats.get());
+}
+
+void MainWindow::onHelp()
+{
+    openDocumentation(this, prefs, "KolZendra User Manual.html", "../../Documentation/",
+                      "Document");
+}
+
+void MainWindow::onPreferences()
+{
+    controller->showPreferences(this);
+}
+
+void MainWindow::newProfile()
+{
+    profileEditor.newProfile();
+}
+
+void MainWindow::selectProfile(std::weak_ptr<const ProfileDataWrapper> entry)
+{
+    const auto wanted = entry.lock();
+    if (!wanted) {
+        ui->cmbProfile->setCurrentIndex(0);
+        return;
+    }
+    for (int i = 0; i < ui->cmbProfile->count(); ++i) {
+        if (itemProfile(ui->cmbProfile, i) == wanted) {
+            ui->cmbProfile->setCurrentIndex(i);
+            return;
+        }
+    }
+}
+
+void MainWindow::refreshProfiles(const ProfileList& builtIns, const ProfileList& users,
+                                 std::weak_ptr<const ProfileDataWrapper> current)
+{
+    fillProfileCombo(ui->cmbProfile, builtIns, users, current);
+}
+
+void MainWindow::optionChanged()
+{
+    const int index = ui->cmbProfile->currentIndex();
+    controller->setCurrentProfile(index < 0 ? nullptr : itemProfile(ui->cmbProfile, index));
+    updateProfileEditor();
+    prefs->Save(false);
+}
+
+void MainWindow::updateProfileEditor()
+{
+    // -1: the selector is being refilled and holds nothing yet.
+    if (ui->cmbProfile->currentIndex() <= 0) {
+        profileEditor.clearProfile();
+        return;
+    }
+    const auto entry = controller->currentProfile();
+    if (!entry) {
+        ui->cmbProfile->setCurrentIndex(0);
+        profileEditor.clearProfile();
+        return;
+    }
+    profileEditor.setProfile(entry);
+}
+
+void MainWindow::fontChanged(const QFont& font)
+{
+    prefs->SetString(guiFontKey, font.family().toUtf8().toStdString());
+    prefs->Save(false);
+}
+
+void MainWindow::serverNewConnection()
+{
+    while (QLocalSocket* socket = server->nextPendingConnection()) {
+        auto* client = new Client(this, socket);
+        connect(client, &Client::setPID, this, &MainWindow::setClientPID);
+        connect(client, &Client::setName, this, &MainWindow::setClientName);
+        if (ui->chkAutoClose->isChecked())
+            dropFinishedPages();
+        ClientInterface* page = clientTabs->addClient(client, ui->cmbFont->currentFont(), false);
+        connect(client, &Client::clientMessage, page, &ClientInterface::receive);
+        connect(client, &Client::systemReportMessage, reportReceiver,
+                &SystemReportGUIReceiver::receive);
+        connect(client, &Client::cleanDisconnect, this, &MainWindow::clientCleanDisconnect);
+        connect(client, &Client::ickyDisconnect, this, &MainWindow::clientIckyDisconnect);
+        connect(ui->cmbFont, &QFontComboBox::currentFontChanged, page,
+                &ClientInterface::fontChanged);
+        page->setConnected();
+        clients.insert(client);
+    }
+}
+
+ClientInterface* MainWindow::findClientPage(Client* client) const
+{
+    for (int i = 0; i < clientTabs->count(); ++i) {
+        ClientInterface* page = clientTabs->page(i);
+        if (page && page->client() == client)
+            return page;
+    }
+    return nullptr;
+}
+
+void MainWindow::setClientPID(Client* client, PID_TYPE pid)
+{
+    if (ClientInterface* page = findClientPage(client)) {
+        page->setPID(pid);
+        retitleClientTab(clientTabs, page);
+    }
+}
+
+void MainWindow::setClientName(Client* client, const QString& name)
+{
+    if (ClientInterface* page = findClientPage(client)) {
+        page->setName(name);
+        retitleClientTab(clientTabs, page);
+    }
+}
+
+void MainWindow::clientCleanDisconnect(Client* client)
+{
+    finishClient(client, tr("Client disconnected"));
+}
+
+void MainWindow::clientIckyDisconnect(Client* client)
+{
+    finishClient(client, tr("Lost connection to client"));
+}
+
+void MainWindow::finishClient(Client* client, const QString& text)
+{
+    if (ClientInterface* page = findClientPage(client))
+        page->finish(text);
+    client->notifyServerStop();
+    clients.erase(client);
+    // The page keeps its console; it holds the client through a guarded pointer, so the client
+    // and its socket can go. Deferred: the client's read loop is still on the stack.
+    QLocalSocket* socket = client->socket();
+    releaseLater(client);
+    if (socket) {
+        if (socket->state() == QLocalSocket::UnconnectedState) {
+            socket->deleteLater();
+        } else {
+            // The stop frame leaves first; the socket goes once the connection has closed.
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            socket->disconnectFromServer();
+        }
+    }
+}
+
+void MainWindow::closeTab(int index)
+{
+    ClientInterface* page = clientTabs->page(index);
+    if (!page)
+        return;
+    clientTabs->removeTab(index);
+    releaseLater(page);
+    if (clientTabs->count() == 0)
+        clientTabs->addPlaceholderTab(ui->cmbFont->currentFont());
+}
+
+void MainWindow::fatalError()
+{
+    QMessageBox box(QMessageBox::Critical, tr("Fatal error"),
+                    tr("Failed to create a socket. Cannot listen for incoming connections."),
+                    QMessageBox::NoButton);
+    box.exec();
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    // An application that connected a moment ago is waiting in the listen queue: take it in so
+    // that it hears the stop too, and take no more.
+    if (server->isListening()) {
+        server->waitForNewConnection(0);
+        serverNewConnection();
+        server->close();
+    }
+    // A stop frame may make an application answer at once, which can finish its client while
+    // the others are still being stopped: walk a guarded copy of the set.
+    std::vector<QPointer<Client>> stopping(clients.begin(), clients.end());
+    for (const QPointer<Client>& client : stopping) {
+        if (client)
+            client->notifyServerStop();
+    }
+    // The process may end right after this: whatever the sockets could not take at once is
+    // pushed out now.
+    for (const QPointer<Client>& client : stopping) {
+        if (client && client->socket() && client->socket()->bytesToWrite() > 0)
+            client->socket()->waitForBytesWritten(1000);
+    }
+    event->accept();
+}
+
+void MainWindow::releaseClients()
+{
+    // Clients still connected, and finished ones whose deferred deletion never ran, are cut off
+    // from the window before the server destroys their sockets: a socket closing in its
+    // destructor must not reach a page or slot that is already gone.
+    const auto all = findChildren<Client*>(QString(), Qt::FindDirectChildrenOnly);
+    for (Client* client : all) {
+        client->disconnect();
+        if (client->socket())
+            client->socket()->disconnect(client);
+        delete client;
+    }
+    clients.clear();
+}
+
+void MainWindow::dropFinishedPages()
+{
+    // What "Auto-close tabs" asks for, done here rather than by the tab widget so that the
+    // pages go through releaseLater.
+    for (int i = 0; i < clientTabs->count();) {
+        ClientInterface* page = clientTabs->page(i);
+        if (page && page->state() == ClientInterface::Finished) {
+            clientTabs->removeTab(i);
+            releaseLater(page);
+        } else {
+            ++i;
+        }
+    }
+}
+
+bool MainWindow::insideNestedLoop() const
+{
+    return QApplication::activePopupWidget() || QApplication::activeModalWidget() ||
+           QThread::currentThread()->loopLevel() > topLoopLevel;
+}
+
+void MainWindow::releaseLater(QObject* object)
+{
+    if (!insideNestedLoop()) {
+        object->deleteLater();
+        return;
+    }
+    // A deferred deletion requested inside a nested loop would run as soon as that loop turns
+    // again, beneath the frames that opened it. Wait for the first event outside it instead.
+    if (released.isEmpty())
+        qApp->installEventFilter(this);
+    released.append(object);
+}
+
+void MainWindow::sweepReleased()
+{
+    qApp->removeEventFilter(this);
+    const auto objects = std::exchange(released, {});
+    for (const QPointer<QObject>& object : objects) {
+        if (object)
+            object->deleteLater();
+    }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (!released.isEmpty() && !insideNestedLoop())
+        sweepReleased();
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,31 @@
+#include "app/Controller.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <memory>
+#include <stdexcept>
+
+int main(int argc, char** argv)
+{
+    try {
+        Controller controller(argc, argv);
+        return controller.run();
+    } catch (const std::runtime_error& error) {
+        // By now the controller, which was the application object, is gone: the box gets one
+        // of its own. Standard error says the same for a start without a desktop.
+        const QString text = QString::fromUtf8(error.what());
+        std::fprintf(stderr, "%s\n", error.what());
+        std::fflush(stderr);
+        QApplication app(argc, argv);
+        // Headless platforms have nobody to press the button; the box would never close.
+        const QString platform = QGuiApplication::platformName();
+        if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
+            QMessageBox box(QMessageBox::Critical, QString(), text);
+            box.exec();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,149 @@
+// The real program as a separate process, headless, in this test's private HOME and TMPDIR
+// (inherited): stopped by SIGTERM, started twice, killed hard and started again.
+#include "support/TestEnvironment.h"
+#include "tests/peer/TestPeer.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTest>
+
+#include <memory>
+
+#include <csignal>
+
+using namespace ui::messages;
+using kolz::test::TestPeer;
+
+namespace {
+
+// Start-up under the sanitizers takes a while on a busy machine.
+constexpr int startTimeoutMs = 60000;
+
+bool lockHeld()
+{
+    QLocalSocket probe;
+    probe.connectToServer(QStringLiteral("KolZendraGUI"));
+    const bool connected = probe.waitForConnected(300);
+    probe.abort();
+    return connected;
+}
+
+std::unique_ptr<QProcess> startProgram()
+{
+    auto program = std::make_unique<QProcess>();
+    program->setProgram(QStringLiteral(KOLZ_GUI_BINARY));
+    program->setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    program->start();
+    return program;
+}
+
+// Running and holding its lock, so the application socket listens too.
+bool waitUntilRunning(QProcess& program)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < startTimeoutMs) {
+        if (program.state() == QProcess::NotRunning)
+            return false;
+        if (lockHeld())
+            return true;
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+} // namespace
+
+class TestProcess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sigtermStopsPeersAndExitsNormally();
+    void secondInstanceSaysSoAndEnds();
+    void restartsAfterKill();
+    void unreadablePreferencesSayWhy();
+};
+
+void TestProcess::sigtermStopsPeersAndExitsNormally()
+{
+    auto program = startProgram();
+    QVERIFY(waitUntilRunning(*program));
+    TestPeer peer;
+    QVERIFY(peer.connectToPanel());
+    peer.send({Message::makeSetPID(99), Message::makeSetName("process test"),
+               Message::makeWarning("still here")});
+    QTest::qWait(1000);   // the program accepts and reads
+    program->terminate(); // SIGTERM
+    QVERIFY(program->waitForFinished(startTimeoutMs));
+    QCOMPARE(program->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program->exitCode(), 0);
+    QTRY_COMPARE(peer.receivedTypes(), QList<std::uint32_t>({MessageType::ServerStop}));
+    QVERIFY(!lockHeld());
+}
+
+void TestProcess::secondInstanceSaysSoAndEnds()
+{
+    auto first = startProgram();
+    QVERIFY(waitUntilRunning(*first));
+    auto second = startProgram();
+    QVERIFY(second->waitForFinished(startTimeoutMs));
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY(second->readAllStandardError().contains("KolZendraGUI is already running"));
+    // The first one is unaffected.
+    TestPeer peer;
+    QVERIFY(peer.connectToPanel());
+    first->kill(); // SIGKILL: leaves its socket files for the next test
+    QVERIFY(first->waitForFinished(startTimeoutMs));
+}
+
+void TestProcess::restartsAfterKill()
+{
+    auto program = startProgram();
+    QVERIFY(waitUntilRunning(*program));
+    program->kill();
+    QVERIFY(program->waitForFinished(startTimeoutMs));
+    QVERIFY(QFile::exists(QDir::tempPath() + QStringLiteral("/KolZendraGUI")));
+    QVERIFY(QFile::exists(QDir::tempPath() + QStringLiteral("/KolZendra")));
+
+    auto again = startProgram();
+    QVERIFY(waitUntilRunning(*again));
+    TestPeer peer;
+    QVERIFY(peer.connectToPanel());
+    peer.send(Message::makeSetPID(1));
+    QTest::qWait(500);
+    ::kill(pid_t(again->processId()), SIGINT); // Ctrl+C in a terminal
+    QVERIFY(again->waitForFinished(startTimeoutMs));
+    QCOMPARE(again->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(again->exitCode(), 0);
+    QTRY_VERIFY(peer.receivedTypes().contains(MessageType::ServerStop));
+}
+
+void TestProcess::unreadablePreferencesSayWhy()
+{
+    // The configuration directory cannot be made: a file sits where it belongs.
+    const QString home = kolz::test::environment().root() + QStringLiteral("/blocked-home");
+    QVERIFY(QDir().mkpath(home));
+    QFile blocker(home + QStringLiteral("/.kolconfig"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    QProcess program;
+    program.setProgram(QStringLiteral(KOLZ_GUI_BINARY));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    program.setProcessEnvironment(environment);
+    program.start();
+    QVERIFY(program.waitForFinished(startTimeoutMs));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QByteArray error = program.readAllStandardError();
+    QVERIFY2(error.contains("preference file"), error.constData());
+    QVERIFY(!lockHeld());
+}
+
+KOLZ_TEST_MAIN_CORE(TestProcess)
+#include "tst_process.moc"
