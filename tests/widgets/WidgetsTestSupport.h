@@ -5,7 +5,15 @@
 #include "models/ProfileDataWrapper.h"
 
 #include <QAbstractItemModel>
+#include <QApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
+#include <deque>
+#include <functional>
 #include <memory>
 
 namespace widgets::test {
@@ -51,5 +59,74 @@ inline QStringList snapshot(const QAbstractItemModel& model, const QModelIndex& 
     }
     return cells;
 }
+
+// Answers to modal dialogs: a text to enter, the proposal as it is, a cancel, a message box
+// button, or a push button of our own dialogs by object name.
+using Answer = std::function<void(QWidget*)>;
+inline Answer enter(const QString& text)
+{
+    return [text](QWidget* modal) {
+        qobject_cast<QInputDialog*>(modal)->setTextValue(text);
+        qobject_cast<QDialog*>(modal)->accept();
+    };
+}
+inline const Answer takeProposal = [](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); };
+inline const Answer cancel = [](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); };
+inline Answer pressButton(QMessageBox::StandardButton button)
+{
+    return [button](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(button)->click(); };
+}
+inline Answer click(const char* name)
+{
+    return [name](QWidget* modal) { modal->findChild<QPushButton*>(name)->click(); };
+}
+
+// Answers the modal dialogs that open while it lives, in order (cancelling once the queue is
+// empty), from a timer, and records what each showed. Tests check the record after exec returns.
+class ModalDriver : public QObject
+{
+public:
+    struct Shown
+    {
+        QString title, text, input;
+        QStringList items;
+    };
+
+    explicit ModalDriver(std::initializer_list<Answer> answers = {}) : m_answers(answers)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
+        m_timer.start(5);
+    }
+    void queue(std::initializer_list<Answer> answers)
+    {
+        m_answers.insert(m_answers.end(), answers);
+    }
+    bool allAnswered() const { return m_answers.empty(); }
+    std::vector<Shown> shown;
+
+private:
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->property("kolzAnswered").toBool())
+            return;
+        modal->setProperty("kolzAnswered", true);
+        Shown seen{modal->windowTitle(), {}, {}, {}};
+        if (auto* prompt = qobject_cast<QInputDialog*>(modal))
+            seen = {seen.title, prompt->labelText(), prompt->textValue(), prompt->comboBoxItems()};
+        else if (auto* box = qobject_cast<QMessageBox*>(modal))
+            seen.text = box->text();
+        else if (auto* label = modal->findChild<QLabel*>(QStringLiteral("label")))
+            seen.text = label->text();
+        shown.push_back(seen);
+        const Answer answer = m_answers.empty() ? cancel : m_answers.front();
+        if (!m_answers.empty())
+            m_answers.pop_front();
+        answer(modal);
+    }
+
+    QTimer m_timer;
+    std::deque<Answer> m_answers;
+};
 
 } // namespace widgets::test
