@@ -4,15 +4,14 @@
 #include "models/Profile.h"
 #include "models/ProfileDataWrapper.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTimer>
 
-#include <deque>
 #include <functional>
 #include <memory>
 
@@ -60,25 +59,22 @@ inline QStringList snapshot(const QAbstractItemModel& model, const QModelIndex& 
     return cells;
 }
 
-// Answers to modal dialogs: a text to enter, the proposal as it is, a cancel, a message box
-// button, or a push button of our own dialogs by object name.
-using Answer = std::function<void(QWidget*)>;
-inline Answer enter(const QString& text)
+// Answers a modal dialog: "=text" enters a text, "accept" takes what it proposes, "cancel"
+// rejects it, anything else clicks the button of that object name or text ("Yes", "btnCopy").
+inline void answer(QWidget* modal, const QString& how)
 {
-    return [text](QWidget* modal) {
-        qobject_cast<QInputDialog*>(modal)->setTextValue(text);
-        qobject_cast<QDialog*>(modal)->accept();
-    };
-}
-inline const Answer takeProposal = [](QWidget* modal) { qobject_cast<QDialog*>(modal)->accept(); };
-inline const Answer cancel = [](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); };
-inline Answer pressButton(QMessageBox::StandardButton button)
-{
-    return [button](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(button)->click(); };
-}
-inline Answer click(const char* name)
-{
-    return [name](QWidget* modal) { modal->findChild<QPushButton*>(name)->click(); };
+    auto* dialog = qobject_cast<QDialog*>(modal);
+    if (how.startsWith('='))
+        qobject_cast<QInputDialog*>(modal)->setTextValue(how.mid(1));
+    if (how.startsWith('=') || how == "accept")
+        return dialog->accept();
+    if (how == "cancel")
+        return dialog->reject();
+    for (QAbstractButton* button : modal->findChildren<QAbstractButton*>())
+        if (button->objectName() == how || button->text().remove('&') == how)
+            return button->click();
+    qWarning("No button %s to answer with", qPrintable(how));
+    dialog->reject();
 }
 
 // Answers the modal dialogs that open while it lives, in order (cancelling once the queue is
@@ -92,16 +88,13 @@ public:
         QStringList items;
     };
 
-    explicit ModalDriver(std::initializer_list<Answer> answers = {}) : m_answers(answers)
+    explicit ModalDriver(std::initializer_list<QString> answers = {}) : m_answers(answers)
     {
         connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
         m_timer.start(5);
     }
-    void queue(std::initializer_list<Answer> answers)
-    {
-        m_answers.insert(m_answers.end(), answers);
-    }
-    bool allAnswered() const { return m_answers.empty(); }
+    void queue(std::initializer_list<QString> answers) { m_answers << answers; }
+    bool allAnswered() const { return m_answers.isEmpty(); }
     std::vector<Shown> shown;
 
 private:
@@ -119,14 +112,11 @@ private:
         else if (auto* label = modal->findChild<QLabel*>(QStringLiteral("label")))
             seen.text = label->text();
         shown.push_back(seen);
-        const Answer answer = m_answers.empty() ? cancel : m_answers.front();
-        if (!m_answers.empty())
-            m_answers.pop_front();
-        answer(modal);
+        answer(modal, m_answers.isEmpty() ? QStringLiteral("cancel") : m_answers.takeFirst());
     }
 
     QTimer m_timer;
-    std::deque<Answer> m_answers;
+    QStringList m_answers;
 };
 
 } // namespace widgets::test

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTreeView>
 
@@ -246,7 +247,7 @@ void TestProfileEditor::saveOfBuiltInOffersCopy()
     press("btnEdit");
     setDevice("Tablet X");
 
-    ModalDriver driver{click("btnCancel")};
+    ModalDriver driver{"btnCancel"};
     press("btnSave");
     QCOMPARE(driver.shown.size(), std::size_t(1));
     QCOMPARE(driver.shown[0].title, "Save changes");
@@ -254,7 +255,7 @@ void TestProfileEditor::saveOfBuiltInOffersCopy()
     QCOMPARE(device(), "Tablet X");
 
     // The proposed name is taken by an earlier copy: replacing it needs a yes.
-    driver.queue({click("btnCopy"), takeProposal, pressButton(QMessageBox::No), cancel});
+    driver.queue({"btnCopy", "accept", "No", "cancel"});
     press("btnSave");
     QVERIFY(driver.allAnswered());
     QCOMPARE(driver.shown[2].input, copyName);
@@ -262,7 +263,7 @@ void TestProfileEditor::saveOfBuiltInOffersCopy()
     QCOMPARE(fileBytes(copyName), "an older copy");
     QVERIFY(editor->isEditing());
 
-    driver.queue({click("btnCopy"), takeProposal, pressButton(QMessageBox::Yes)});
+    driver.queue({"btnCopy", "accept", "Yes"});
     press("btnSave");
     QVERIFY(driver.allAnswered() && !editor->isEditing());
     QVERIFY(fileBytes(copyName).contains("<device>Tablet X</device>"));
@@ -276,13 +277,13 @@ void TestProfileEditor::saveAsLeavesOriginalUntouched()
     editSlate();
     setDevice("Slate Copy");
     // Naming the original's own file still asks before replacing it.
-    ModalDriver driver{enter("slate.xml"), pressButton(QMessageBox::No), cancel};
+    ModalDriver driver{"=slate.xml", "No", "cancel"};
     press("btnSaveAs");
     QVERIFY(driver.allAnswered() && editor->isEditing());
     QCOMPARE(driver.shown[0].input, "Slate (copy).xml");
     QCOMPARE(fileBytes("slate.xml"), slateXml);
 
-    driver.queue({enter("other.xml")});
+    driver.queue({"=other.xml"});
     press("btnSaveAs");
     QVERIFY(driver.allAnswered() && !editor->isEditing());
     QCOMPARE(fileBytes("slate.xml"), slateXml);
@@ -307,7 +308,7 @@ void TestProfileEditor::discardAndFailedSavesKeepTheFile()
     press("btnEdit");
     services->directory = (profilesDir() + "/not/there").toStdString();
     setDevice("Unsaved");
-    ModalDriver driver{pressButton(QMessageBox::Ok)};
+    ModalDriver driver{"OK"};
     press("btnSave");
     QVERIFY(driver.allAnswered() && editor->isEditing());
     QCOMPARE(driver.shown[0].text, "Failed to save file");
@@ -321,7 +322,7 @@ void TestProfileEditor::discardAndFailedSavesKeepTheFile()
     const Entry nameless = std::make_shared<ProfileDataWrapper>(ProfileData());
     editor->setProfile(nameless);
     press("btnEdit");
-    driver.queue({pressButton(QMessageBox::Ok)});
+    driver.queue({"OK"});
     press("btnSave");
     QVERIFY(driver.allAnswered() && editor->isEditing());
     QCOMPARE(driver.shown.back().text, "Profile has no name");
@@ -331,22 +332,22 @@ void TestProfileEditor::discardAndFailedSavesKeepTheFile()
 void TestProfileEditor::newProfileSavedOrCancelled()
 {
     editor->setProfile(builtIn);
-    ModalDriver driver{cancel};
+    ModalDriver driver{"cancel"};
     editor->newProfile();
     QCOMPARE(driver.shown[0].input, "New profile.xml");
     QVERIFY(editor->isEnabled());
     QCOMPARE(device(), QString::fromStdString(builtIn->data()->device()));
 
-    // With "Host" chosen nothing was shown, and nothing is shown after a cancel.
+    // With "Host" chosen nothing was shown, and nothing is shown after a "cancel".
     editor->clearProfile();
-    driver.queue({cancel});
+    driver.queue({"cancel"});
     editor->newProfile();
     QVERIFY(driver.allAnswered());
     QVERIFY(!editor->isEnabled() && !model("capabilitiesView"));
     QCOMPARE(device(), "None");
     QVERIFY(QDir(profilesDir()).isEmpty());
 
-    driver.queue({takeProposal});
+    driver.queue({"accept"});
     editor->newProfile();
     QVERIFY(driver.allAnswered() && editor->isEnabled());
     QVERIFY(fileBytes("New profile.xml").contains("<device>New profile</device>"));

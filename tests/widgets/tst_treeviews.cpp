@@ -217,7 +217,7 @@ void TestTreeViews::addConfigAndAttribute()
     // Only missing attributes are offered. On the configuration row the new one goes first, on
     // an attribute row right after it; a cancelled prompt adds nothing.
     const QModelIndex config = m.index(0, 0);
-    ModalDriver driver{enter("EGL_DEPTH_SIZE"), enter("EGL_SURFACE_TYPE"), cancel};
+    ModalDriver driver{"=EGL_DEPTH_SIZE", "=EGL_SURFACE_TYPE", "cancel"};
     menuAt(*egl, at(*egl, config));
     egl->addAttribTriggered();
     menuAt(*egl, at(*egl, m.index(1, 0, config)));
@@ -243,8 +243,7 @@ void TestTreeViews::addCapabilityExtensionAPI()
     // range limit arrives with its sub-key rows; under a clicked API row it goes first.
     QAbstractItemModel& c = *caps->model();
     const QModelIndex api = c.index(0, 0);
-    ModalDriver driver{enter("GL_MAX_LIGHTS"), enter("GL_MAX_VIEWPORT_DIMS"),
-                       enter("OpenGL ES 3.0")};
+    ModalDriver driver{"=GL_MAX_LIGHTS", "=GL_MAX_VIEWPORT_DIMS", "=OpenGL ES 3.0"};
     menuAt(*caps, at(*caps, c.index(0, 0, c.index(1, 0, api))));
     caps->addCapabilityTriggered();
     QCOMPARE(rowTexts(c, api), QStringList({"GL_MAX_TEXTURE_SIZE", "GL_ALIASED_POINT_SIZE_RANGE",
@@ -262,7 +261,7 @@ void TestTreeViews::addCapabilityExtensionAPI()
     QAbstractItemModel& x = *exts->model();
     const QModelIndex extApi = x.index(0, 0);
     menuAt(*exts, at(*exts, x.index(0, 0, extApi)));
-    driver.queue({enter("GL_OES_depth24")});
+    driver.queue({"=GL_OES_depth24"});
     exts->addExtensionTriggered();
     QVERIFY(driver.allAnswered());
     QCOMPARE(driver.shown[3].items.size(), 133);
