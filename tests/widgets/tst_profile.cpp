@@ -137,15 +137,16 @@ private:
         QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
     }
     QAbstractItemModel* model(const char* view) const { return child<QTreeView>(view)->model(); }
-    // Shows the user profile slate.xml in edit mode.
-    void editSlate()
+    // Shows the user profile slate.xml, for editing when asked.
+    void showSlate(bool edit = true)
     {
         writeBytes("slate.xml", slateXml);
         services->reloadUserProfiles();
         services->calls.clear();
         editor->setProfile(services->find("slate.xml"));
-        press("btnEdit");
-        QVERIFY(editor->isEditing());
+        if (edit)
+            press("btnEdit");
+        QCOMPARE(editor->isEditing(), edit);
     }
 
     std::unique_ptr<FakeServices> services;
@@ -174,10 +175,8 @@ void TestProfileEditor::modesAndEmptyEditor()
     QVERIFY2(qAbs(sides[0] - sides[1]) < sides[0] / 4, qPrintable(QString::number(sides[1])));
 
     // No vendor: its field is hidden in view mode only.
-    writeBytes("slate.xml", slateXml);
-    services->reloadUserProfiles();
-    editor->setProfile(services->find("slate.xml"));
-    QVERIFY(editor->isEnabled() && !editor->isEditing());
+    showSlate(false);
+    QVERIFY(editor->isEnabled());
     QCOMPARE(shown(), "btnEdit editRenderer");
     QVERIFY(child<QLineEdit>("editDevice")->isReadOnly());
     QAbstractItemModel* capabilities = model("capabilitiesView");
@@ -208,7 +207,7 @@ void TestProfileEditor::modesAndEmptyEditor()
 
 void TestProfileEditor::saveWritesUserProfileInPlace()
 {
-    editSlate();
+    showSlate();
     setDevice("Slate Pro");
     QAbstractItemModel* extensions = model("extensionsView");
     QVERIFY(extensions->setData(extensions->index(0, 0, extensions->index(0, 0)), "GL_EXT_renamed",
@@ -274,7 +273,7 @@ void TestProfileEditor::saveOfBuiltInOffersCopy()
 
 void TestProfileEditor::saveAsLeavesOriginalUntouched()
 {
-    editSlate();
+    showSlate();
     setDevice("Slate Copy");
     // Naming the original's own file still asks before replacing it.
     ModalDriver driver{"=slate.xml", "No", "cancel"};
@@ -293,7 +292,7 @@ void TestProfileEditor::saveAsLeavesOriginalUntouched()
 
 void TestProfileEditor::discardAndFailedSavesKeepTheFile()
 {
-    editSlate();
+    showSlate();
     setDevice("changed");
     QAbstractItemModel* capabilities = model("capabilitiesView");
     QVERIFY(capabilities->removeRows(0, 1, capabilities->index(0, 0)));
