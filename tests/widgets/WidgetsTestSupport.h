@@ -4,8 +4,15 @@
 #include "models/Profile.h"
 #include "models/ProfileDataWrapper.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemModel>
+#include <QApplication>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace widgets::test {
@@ -51,5 +58,65 @@ inline QStringList snapshot(const QAbstractItemModel& model, const QModelIndex& 
     }
     return cells;
 }
+
+// Answers a modal dialog: "=text" enters a text, "accept" takes what it proposes, "cancel"
+// rejects it, anything else clicks the button of that object name or text ("Yes", "btnCopy").
+inline void answer(QWidget* modal, const QString& how)
+{
+    auto* dialog = qobject_cast<QDialog*>(modal);
+    if (how.startsWith('='))
+        qobject_cast<QInputDialog*>(modal)->setTextValue(how.mid(1));
+    if (how.startsWith('=') || how == "accept")
+        return dialog->accept();
+    if (how == "cancel")
+        return dialog->reject();
+    for (QAbstractButton* button : modal->findChildren<QAbstractButton*>())
+        if (button->objectName() == how || button->text().remove('&') == how)
+            return button->click();
+    qWarning("No button %s to answer with", qPrintable(how));
+    dialog->reject();
+}
+
+// Answers the modal dialogs that open while it lives, in order (cancelling once the queue is
+// empty), from a timer, and records what each showed. Tests check the record after exec returns.
+class ModalDriver : public QObject
+{
+public:
+    struct Shown
+    {
+        QString title, text, input;
+        QStringList items;
+    };
+
+    explicit ModalDriver(std::initializer_list<QString> answers = {}) : m_answers(answers)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
+        m_timer.start(5);
+    }
+    void queue(std::initializer_list<QString> answers) { m_answers << answers; }
+    bool allAnswered() const { return m_answers.isEmpty(); }
+    std::vector<Shown> shown;
+
+private:
+    void poll()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal->property("kolzAnswered").toBool())
+            return;
+        modal->setProperty("kolzAnswered", true);
+        Shown seen{modal->windowTitle(), {}, {}, {}};
+        if (auto* prompt = qobject_cast<QInputDialog*>(modal))
+            seen = {seen.title, prompt->labelText(), prompt->textValue(), prompt->comboBoxItems()};
+        else if (auto* box = qobject_cast<QMessageBox*>(modal))
+            seen.text = box->text();
+        else if (auto* label = modal->findChild<QLabel*>(QStringLiteral("label")))
+            seen.text = label->text();
+        shown.push_back(seen);
+        answer(modal, m_answers.isEmpty() ? QStringLiteral("cancel") : m_answers.takeFirst());
+    }
+
+    QTimer m_timer;
+    QStringList m_answers;
+};
 
 } // namespace widgets::test

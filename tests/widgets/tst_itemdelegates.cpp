@@ -3,13 +3,10 @@
 #include "WidgetsTestSupport.h"
 #include "models/EGLAttribKey.h"
 #include "widgets/EGLConfigTreeView.h"
-#include "widgets/EGLSelectors.h"
 #include "widgets/ESCapabilityTreeView.h"
 #include "widgets/ESExtensionTreeView.h"
-#include "widgets/ESSelectors.h"
-#include "widgets/FormatSelectors.h"
+#include "widgets/GenericValueSelector.h"
 
-#include <QLineEdit>
 #include <QSignalSpy>
 
 using namespace widgets::test;
@@ -66,10 +63,39 @@ QString editorOf(const widgets::ProfileTreeView& view, const QModelIndex& index)
     return text;
 }
 
+// Opens the cell's editor as the view does and commits it, after picking item `choice` if any.
+void commit(widgets::ProfileTreeView& view, const QModelIndex& index, int choice = -1)
+{
+    std::unique_ptr<QWidget> editor(
+        view.itemDelegate()->createEditor(view.viewport(), QStyleOptionViewItem(), index));
+    view.itemDelegate()->setEditorData(editor.get(), index);
+    if (choice >= 0)
+        static_cast<QComboBox*>(editor.get())->setCurrentIndex(choice);
+    view.itemDelegate()->setModelData(editor.get(), view.model(), index);
+}
+
+// The cell at "row/row/...:column" (column 0 when not given).
+QModelIndex cellAt(const QAbstractItemModel& model, const QString& path)
+{
+    QModelIndex index;
+    const QStringList rows = path.section(':', 0, 0).split('/');
+    for (int i = 0; i < rows.size(); ++i)
+        index = model.index(rows[i].toInt(), i + 1 < rows.size() ? 0 : path.section(':', 1).toInt(),
+                            index);
+    return index;
+}
+
 const models::ProfileTreeItem* itemAt(const QModelIndex& index)
 {
     return static_cast<const models::ProfileTreeItem*>(index.internalPointer());
 }
+
+enum Tree
+{
+    EGL,
+    Caps,
+    Exts
+};
 
 } // namespace
 
@@ -78,127 +104,111 @@ class TestItemDelegates : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
+    void init() { show(std::make_unique<ProfileFixture>(sampleData())); }
+    void editorPerCell_data();
     void editorPerCell();
     void offeredValueQueries();
-    void noChoiceWritesNothingAChoiceIsWritten();
-    void everyEditorOfEveryBuiltinProfileKeepsTheModel_data();
-    void everyEditorOfEveryBuiltinProfileKeepsTheModel();
+    void aChoiceIsWritten();
+    void everyEditorLeftWithoutChoiceKeepsTheModel_data();
+    void everyEditorLeftWithoutChoiceKeepsTheModel();
 
 private:
+    void show(std::unique_ptr<ProfileFixture> shown)
+    {
+        fixture = std::move(shown);
+        egl.setModel(fixture->profile->eglConfigTree());
+        caps.setModel(fixture->profile->capabilityTree());
+        exts.setModel(fixture->profile->extensionTree());
+    }
+    widgets::ProfileTreeView& view(int tree)
+    {
+        return tree == EGL    ? static_cast<widgets::ProfileTreeView&>(egl)
+               : tree == Caps ? static_cast<widgets::ProfileTreeView&>(caps)
+                              : exts;
+    }
+    QModelIndex cell(int tree, const QString& path) { return cellAt(*view(tree).model(), path); }
+
     std::unique_ptr<ProfileFixture> fixture;
     widgets::EGLConfigTreeView egl;
     widgets::ESCapabilityTreeView caps;
     widgets::ESExtensionTreeView exts;
 };
 
-void TestItemDelegates::init()
+void TestItemDelegates::editorPerCell_data()
 {
-    fixture = std::make_unique<ProfileFixture>(sampleData());
-    egl.setModel(fixture->profile->eglConfigTree());
-    caps.setModel(fixture->profile->capabilityTree());
-    exts.setModel(fixture->profile->extensionTree());
+    QTest::addColumn<int>("tree");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("editor"); // a pattern over the class and the items
+    auto row = [](const char* name, int tree, const char* path, const char* editor) {
+        QTest::newRow(name) << tree << QString(path) << QString(editor);
+    };
+    row("config id", EGL, "0", "^widgets::EGLConfigIDSelector$");
+    row("attribute", EGL, "0/0", "^EGLAttribSelector 12324  (?!.*12324).*12325");
+    row("bit masks offered again", EGL, "0/7", "(12352.*){2}");
+    row("caveat", EGL, "0/1:1", "^EGLConfigCaveatSelector 12344  -1 12368 12369$");
+    row("true/false", EGL, "0/4:1", "^EGLTrueFalseSelector 1  0$");
+    row("transparent type", EGL, "0/8:1", "^EGLTransparentTypeSelector 12344  12370$");
+    // Words and sizes keep the text editor (a selector would start on 0); EGL_NATIVE_RENDERABLE
+    // is no selector cell though it holds EGL_TRUE.
+    row("size", EGL, "0/0:1", "^QExpandingLineEdit$");
+    row("stored word", EGL, "0/2:1", "^QExpandingLineEdit$");
+    row("native renderable", EGL, "0/5:1", "^QExpandingLineEdit$");
+    row("bit mask value", EGL, "0/6:1", "^QSpinBox$");
+    row("API", Caps, "0", "^ESAPISelector 20  1 3$");
+    row("capability", Caps, "0/0",
+        "^ESCapabilitySelector max_texture_size  (?!.* max_texture_size).* compressed_texture_");
+    row("range sub-key", Caps, "0/1/0", "^ESCapabilitySelector min  max$");
+    row("image format", Caps, "0/2:1", "^ImageFormatSelector 35840 ");
+    row("format kept as name", Caps, "0/3:1", "^QExpandingLineEdit$");
+    row("binary format", Caps, "0/4:1", "^ShaderBinaryFormatSelector 35850 ");
+    row("read format", Caps, "0/6:1", "^ImageFormatSelector 6408 ");
+    row("extension API", Exts, "0", "^ESAPISelector 2  1 3 31$");
+    row("extension", Exts, "0/1", "^ESExtensionSelector GL_OES_depth24  GL_APPLE_(?!.*depth24)");
 }
 
 void TestItemDelegates::editorPerCell()
 {
-    const QAbstractItemModel& e = *egl.model();
-    const QModelIndex config = e.index(0, 0);
-    auto cell = [&](int row, int column) { return editorOf(egl, e.index(row, column, config)); };
-    QCOMPARE(editorOf(egl, config), QString("widgets::EGLConfigIDSelector"));
-    QVERIFY(cell(0, 0).startsWith("EGLAttribSelector 12324  "));
-    QVERIFY(!cell(0, 0).mid(25).contains("12324") && cell(0, 0).contains("12325"));
-    QCOMPARE(cell(7, 0).count("12352"), 2); // bit-mask attributes are offered again
-    QCOMPARE(cell(1, 1), QString("EGLConfigCaveatSelector 12344  -1 12368 12369"));
-    QCOMPARE(cell(4, 1), QString("EGLTrueFalseSelector 1  0"));
-    QCOMPARE(cell(8, 1), QString("EGLTransparentTypeSelector 12344  12370"));
-    // Words and sizes keep the text editor (a selector would start on 0); EGL_NATIVE_RENDERABLE
-    // is no selector cell though it holds EGL_TRUE.
-    QCOMPARE(cell(2, 1), QString("QExpandingLineEdit"));
-    QCOMPARE(cell(5, 1), QString("QExpandingLineEdit"));
-    QCOMPARE(cell(0, 1), QString("QExpandingLineEdit"));
-    QCOMPARE(cell(6, 1), QString("QSpinBox"));
-
-    const QAbstractItemModel& c = *caps.model();
-    const QModelIndex api = c.index(0, 0);
-    auto capCell = [&](int row, int column) { return editorOf(caps, c.index(row, column, api)); };
-    QCOMPARE(editorOf(caps, api), QString("ESAPISelector 20  1 3"));
-    QVERIFY(capCell(0, 0).startsWith("ESCapabilitySelector max_texture_size  "));
-    QVERIFY(capCell(0, 0).contains(" compressed_texture_format"));
-    QCOMPARE(capCell(0, 0).count(" max_texture_size"), 1);
-    QCOMPARE(editorOf(caps, c.index(0, 0, c.index(1, 0, api))), "ESCapabilitySelector min  max");
-    QVERIFY(capCell(2, 1).startsWith("ImageFormatSelector 35840 "));
-    QCOMPARE(capCell(3, 1), QString("QExpandingLineEdit")); // a stored GL name
-    QVERIFY(capCell(4, 1).startsWith("ShaderBinaryFormatSelector 35850 "));
-    QCOMPARE(capCell(5, 1), QString("QExpandingLineEdit"));
-    QVERIFY(capCell(6, 1).startsWith("ImageFormatSelector 6408 "));
-    QCOMPARE(capCell(7, 1), QString("QExpandingLineEdit"));
-    QCOMPARE(editorOf(caps, c.index(1, 1)), QString("QExpandingLineEdit"));
-
-    const QAbstractItemModel& x = *exts.model();
-    QCOMPARE(editorOf(exts, x.index(0, 0)), QString("ESAPISelector 2  1 3 31"));
-    const QString names = editorOf(exts, x.index(1, 0, x.index(0, 0)));
-    QVERIFY(names.startsWith("ESExtensionSelector GL_OES_depth24  GL_APPLE_"));
-    QVERIFY(names.indexOf("GL_OES_depth24") == names.lastIndexOf("GL_OES_depth24"));
+    QFETCH(int, tree);
+    QFETCH(QString, path);
+    QFETCH(QString, editor);
+    const QString shown = editorOf(view(tree), cell(tree, path));
+    QVERIFY2(QRegularExpression(editor).match(shown).hasMatch(), qPrintable(shown));
 }
 
 void TestItemDelegates::offeredValueQueries()
 {
     using View = widgets::EGLConfigTreeView;
-    const QModelIndex full = egl.model()->index(1, 0);
-    QCOMPARE(View::usedAttribs(itemAt(full)).size(), std::size_t(27));
-    QCOMPARE(View::unusedAttribs(itemAt(full)), (std::set<int>{0x3033, 0x3040}));
+    QCOMPARE(View::usedAttribs(itemAt(cell(EGL, "1"))).size(), std::size_t(27));
+    QCOMPARE(View::unusedAttribs(itemAt(cell(EGL, "1"))), (std::set<int>{0x3033, 0x3040}));
 
     // Names outside the key table are not counted; format lists are always offered again.
-    const QModelIndex api = caps.model()->index(0, 0);
-    const QModelIndex subKey = caps.model()->index(0, 0, caps.model()->index(1, 0, api));
-    QCOMPARE(widgets::ProfileTreeView::topLevelIndex(subKey), api);
+    const QModelIndex subKey = cell(Caps, "0/1/0");
+    QCOMPARE(widgets::ProfileTreeView::topLevelIndex(subKey), cell(Caps, "0"));
     QCOMPARE(widgets::ESCapabilityTreeView::usedCapabilities(subKey).size(), std::size_t(6));
     const auto unused = widgets::ESCapabilityTreeView::unusedCapabilities(subKey);
     QCOMPARE(unused.size(), std::size_t(28 - 6 + 2));
     QVERIFY(unused.count("compressed_texture_format") && unused.count("shader_binary_format"));
 
-    QVERIFY(widgets::ESTreeView::usedAPIs(nullptr).empty());
-    QCOMPARE(widgets::ESTreeView::unusedAPIs(caps.model()).begin()->name, "OpenGL ES 1.1");
-    QCOMPARE(widgets::ESExtensionTreeView::usedExtensions(itemAt(exts.model()->index(0, 0))),
+    QCOMPARE(widgets::ESExtensionTreeView::usedExtensions(itemAt(cell(Exts, "0"))),
              QStringList({"GL_OES_rgb8_rgba8", "GL_OES_depth24"}));
     const QStringList offered = widgets::ESExtensionTreeView::unusedExtensions(nullptr);
     QVERIFY(std::is_sorted(offered.begin(), offered.end()) && offered.size() == 133);
 }
 
-void TestItemDelegates::noChoiceWritesNothingAChoiceIsWritten()
+void TestItemDelegates::aChoiceIsWritten()
 {
-    auto commit = [](widgets::ProfileTreeView& view, const QModelIndex& index, int choice) {
-        std::unique_ptr<QWidget> editor(
-            view.itemDelegate()->createEditor(view.viewport(), QStyleOptionViewItem(), index));
-        view.itemDelegate()->setEditorData(editor.get(), index);
-        if (choice >= 0)
-            static_cast<QComboBox*>(editor.get())->setCurrentIndex(choice);
-        view.itemDelegate()->setModelData(editor.get(), view.model(), index);
-    };
-    // Re-committing a range limit's own key would rebuild its min and max rows empty; a
-    // configuration id above 99 must survive its spin box; a number kept as a text stays a text.
-    QAbstractItemModel& c = *caps.model();
-    QAbstractItemModel& e = *egl.model();
-    const QStringList before = snapshot(c) + snapshot(e);
-    QSignalSpy capChanges(&c, &QAbstractItemModel::dataChanged);
-    QSignalSpy eglChanges(&e, &QAbstractItemModel::dataChanged);
-    const QModelIndex range = c.index(1, 0, c.index(0, 0));
-    commit(caps, range, -1);
-    commit(egl, e.index(2, 0), -1);
-    commit(egl, e.index(0, 1, e.index(0, 0)), -1);
-    QCOMPARE(capChanges.count() + eglChanges.count(), 0);
-    QCOMPARE(snapshot(c) + snapshot(e), before);
-
-    commit(egl, e.index(4, 1, e.index(0, 0)), 2);
-    QCOMPARE(e.index(4, 1, e.index(0, 0)).data(), QVariant("EGL_FALSE"));
-    commit(caps, c.index(0, 0, range), 2);
-    QCOMPARE(c.index(0, 0, range).data(Qt::EditRole), QVariant("max"));
+    commit(egl, cell(EGL, "0/4:1"), 2);
+    QCOMPARE(cell(EGL, "0/4:1").data(), QVariant("EGL_FALSE"));
+    commit(caps, cell(Caps, "0/1/0"), 2);
+    QCOMPARE(cell(Caps, "0/1/0").data(Qt::EditRole), QVariant("max"));
 }
 
-void TestItemDelegates::everyEditorOfEveryBuiltinProfileKeepsTheModel_data()
+void TestItemDelegates::everyEditorLeftWithoutChoiceKeepsTheModel_data()
 {
     QTest::addColumn<int>("builtin");
+    // The sample holds what once went wrong: stored bit and enum names, a range limit (whose own
+    // key, committed again, rebuilt its min and max rows empty) and a configuration id above 99.
+    QTest::newRow("sample") << -1;
     QCOMPARE(builtinProfiles.size(), std::size_t(13));
     for (int i = 0; i < 13; ++i)
         QTest::addRow("profile %d", i + 1) << i;
@@ -206,30 +216,21 @@ void TestItemDelegates::everyEditorOfEveryBuiltinProfileKeepsTheModel_data()
 
 // Opens the editor of every cell of the three trees, commits without a choice, and finds every
 // stored value, its type and the shape of each tree unchanged.
-void TestItemDelegates::everyEditorOfEveryBuiltinProfileKeepsTheModel()
+void TestItemDelegates::everyEditorLeftWithoutChoiceKeepsTheModel()
 {
     QFETCH(int, builtin);
-    fixture = std::make_unique<ProfileFixture>(std::size_t(builtin));
-    egl.setModel(fixture->profile->eglConfigTree());
-    caps.setModel(fixture->profile->capabilityTree());
-    exts.setModel(fixture->profile->extensionTree());
-    for (widgets::ProfileTreeView* view : {static_cast<widgets::ProfileTreeView*>(&egl),
-                                           static_cast<widgets::ProfileTreeView*>(&caps),
-                                           static_cast<widgets::ProfileTreeView*>(&exts)}) {
-        QAbstractItemModel& m = *view->model();
+    if (builtin >= 0)
+        show(std::make_unique<ProfileFixture>(std::size_t(builtin)));
+    for (int tree : {EGL, Caps, Exts}) {
+        QAbstractItemModel& m = *view(tree).model();
         const QStringList before = snapshot(m);
         QSignalSpy changes(&m, &QAbstractItemModel::dataChanged);
         int editors = 0;
         std::function<void(const QModelIndex&)> visit = [&](const QModelIndex& parent) {
             for (int r = 0; r < m.rowCount(parent); ++r) {
                 for (const QModelIndex& index : {m.index(r, 0, parent), m.index(r, 1, parent)}) {
-                    if (!index.isValid())
-                        continue;
-                    std::unique_ptr<QWidget> editor(view->itemDelegate()->createEditor(
-                        view->viewport(), QStyleOptionViewItem(), index));
-                    view->itemDelegate()->setEditorData(editor.get(), index);
-                    view->itemDelegate()->setModelData(editor.get(), &m, index);
-                    ++editors;
+                    if (index.isValid() && ++editors)
+                        commit(view(tree), index);
                 }
                 visit(m.index(r, 0, parent));
             }

@@ -8,12 +8,10 @@
 
 #include <QContextMenuEvent>
 #include <QDir>
-#include <QInputDialog>
 #include <QMenu>
 #include <QPainter>
 #include <QPointer>
 #include <QStandardItemModel>
-#include <QTimer>
 
 using namespace widgets::test;
 
@@ -32,31 +30,6 @@ ProfileData sampleData()
     data.eglConfigs[1] = {leaf("red_size", "8"), leaf("green_size", "8")};
     data.eglConfigs[7] = {leaf("red_size", "5")};
     return data;
-}
-
-// Answers the next item prompt with `choice` ("" cancels) from a timer and records its title,
-// label and items. A prompt that never came stays empty and, once the test drops the record,
-// leaves later dialogs alone.
-void answerLater(const std::weak_ptr<QStringList>& record, const QString& choice, int tries = 50)
-{
-    QTimer::singleShot(20, [=] {
-        const std::shared_ptr<QStringList> shown = record.lock();
-        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        if (shown && !dialog && tries > 0)
-            answerLater(record, choice, tries - 1);
-        if (!shown || !dialog)
-            return;
-        *shown << dialog->windowTitle() << dialog->labelText() << dialog->comboBoxItems();
-        dialog->setTextValue(choice);
-        choice.isEmpty() ? dialog->reject() : dialog->accept();
-    });
-}
-
-[[nodiscard]] std::shared_ptr<QStringList> answerPrompt(const QString& choice)
-{
-    auto shown = std::make_shared<QStringList>();
-    answerLater(shown, choice);
-    return shown;
 }
 
 // The visible actions of the menu that `request` opens, closing it again; "no menu" when none
@@ -241,21 +214,19 @@ void TestTreeViews::addConfigAndAttribute()
     QCOMPARE(rowTexts(m), QStringList({"Config 1", "Config 7", "Config 8", "Config 9"}));
     QCOMPARE(m.index(3, 0).data(Qt::EditRole), QVariant(9));
 
+    // Only missing attributes are offered. On the configuration row the new one goes first, on
+    // an attribute row right after it; a cancelled prompt adds nothing.
     const QModelIndex config = m.index(0, 0);
+    ModalDriver driver{"=EGL_DEPTH_SIZE", "=EGL_SURFACE_TYPE", "cancel"};
     menuAt(*egl, at(*egl, config));
-    auto prompt = answerPrompt("EGL_DEPTH_SIZE");
     egl->addAttribTriggered();
-    QCOMPARE(prompt->mid(0, 3),
-             QStringList({"Add Attribute", "Select an attribute", "EGL_BUFFER_SIZE"}));
-    QCOMPARE(prompt->size(), 2 + 25);
-    QVERIFY(!prompt->contains("EGL_RED_SIZE"));
-    // On an attribute row the new one goes right after it; a cancelled prompt adds nothing.
     menuAt(*egl, at(*egl, m.index(1, 0, config)));
-    prompt = answerPrompt("EGL_SURFACE_TYPE");
     egl->addAttribTriggered();
-    prompt = answerPrompt("");
     egl->addAttribTriggered();
-    QVERIFY(!prompt->isEmpty());
+    QVERIFY(driver.allAnswered());
+    QCOMPARE(driver.shown[0].items.size(), 25);
+    QVERIFY(driver.shown[0].items[0] == "EGL_BUFFER_SIZE" &&
+            !driver.shown[0].items.contains("EGL_RED_SIZE"));
     QCOMPARE(rowTexts(m, config),
              QStringList({"EGL_DEPTH_SIZE", "EGL_RED_SIZE", "EGL_SURFACE_TYPE", "EGL_GREEN_SIZE"}));
     QCOMPARE(m.index(2, 0, config).data(Qt::EditRole), QVariant(0x3033));
@@ -268,34 +239,32 @@ void TestTreeViews::addConfigAndAttribute()
 
 void TestTreeViews::addCapabilityExtensionAPI()
 {
-    // From a sub-key row the new limit goes right after the limit that holds the sub-key.
+    // From a sub-key row the new limit goes right after the limit that holds the sub-key; a
+    // range limit arrives with its sub-key rows; under a clicked API row it goes first.
     QAbstractItemModel& c = *caps->model();
     const QModelIndex api = c.index(0, 0);
+    ModalDriver driver{"=GL_MAX_LIGHTS", "=GL_MAX_VIEWPORT_DIMS", "=OpenGL ES 3.0"};
     menuAt(*caps, at(*caps, c.index(0, 0, c.index(1, 0, api))));
-    auto prompt = answerPrompt("GL_MAX_LIGHTS");
     caps->addCapabilityTriggered();
-    QCOMPARE(prompt->mid(0, 2), QStringList({"Add Capability", "Select a capability"}));
-    QVERIFY(prompt->contains("GL_COMPRESSED_TEXTURE_FORMATS") && !prompt->contains("GL_SAMPLES"));
     QCOMPARE(rowTexts(c, api), QStringList({"GL_MAX_TEXTURE_SIZE", "GL_ALIASED_POINT_SIZE_RANGE",
                                             "GL_MAX_LIGHTS", "GL_SAMPLES"}));
-    // A range limit arrives with its sub-key rows; under a clicked API row it goes first.
     menuAt(*caps, at(*caps, c.index(1, 0)));
-    prompt = answerPrompt("GL_MAX_VIEWPORT_DIMS");
     caps->addCapabilityTriggered();
     QCOMPARE(rowTexts(c, c.index(0, 0, c.index(1, 0))), QStringList({"width", "height"}));
-
-    prompt = answerPrompt("OpenGL ES 3.0");
     caps->addAPITriggered();
-    QCOMPARE(*prompt, QStringList({"Add API", "Select an API", "OpenGL ES 1.1", "OpenGL ES 3.0"}));
+    QVERIFY(driver.allAnswered());
+    const QStringList& offered = driver.shown[0].items;
+    QVERIFY(offered.contains("GL_COMPRESSED_TEXTURE_FORMATS") && !offered.contains("GL_SAMPLES"));
+    QCOMPARE(driver.shown[2].items, QStringList({"OpenGL ES 1.1", "OpenGL ES 3.0"}));
     QCOMPARE(c.index(2, 0).data(Qt::EditRole), QVariant(3));
 
     QAbstractItemModel& x = *exts->model();
     const QModelIndex extApi = x.index(0, 0);
     menuAt(*exts, at(*exts, x.index(0, 0, extApi)));
-    prompt = answerPrompt("GL_OES_depth24");
+    driver.queue({"=GL_OES_depth24"});
     exts->addExtensionTriggered();
-    QCOMPARE(prompt->mid(0, 2), QStringList({"Add Extension", "Select an extension"}));
-    QCOMPARE(prompt->size(), 2 + 133);
+    QVERIFY(driver.allAnswered());
+    QCOMPARE(driver.shown[3].items.size(), 133);
     QCOMPARE(rowTexts(x, extApi), QStringList({"GL_OES_a", "GL_OES_depth24", "GL_OES_b"}));
     // Once every extension is listed there is nothing to offer: no prompt, no empty row.
     for (const QString& name : widgets::ESExtensionTreeView::unusedExtensions(nullptr)) {
@@ -303,10 +272,8 @@ void TestTreeViews::addCapabilityExtensionAPI()
         x.setData(x.index(0, 0, extApi), name, Qt::EditRole);
     }
     const int rows = x.rowCount(extApi);
-    prompt = answerPrompt("GL_OES_a");
     exts->addExtensionTriggered();
-    QTest::qWait(100);
-    QVERIFY(prompt->isEmpty());
+    QCOMPARE(driver.shown.size(), std::size_t(4));
     QCOMPARE(x.rowCount(extApi), rows);
 }
 
@@ -338,8 +305,8 @@ void TestTreeViews::openSelectorsShowWholeNames()
         return m->match(m->index(0, 0, parent), Qt::DisplayRole, text, 1, Qt::MatchExactly)
             .value(0);
     };
-    const QModelIndex es2 = row(caps->model(), {}, "OpenGL ES 2.0");
-    const QModelIndex format = row(caps->model(), es2, "GL_COMPRESSED_TEXTURE_FORMATS");
+    const QModelIndex format = row(caps->model(), row(caps->model(), {}, "OpenGL ES 2.0"),
+                                   "GL_COMPRESSED_TEXTURE_FORMATS");
     const QModelIndex config = egl->model()->index(0, 0);
     const std::vector<std::tuple<const char*, widgets::ProfileTreeView*, QModelIndex>> shots{
         {"capability-format", caps.get(), format.siblingAtColumn(1)},
@@ -357,8 +324,7 @@ void TestTreeViews::openSelectorsShowWholeNames()
         auto* selector = view->findChild<widgets::GenericValueSelector*>();
         QVERIFY2(selector, name);
         const QString file = QDir(folder).filePath(QString("editor-widgets-%1").arg(name));
-        if (!folder.isEmpty())
-            QVERIFY(view->grab().save(file + "-closed.png"));
+        QVERIFY(folder.isEmpty() || view->grab().save(file + "-closed.png"));
         selector->showPopup();
         QWidget* popup = selector->view()->window();
         QTRY_VERIFY(popup->isVisible());

@@ -37,16 +37,11 @@ private slots:
 void TestValueSelectors::itemListsAndShownTexts()
 {
     // Current value, separator, offered values; nothing merged, so a current value that is
-    // offered as well is listed twice.
+    // offered as well is listed twice. Values without a name are shown by their number.
     QCOMPARE(listing(widgets::EGLAttribSelector(nullptr, 0x3025, {0x3024, 0x3021})),
              "12325  12321 12324 | EGL_DEPTH_SIZE  EGL_ALPHA_SIZE EGL_RED_SIZE");
-    QCOMPARE(listing(widgets::EGLAttribSelector(nullptr, 0x3024, {})), "12324  | EGL_RED_SIZE ");
-    QCOMPARE(listing(widgets::EGLTrueFalseSelector(nullptr, 1)), "1  0 | EGL_TRUE  EGL_FALSE");
     QCOMPARE(listing(widgets::EGLTrueFalseSelector(nullptr, -1)),
              "-1  1 | EGL_DONT_CARE  EGL_TRUE");
-    QCOMPARE(listing(widgets::EGLConfigCaveatSelector(nullptr, 0x3038)),
-             "12344  -1 12368 12369 | EGL_NONE  EGL_DONT_CARE EGL_SLOW_CONFIG "
-             "EGL_NON_CONFORMANT_CONFIG");
     QCOMPARE(listing(widgets::EGLConfigCaveatSelector(nullptr, 5)),
              "5  -1 12344 12368 12369 | 5  EGL_DONT_CARE EGL_NONE EGL_SLOW_CONFIG "
              "EGL_NON_CONFORMANT_CONFIG");
@@ -59,47 +54,31 @@ void TestValueSelectors::itemListsAndShownTexts()
         "20  1 2 3 31 | OpenGL ES 2.0  OpenGL ES 1.1 OpenGL ES 2.0 OpenGL ES 3.0 OpenGL ES 3.1");
     QCOMPARE(listing(widgets::ESCapabilitySelector(nullptr, "min", {"samples", "max_lights", "x"})),
              "min  max_lights samples x | min  GL_MAX_LIGHTS GL_SAMPLES x");
-    widgets::ESExtensionSelector extensions(nullptr, "GL_b", {"GL_c", "GL_b"});
-    QCOMPARE(extensions.itemText(3), QString("GL_b"));
-    QCOMPARE(extensions.itemData(1, Qt::AccessibleDescriptionRole), QVariant("separator"));
-
-    // The closed box's names.
-    widgets::EGLTrueFalseSelector truth(nullptr, 1);
-    QCOMPARE(truth.displayText("007"), QString("7"));
-    QCOMPARE(truth.displayText("abc"), QString("abc"));
-    QCOMPARE(widgets::EGLAttribSelector(nullptr, 0, {}).displayText("12326"), "EGL_STENCIL_SIZE");
-    QCOMPARE(widgets::ESAPISelector(nullptr, 0, {}).displayText("32"), QString("32"));
-    QCOMPARE(widgets::ESCapabilitySelector(nullptr, "", {}).displayText("samples"), "GL_SAMPLES");
-    QCOMPARE(widgets::eglEnumName(0x3052), QString("EGL_TRANSPARENT_RGB"));
-    QCOMPARE(widgets::eglEnumName(0x3053), QString("12371"));
+    QCOMPARE(listing(widgets::ESExtensionSelector(nullptr, "GL_b", {"GL_c", "GL_b"})),
+             "GL_b  GL_c GL_b | GL_b  GL_c GL_b");
+    QCOMPARE(widgets::EGLTrueFalseSelector(nullptr, 1).displayText("007"), "7");
+    QCOMPARE(widgets::eglEnumName(0x3053), "12371");
 
     // The id editor holds any id a profile can have, not only 0 to 99.
     widgets::EGLConfigIDSelector id(nullptr, 4711);
-    QCOMPARE(id.prefix() + QString::number(id.value()), QString("Config 4711"));
+    QCOMPARE(id.prefix() + QString::number(id.value()), "Config 4711");
 }
 
 void TestValueSelectors::formatSelectors()
 {
+    // Sorted by name after the current value; a format without a GL name shows its number.
     widgets::ImageFormatSelector images(nullptr, 0x8C00);
     QCOMPARE(images.count(), int(knownImageFormats.size()) + 2);
     const QStringList shown = listing(images).split(" | ").last().split(' ').mid(2);
     QVERIFY(std::is_sorted(shown.begin(), shown.end(), [](const QString& a, const QString& b) {
         return a.toUtf8() < b.toUtf8();
     }));
-    QCOMPARE(listing(images).split(" | ").first().split(' ').count("35840"), 2);
-    QCOMPARE(images.displayText("35840"), QString::fromUtf8(glEnumName(0x8C00)));
-    QCOMPARE(images.displayText("GL_RGBA"), QString("GL_RGBA"));
-    widgets::ShaderBinaryFormatSelector binaries(nullptr, 0x8C0A);
-    QCOMPARE(binaries.count(), int(knownShaderBinaryFormats.size()) + 2);
-
-    // A value without a GL name is shown by its number, never as an empty text.
+    QCOMPARE(images.displayText("GL_RGBA"), "GL_RGBA");
     QCOMPARE(QString(glEnumName(0x12345)), QString());
-    QCOMPARE(listing(widgets::ShaderBinaryFormatSelector(nullptr, 0x12345))
-                 .section(" | ", 1, 1)
-                 .section(' ', 0, 0),
-             QString("74565"));
-    QCOMPARE(binaries.displayText("74565"), QString("74565"));
-    QCOMPARE(images.displayText("74565"), QString("74565"));
+    widgets::ShaderBinaryFormatSelector binaries(nullptr, 0x12345);
+    QCOMPARE(binaries.count(), int(knownShaderBinaryFormats.size()) + 2);
+    QCOMPARE(listing(binaries).section(" | ", 1).section(' ', 0, 0), "74565");
+    QCOMPARE(images.displayText("74565"), "74565");
 }
 
 void TestValueSelectors::separatorAndClosedBoxAreDrawn()
