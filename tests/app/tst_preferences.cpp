@@ -53,8 +53,7 @@ private slots:
     void okStoresAndSavesCancelStoresNothing();
     void fileListKeysAndImportButton();
     void mergeKeepsFirstOfEachVersion();
-    void importedProfileLoadsAsAProfile();
-    void badImportsAreReported();
+    void importReportsBadDataAndSavesAProfile();
     void advancedGrowsTheDialogOnly();
     void screenshots();
 
@@ -167,56 +166,54 @@ void TestPreferences::mergeKeepsFirstOfEachVersion()
     QVERIFY(!empty.FirstChild());
 }
 
-void TestPreferences::importedProfileLoadsAsAProfile()
-{
-    const ProfileData builtin = ProfileData::fromXml(builtinProfiles.front());
-    const QString source =
-        writeFile(work.filePath("source.xml"),
-                  QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- a comment -->\n") +
-                      QByteArray::fromStdString(printProfile(builtin)));
-    DlgPreferences dialog(store.get());
-    dialog.show();
-    dialog.importList()->addFiles({source});
-    const QString saved = work.filePath("imported.xml");
-    answerFileDialog(saved);
-    importButton(dialog)->click();
-    ProfileData loaded = ProfileData::fromFile(saved.toStdString());
-    loaded.setFileName(builtin.fileName());
-    QVERIFY(loaded == builtin);
-    QCOMPARE(dialog.importList()->count(), 0);
-    QVERIFY(!importButton(dialog)->isEnabled());
-
-    // A cancelled save leaves the list as it was; a failed one reports and clears it.
-    dialog.importList()->addFiles({source});
-    answerFileDialog(QString());
-    importButton(dialog)->click();
-    QCOMPARE(dialog.importList()->count(), 1);
-    QStringList box;
-    answerBox(box);
-    answerFileDialog(work.filePath("missing/dir/out.xml"));
-    importButton(dialog)->click();
-    QCOMPARE(box, (QStringList{"Error", "Failed to save file"}));
-    QCOMPARE(dialog.importList()->count(), 0);
-}
-
-void TestPreferences::badImportsAreReported()
+void TestPreferences::importReportsBadDataAndSavesAProfile()
 {
     DlgPreferences dialog(store.get());
     dialog.show();
-    const QStringList cases[] = {
+    FileListWidget* list = dialog.importList();
+    // Files that do not make a profile (no egl section; missing and broken files) are reported
+    // and stay listed.
+    const QStringList bad[] = {
         {writeFile(work.filePath("noegl.xml"), "<profile><es version=\"2\"/></profile>")},
         {work.filePath("absent.xml"), writeFile(work.filePath("garbage.xml"), "<profile><es")},
     };
-    for (const QStringList& files : cases) {
-        dialog.importList()->clearFiles();
-        dialog.importList()->addFiles(files);
+    for (const QStringList& files : bad) {
+        list->clearFiles();
+        list->addFiles(files);
         QStringList box;
         answerBox(box);
         importButton(dialog)->click();
         QCOMPARE(box,
                  (QStringList{"Failed to import profile", "Import failed. Data badly formatted"}));
-        QCOMPARE(dialog.importList()->count(), files.size());
+        QCOMPARE(list->count(), files.size());
     }
+
+    // An exported profile, declaration and comment first, saves to a file the reader loads.
+    const ProfileData builtin = ProfileData::fromXml(builtinProfiles.front());
+    const QString source =
+        writeFile(work.filePath("source.xml"),
+                  QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- a comment -->\n") +
+                      QByteArray::fromStdString(printProfile(builtin)));
+    list->clearFiles();
+    list->addFiles({source});
+    answerFileDialog(work.filePath("imported.xml"));
+    importButton(dialog)->click();
+    ProfileData loaded = ProfileData::fromFile(work.filePath("imported.xml").toStdString());
+    loaded.setFileName(builtin.fileName());
+    QVERIFY(loaded == builtin);
+    QCOMPARE(list->count(), 0);
+
+    // A cancelled save leaves the list as it was; a failed one reports and clears it.
+    list->addFiles({source});
+    answerFileDialog(QString());
+    importButton(dialog)->click();
+    QCOMPARE(list->count(), 1);
+    QStringList box;
+    answerBox(box);
+    answerFileDialog(work.filePath("missing/dir/out.xml"));
+    importButton(dialog)->click();
+    QCOMPARE(box, (QStringList{"Error", "Failed to save file"}));
+    QCOMPARE(list->count(), 0);
 }
 
 void TestPreferences::advancedGrowsTheDialogOnly()
