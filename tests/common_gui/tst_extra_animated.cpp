@@ -74,16 +74,15 @@ class TestAnimatedWidgets : public QObject
     Q_OBJECT
 
 private slots:
-    void framesAreCutRowByRow();
+    void framesAreCutRowByRowIfThereAreAny();
     void loopAndReverseRules_data();
     void loopAndReverseRules();
-    void labelWithoutFramesDoesNothing();
     void ticksRepaintAndIdleLabelsStayIdle();
     void svgWidgetTurnsAndWraps();
     void spinnerIsVisibleOnlyWhileTurning();
 };
 
-void TestAnimatedWidgets::framesAreCutRowByRow()
+void TestAnimatedWidgets::framesAreCutRowByRowIfThereAreAny()
 {
     AnimatedLabel label(sheet(8), 32, 8, 50);
     QCOMPARE(label.pixmap().size(), QSize(32, 32));
@@ -97,6 +96,17 @@ void TestAnimatedWidgets::framesAreCutRowByRow()
     label.setDisplayHeight(0);
     QCOMPARE(label.pixmap().devicePixelRatio(), 2.0);
     QCOMPARE(label.sizeHint().height(), 16);
+
+    // No frames, frames of no size, or a strip narrower than a frame: nothing to show or tick.
+    AnimatedLabel noFrames(sheet(4), 32, 0, 10);
+    AnimatedLabel zeroSize(sheet(4), 0, 4, 10);
+    AnimatedLabel narrowStrip(sheet(1, 16), 32, 4, 10);
+    for (AnimatedLabel* empty : {&noFrames, &zeroSize, &narrowStrip}) {
+        empty->start();
+        tick(empty, 3);
+        empty->setDisplayHeight(8);
+        QCOMPARE(shownFrame(*empty), -1);
+    }
 }
 
 void TestAnimatedWidgets::loopAndReverseRules_data()
@@ -127,20 +137,6 @@ void TestAnimatedWidgets::loopAndReverseRules()
     tick(&label, ticks);
     QTEST(shownFrame(label), "frame");
     QTEST(timerRunning(label), "running");
-}
-
-void TestAnimatedWidgets::labelWithoutFramesDoesNothing()
-{
-    AnimatedLabel noFrames(sheet(4), 32, 0, 10);
-    AnimatedLabel zeroSize(sheet(4), 0, 4, 10);
-    AnimatedLabel narrowStrip(sheet(1, 16), 32, 4, 10);
-    for (AnimatedLabel* label : {&noFrames, &zeroSize, &narrowStrip}) {
-        label->start();
-        tick(label, 3);
-        label->setDisplayHeight(8);
-        QCOMPARE(shownFrame(*label), -1);
-        label->stop();
-    }
 }
 
 void TestAnimatedWidgets::ticksRepaintAndIdleLabelsStayIdle()

@@ -47,8 +47,7 @@ class TestFeedback : public QObject
 private slots:
     void init();
     void statisticsCompositeForwardsInKeyOrder();
-    void switchComesFromAndGoesToTheStore();
-    void statisticsHearOnlyOfAChange();
+    void switchIsStoredAndStatisticsHearOnlyOfAChange();
 
 private:
     std::unique_ptr<KolPreferences> store;
@@ -84,39 +83,11 @@ void TestFeedback::statisticsCompositeForwardsInKeyOrder()
     QCOMPARE(log, (QStringList{"a:disable", "b:disable", "c:disable"}));
 }
 
-void TestFeedback::switchComesFromAndGoesToTheStore()
-{
-    {
-        FeedbackDialog dialog("KolZendra 10.17.3", "extra info", store.get());
-        QVERIFY(usageSwitch(&dialog)->isChecked());
-        usageSwitch(&dialog)->setChecked(false);
-        // What the user is asked to quote: the version with the kit's build, then the extra text.
-        const QStringList lines =
-            dialog.findChild<QPlainTextEdit*>("RequiredText")->toPlainText().split('\n');
-        QCOMPARE(lines.size(), 2);
-        QVERIFY(lines[0].startsWith("KolZendra 10.17.3 (SDK build ") && lines[0].endsWith(")"));
-        QCOMPARE(lines[1], QStringLiteral("extra info"));
-    }
-    bool collect = true;
-    store->GetBool("Stats/CollectUsage", collect, true);
-    QVERIFY(!collect);
-    FeedbackDialog again("KolZendra 10.17.3", QString(), store.get());
-    QVERIFY(!usageSwitch(&again)->isChecked());
-    // Written to the store only; the file learns it at the store's next save.
-    QVERIFY(!kolz::test::loadedStore("KitFeedback")->Exists("Stats/CollectUsage"));
-
-    // A store that never loaded leaves the box checked.
-    KolPreferences unloaded("KitFeedbackUnloaded", 0);
-    FeedbackDialog fresh("KolZendra 10.17.3", QString(), &unloaded);
-    QVERIFY(usageSwitch(&fresh)->isChecked());
-}
-
-void TestFeedback::statisticsHearOnlyOfAChange()
+void TestFeedback::switchIsStoredAndStatisticsHearOnlyOfAChange()
 {
     QStringList log;
     KolStats stats("KolZendra", "10.17.3", store.get(), 4);
     stats.addChild(1, std::make_unique<RecordingStats>(log, "s", true));
-
     auto run = [&](std::vector<bool> clicks, bool viaEscape) {
         FeedbackDialog dialog("KolZendra 10.17.3", QString(), store.get());
         kolz::test::answerModal<FeedbackDialog>([&](FeedbackDialog* shown) {
@@ -130,12 +101,31 @@ void TestFeedback::statisticsHearOnlyOfAChange()
         return dialog.exec(&stats);
     };
 
+    // Closed unchanged, or changed and changed back, the statistics hear nothing.
     QCOMPARE(run({}, false), int(QDialog::Rejected));
     QCOMPARE(run({false, true}, true), int(QDialog::Rejected));
     QVERIFY(log.isEmpty());
+    // Switched off: stored under "Stats/CollectUsage" (the file learns it at the store's next
+    // save), and the next dialog starts unchecked.
     run({false}, false);
+    bool collect = true;
+    store->GetBool("Stats/CollectUsage", collect, true);
+    QVERIFY(!collect);
+    QVERIFY(!kolz::test::loadedStore("KitFeedback")->Exists("Stats/CollectUsage"));
+    QVERIFY(!usageSwitch(std::make_unique<FeedbackDialog>("", "", store.get()).get())->isChecked());
     run({true}, false);
     QCOMPARE(log, (QStringList{"s:disable", "s:enable"}));
+
+    // A store that never loaded leaves the box checked. The text to quote: the version with the
+    // kit's build, then the extra text.
+    KolPreferences unloaded("KitFeedbackUnloaded", 0);
+    FeedbackDialog fresh("KolZendra 10.17.3", "extra info", &unloaded);
+    QVERIFY(usageSwitch(&fresh)->isChecked());
+    const QStringList lines =
+        fresh.findChild<QPlainTextEdit*>("RequiredText")->toPlainText().split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines[0].startsWith("KolZendra 10.17.3 (SDK build ") && lines[0].endsWith(")"));
+    QCOMPARE(lines[1], QStringLiteral("extra info"));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestFeedback)
