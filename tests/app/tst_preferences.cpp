@@ -7,21 +7,21 @@
 #include "models/BuiltinProfiles.h"
 #include "models/ProfileData.h"
 #include "models/ProfileXml.h"
-#include "prefs/KolPreferences.h"
 #include "prefs/ProgramSettings.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFile>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
 #include <tinyxml2.h>
+
+using kolz::test::answerBox;
+using kolz::test::answerFileDialog;
+using kolz::test::writeFile;
 
 namespace {
 
@@ -33,20 +33,6 @@ const char* const overlapping = "<profile><device>B</device><es version=\"3\"><m
                                 "</max_samples></es><es version=\"31\"><extension>GL_OES_b"
                                 "</extension></es><egl/></profile>";
 
-struct Box
-{
-    QString title;
-    QString text;
-};
-
-QString writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return QString();
-    return path;
-}
-
 std::vector<int> sectionVersions(const tinyxml2::XMLDocument& document)
 {
     std::vector<int> versions;
@@ -54,27 +40,6 @@ std::vector<int> sectionVersions(const tinyxml2::XMLDocument& document)
          es = es->NextSiblingElement("es"))
         versions.push_back(es->IntAttribute("version", -1));
     return versions;
-}
-
-// Answers the file dialog with path; then records and answers the message box that may follow.
-void answerSaveDialog(const QString& path, Box* box = nullptr)
-{
-    kolz::test::answerModal<QFileDialog>([path, box](QFileDialog* dialog) {
-        if (box) {
-            kolz::test::answerModal<QMessageBox>([box](QMessageBox* shown) {
-                box->title = shown->windowTitle();
-                box->text = shown->text();
-                shown->accept();
-            });
-        }
-        if (path.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        dialog->selectFile(path);
-        // Bypasses the dialog's own checks, as a user's typed name would pass them.
-        static_cast<QDialog*>(dialog)->done(QDialog::Accepted);
-    });
 }
 
 } // namespace
@@ -88,62 +53,48 @@ private slots:
     void okStoresAndSavesCancelStoresNothing();
     void fileListKeysAndImportButton();
     void mergeKeepsFirstOfEachVersion();
-    void declarationsAndCommentsBeforeTheProfile();
-    void importedProfileLoadsAsAProfile();
-    void badImportsAreReported();
+    void importReportsBadDataAndSavesAProfile();
     void advancedGrowsTheDialogOnly();
     void screenshots();
 
 private:
+    QPushButton* importButton(DlgPreferences& dialog)
+    {
+        return dialog.findChild<QPushButton*>("btnImport");
+    }
+
     std::unique_ptr<KolPreferences> store;
     QTemporaryDir work;
 };
 
 void TestPreferences::init()
 {
-    QVERIFY(work.isValid());
-    store = std::make_unique<KolPreferences>("KitPreferences", 0);
-    std::string error;
-    QVERIFY(store->Load(error, false));
+    store = kolz::test::loadedStore("KitPreferences");
+    QVERIFY(store && work.isValid());
     store->Remove(settingsKeyPrefix);
     store->Save(true);
 }
 
 void TestPreferences::okStoresAndSavesCancelStoresNothing()
 {
-    {
+    for (const auto button : {QDialogButtonBox::Cancel, QDialogButtonBox::Ok}) {
         DlgPreferences dialog(store.get());
-        QCOMPARE(dialog.findChild<QLineEdit*>("txtProfilesDirectory")->text(),
-                 kolz::test::environment().profiles());
+        auto* directory = dialog.findChild<QLineEdit*>("txtProfilesDirectory");
+        QCOMPARE(directory->text(), kolz::test::environment().profiles());
         QVERIFY(dialog.findChild<QRadioButton*>("radioLoose")->isChecked());
         dialog.show();
-        dialog.findChild<QLineEdit*>("txtProfilesDirectory")->setText("/somewhere/else");
+        directory->setText("/chosen/dir");
         dialog.findChild<QRadioButton*>("radioStrict")->setChecked(true);
-        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+        dialog.findChild<QDialogButtonBox*>()->button(button)->click();
         QVERIFY(!dialog.isVisible());
     }
-    QVERIFY(!store->Exists(profilesDirectoryKey));
-    QVERIFY(!store->Exists(strictContextModeKey));
-
-    {
-        DlgPreferences dialog(store.get());
-        dialog.show();
-        dialog.findChild<QLineEdit*>("txtProfilesDirectory")->setText("/chosen/dir");
-        dialog.findChild<QRadioButton*>("radioStrict")->setChecked(true);
-        dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
-        QVERIFY(!dialog.isVisible());
-    }
-    KolPreferences onDisk("KitPreferences", 0);
-    std::string error;
-    QVERIFY(onDisk.Load(error, false));
-    QCOMPARE(profilesDirectory(&onDisk), QStringLiteral("/chosen/dir"));
+    // Only OK stored, and the file has it.
+    const auto onDisk = kolz::test::loadedStore("KitPreferences");
+    QCOMPARE(profilesDirectory(onDisk.get()), QStringLiteral("/chosen/dir"));
     bool strict = false;
-    onDisk.GetBool(strictContextModeKey, strict, false);
+    onDisk->GetBool(strictContextModeKey, strict, false);
     QVERIFY(strict);
-
     DlgPreferences reopened(store.get());
-    QCOMPARE(reopened.findChild<QLineEdit*>("txtProfilesDirectory")->text(),
-             QStringLiteral("/chosen/dir"));
     QVERIFY(reopened.findChild<QRadioButton*>("radioStrict")->isChecked());
 }
 
@@ -153,33 +104,28 @@ void TestPreferences::fileListKeysAndImportButton()
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     FileListWidget* list = dialog.importList();
-    auto* import = dialog.findChild<QPushButton*>("btnImport");
-    QVERIFY(!import->isEnabled());
-
+    QVERIFY(!importButton(dialog)->isEnabled());
     list->addFiles({"/a.xml"});
-    QCOMPARE(import->text(), QStringLiteral("Import"));
-    QVERIFY(import->isEnabled());
+    QVERIFY(importButton(dialog)->isEnabled());
+    QCOMPARE(importButton(dialog)->text(), QStringLiteral("Import"));
     list->addFiles({"/b.xml", "/a.xml"});
-    QCOMPARE(list->count(), 3);
-    QCOMPARE(import->text(), QStringLiteral("Merge"));
+    QCOMPARE(importButton(dialog)->text(), QStringLiteral("Merge"));
 
+    // Delete removes the selection only; other keys neither move nor remove anything.
     list->setFocus();
     list->clearSelection();
     QTest::keyClick(list, Qt::Key_Delete);
     QCOMPARE(list->count(), 3);
     list->setCurrentRow(1);
     QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(list->currentRow(), 1);
     QTest::keyClick(list, Qt::Key_Delete);
     QCOMPARE(list->count(), 2);
     QCOMPARE(list->item(1)->text(), QStringLiteral("/a.xml"));
-    QCOMPARE(import->text(), QStringLiteral("Merge"));
     list->setCurrentRow(0);
     QTest::keyClick(list, Qt::Key_Delete);
-    QCOMPARE(list->count(), 1);
-    QCOMPARE(import->text(), QStringLiteral("Import"));
+    QCOMPARE(importButton(dialog)->text(), QStringLiteral("Import"));
     list->clearFiles();
-    QVERIFY(!import->isEnabled());
+    QVERIFY(!importButton(dialog)->isEnabled());
 
     // Keys the list does not use reach the dialog: Enter accepts (and stores), Escape closes.
     list->setFocus();
@@ -194,12 +140,13 @@ void TestPreferences::fileListKeysAndImportButton()
 
 void TestPreferences::mergeKeepsFirstOfEachVersion()
 {
-    tinyxml2::XMLDocument first, second, output;
-    QCOMPARE(first.Parse(twoSections), tinyxml2::XML_SUCCESS);
+    // The first file begins with a declaration and a comment: merging starts at its profile.
+    const std::string exported = std::string("<?xml version=\"1.0\"?>\n<!-- x -->\n") + twoSections;
+    tinyxml2::XMLDocument first, second, unversioned, none, output, empty;
+    QCOMPARE(first.Parse(exported.c_str()), tinyxml2::XML_SUCCESS);
     QCOMPARE(second.Parse(overlapping), tinyxml2::XML_SUCCESS);
-    mergeProfileDocument(output, first);
-    mergeProfileDocument(output, second);
-    mergeProfileDocument(output, first);
+    for (const tinyxml2::XMLDocument* input : {&first, &second, &first})
+        mergeProfileDocument(output, *input);
     QCOMPARE(sectionVersions(output), (std::vector<int>{2, 3, 31}));
     auto* profile = output.FirstChildElement("profile");
     QCOMPARE(profile->FirstChildElement("device")->GetText(), "A");
@@ -210,87 +157,63 @@ void TestPreferences::mergeKeepsFirstOfEachVersion()
     QVERIFY(isImportableProfile(output));
 
     // Sections without a version count as version 0: only the first one gets in.
-    tinyxml2::XMLDocument unversioned;
-    QCOMPARE(unversioned.Parse("<profile><es><a>1</a></es><es><b>2</b></es></profile>"),
-             tinyxml2::XML_SUCCESS);
+    unversioned.Parse("<profile><es><a>1</a></es><es><b>2</b></es></profile>");
     mergeProfileDocument(output, unversioned);
     QCOMPARE(sectionVersions(output), (std::vector<int>{2, 3, 31, -1}));
-}
-
-void TestPreferences::declarationsAndCommentsBeforeTheProfile()
-{
-    tinyxml2::XMLDocument input, output;
-    const std::string text =
-        std::string("<?xml version=\"1.0\"?>\n<!-- exported -->\n") + twoSections;
-    QCOMPARE(input.Parse(text.c_str()), tinyxml2::XML_SUCCESS);
-    mergeProfileDocument(output, input);
-    QVERIFY(output.FirstChildElement("profile"));
-    QVERIFY(isImportableProfile(output));
-    QCOMPARE(sectionVersions(output), (std::vector<int>{2, 3}));
-
-    tinyxml2::XMLDocument none, empty;
-    QCOMPARE(none.Parse("<other/>"), tinyxml2::XML_SUCCESS);
+    // A file without a profile brings nothing.
+    none.Parse("<other/>");
     mergeProfileDocument(empty, none);
     QVERIFY(!empty.FirstChild());
 }
 
-void TestPreferences::importedProfileLoadsAsAProfile()
+void TestPreferences::importReportsBadDataAndSavesAProfile()
 {
+    DlgPreferences dialog(store.get());
+    dialog.show();
+    FileListWidget* list = dialog.importList();
+    // Files that do not make a profile (no egl section; missing and broken files) are reported
+    // and stay listed.
+    const QStringList bad[] = {
+        {writeFile(work.filePath("noegl.xml"), "<profile><es version=\"2\"/></profile>")},
+        {work.filePath("absent.xml"), writeFile(work.filePath("garbage.xml"), "<profile><es")},
+    };
+    for (const QStringList& files : bad) {
+        list->clearFiles();
+        list->addFiles(files);
+        QStringList box;
+        answerBox(box);
+        importButton(dialog)->click();
+        QCOMPARE(box,
+                 (QStringList{"Failed to import profile", "Import failed. Data badly formatted"}));
+        QCOMPARE(list->count(), files.size());
+    }
+
+    // An exported profile, declaration and comment first, saves to a file the reader loads.
     const ProfileData builtin = ProfileData::fromXml(builtinProfiles.front());
     const QString source =
         writeFile(work.filePath("source.xml"),
                   QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- a comment -->\n") +
                       QByteArray::fromStdString(printProfile(builtin)));
-    QVERIFY(!source.isEmpty());
-
-    DlgPreferences dialog(store.get());
-    dialog.show();
-    dialog.importList()->addFiles({source});
-    const QString saved = work.filePath("imported.xml");
-    answerSaveDialog(saved);
-    dialog.findChild<QPushButton*>("btnImport")->click();
-    QVERIFY(QFile::exists(saved));
-    ProfileData loaded = ProfileData::fromFile(saved.toStdString());
+    list->clearFiles();
+    list->addFiles({source});
+    answerFileDialog(work.filePath("imported.xml"));
+    importButton(dialog)->click();
+    ProfileData loaded = ProfileData::fromFile(work.filePath("imported.xml").toStdString());
     loaded.setFileName(builtin.fileName());
     QVERIFY(loaded == builtin);
-    QCOMPARE(dialog.importList()->count(), 0);
-    QVERIFY(!dialog.findChild<QPushButton*>("btnImport")->isEnabled());
+    QCOMPARE(list->count(), 0);
 
     // A cancelled save leaves the list as it was; a failed one reports and clears it.
-    dialog.importList()->addFiles({source});
-    answerSaveDialog(QString());
-    dialog.findChild<QPushButton*>("btnImport")->click();
-    QCOMPARE(dialog.importList()->count(), 1);
-    Box box;
-    answerSaveDialog(work.filePath("missing/dir/out.xml"), &box);
-    dialog.findChild<QPushButton*>("btnImport")->click();
-    QCOMPARE(box.title, QStringLiteral("Error"));
-    QCOMPARE(box.text, QStringLiteral("Failed to save file"));
-    QCOMPARE(dialog.importList()->count(), 0);
-}
-
-void TestPreferences::badImportsAreReported()
-{
-    DlgPreferences dialog(store.get());
-    dialog.show();
-    const QStringList cases[] = {
-        {writeFile(work.filePath("noegl.xml"), "<profile><es version=\"2\"/></profile>")},
-        {work.filePath("absent.xml"), writeFile(work.filePath("garbage.xml"), "<profile><es")},
-    };
-    for (const QStringList& files : cases) {
-        dialog.importList()->clearFiles();
-        dialog.importList()->addFiles(files);
-        Box box;
-        kolz::test::answerModal<QMessageBox>([&box](QMessageBox* shown) {
-            box.title = shown->windowTitle();
-            box.text = shown->text();
-            shown->accept();
-        });
-        dialog.findChild<QPushButton*>("btnImport")->click();
-        QCOMPARE(box.title, QStringLiteral("Failed to import profile"));
-        QCOMPARE(box.text, QStringLiteral("Import failed. Data badly formatted"));
-        QCOMPARE(dialog.importList()->count(), files.size());
-    }
+    list->addFiles({source});
+    answerFileDialog(QString());
+    importButton(dialog)->click();
+    QCOMPARE(list->count(), 1);
+    QStringList box;
+    answerBox(box);
+    answerFileDialog(work.filePath("missing/dir/out.xml"));
+    importButton(dialog)->click();
+    QCOMPARE(box, (QStringList{"Error", "Failed to save file"}));
+    QCOMPARE(list->count(), 0);
 }
 
 void TestPreferences::advancedGrowsTheDialogOnly()
@@ -300,27 +223,21 @@ void TestPreferences::advancedGrowsTheDialogOnly()
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     const QSize mainSize = main.size();
-
     DlgPreferences dialog(store.get(), &main);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    const int width = dialog.width();
-    const int collapsed = dialog.height();
-    QCOMPARE(dialog.maximumHeight(), collapsed);
-    auto* advanced = dialog.findChild<QWidget*>("grpProfilesAdvanced");
-    QVERIFY(advanced->isHidden());
+    const QSize collapsed = dialog.size();
+    QCOMPARE(dialog.maximumHeight(), collapsed.height());
+    auto* expand = dialog.findChild<QCheckBox*>("chkExpandProfilesAdvanced");
 
-    dialog.findChild<QCheckBox*>("chkExpandProfilesAdvanced")->setChecked(true);
-    QVERIFY(advanced->isVisible());
-    QCOMPARE(dialog.maximumHeight(), 16777125);
-    QVERIFY(dialog.height() > collapsed);
-    QCOMPARE(dialog.width(), width);
+    expand->setChecked(true);
+    QVERIFY(dialog.findChild<QWidget*>("grpProfilesAdvanced")->isVisible());
+    QVERIFY(dialog.height() > collapsed.height());
+    QCOMPARE(dialog.width(), collapsed.width());
     QCOMPARE(main.size(), mainSize);
-
-    dialog.findChild<QCheckBox*>("chkExpandProfilesAdvanced")->setChecked(false);
-    QVERIFY(advanced->isHidden());
+    expand->setChecked(false);
+    QVERIFY(dialog.findChild<QWidget*>("grpProfilesAdvanced")->isHidden());
     QCOMPARE(dialog.maximumHeight(), dialog.height());
-    QCOMPARE(dialog.width(), width);
     QCOMPARE(main.size(), mainSize);
 }
 

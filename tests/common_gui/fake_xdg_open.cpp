@@ -1,25 +1,10 @@
-// Stands in for "xdg-open" in tests: records its arguments and the descriptors it inherited.
-// The record goes to $KOLZ_FAKE_XDG_RECORD + ".fds" and ".args"; ".args" appears last (by
-// rename), so a reader that sees it finds both complete.
+// Stands in for "xdg-open" in tests. Writes to $KOLZ_FAKE_XDG_RECORD the descriptors it
+// inherited (space-separated), then each argument, every item NUL-terminated. The record
+// appears by rename, so a reader that sees it finds it complete.
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
 #include <string>
-#include <vector>
-
-namespace {
-
-bool writeFile(const std::string& path, const std::string& bytes)
-{
-    const std::string part = path + ".part";
-    std::FILE* file = std::fopen(part.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written && std::rename(part.c_str(), path.c_str()) == 0;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -27,23 +12,24 @@ int main(int argc, char** argv)
     if (!record)
         return 2;
 
-    std::string fds;
+    std::string bytes;
     if (DIR* dir = opendir("/proc/self/fd")) {
         const int own = dirfd(dir);
         while (const dirent* entry = readdir(dir)) {
             const std::string name = entry->d_name;
-            if (name == "." || name == ".." || std::atoi(name.c_str()) == own)
-                continue;
-            fds += name + "\n";
+            if (name != "." && name != ".." && std::atoi(name.c_str()) != own)
+                bytes += (bytes.empty() ? "" : " ") + name;
         }
         closedir(dir);
     }
+    bytes.push_back('\0');
+    for (int i = 1; i < argc; ++i)
+        bytes += std::string(argv[i]) + '\0';
 
-    std::string args;
-    for (int i = 1; i < argc; ++i) {
-        args += argv[i];
-        args.push_back('\0');
-    }
-    const std::string base = record;
-    return writeFile(base + ".fds", fds) && writeFile(base + ".args", args) ? 0 : 1;
+    const std::string part = std::string(record) + ".part";
+    std::FILE* file = std::fopen(part.c_str(), "wb");
+    if (!file)
+        return 1;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written && std::rename(part.c_str(), record) == 0 ? 0 : 1;
 }

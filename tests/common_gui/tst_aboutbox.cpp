@@ -2,11 +2,10 @@
 
 #include "common_gui/AboutBoxDialog.h"
 #include "common_gui/FeedbackDialog.h"
-#include "prefs/KolPreferences.h"
+#include "common_gui/KitTestHelpers.h"
 #include "resources/KolZendraResources.h"
 
 #include <QCheckBox>
-#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -32,6 +31,14 @@ QPoint expectedCentre(const QWidget& window, const QWidget& box)
             frame.y() + (window.height() - 1) / 2 - (box.height() - 1) / 2};
 }
 
+// Shows a plain window of the given size and waits until it is on screen.
+bool showWindow(QWidget& window, const QRect& geometry)
+{
+    window.setGeometry(geometry);
+    window.show();
+    return QTest::qWaitForWindowExposed(&window);
+}
+
 } // namespace
 
 class TestAboutBox : public QObject
@@ -40,13 +47,10 @@ class TestAboutBox : public QObject
 
 private slots:
     void init();
-    void splashFollowsThePreference();
-    void startupSwitchIsStoredAndSaved();
-    void staysCentredOverTheMainWindow();
-    void pressInTheMainWindowHidesAndStillActs();
+    void splashSwitchAndInformationPanel();
+    void centredOverTheMainWindowUntilAPressThere();
     void worksWithoutParentAndWhenDestroyedVisible();
     void logosScaleWithTheBox();
-    void informationPanel();
     void screenshots();
 
 private:
@@ -55,111 +59,67 @@ private:
 
 void TestAboutBox::init()
 {
-    store = std::make_unique<KolPreferences>("KitAbout", 0);
-    std::string error;
-    QVERIFY(store->Load(error, false));
+    store = kolz::test::loadedStore("KitAbout");
+    QVERIFY(store);
     store->Remove("KolZendra 10.17.3");
     store->Save(true);
 }
 
-void TestAboutBox::splashFollowsThePreference()
+void TestAboutBox::splashSwitchAndInformationPanel()
 {
     QWidget main;
-    main.resize(800, 600);
-    const QImage logos = splashImage();
-    QCOMPARE(logos.size(), QSize(600, 155));
-
-    {
-        AboutBoxDialog missing(title, logos, store.get(), QString(), &main);
-        QCOMPARE(missing.showSplashPreferenceKey(), splashKey);
-        missing.display(false);
-        QVERIFY(missing.isVisible());
+    // At start-up the box shows without a store, or when the key is missing or true; asked for,
+    // it always shows, and never as a modal box.
+    for (const int stored : {2, -1, 0, 1}) {
+        if (stored == 0 || stored == 1)
+            store->SetBool(splashKey, stored == 1);
+        AboutBoxDialog box(title, splashImage(), stored == 2 ? nullptr : store.get(), QString(),
+                           &main);
+        box.display(false);
+        QCOMPARE(box.isVisible(), stored != 0);
+        box.display(true);
+        QVERIFY(box.isVisible() && !box.isModal());
     }
-    store->SetBool(splashKey, true);
-    {
-        AboutBoxDialog on(title, logos, store.get(), QString(), &main);
-        on.display(false);
-        QVERIFY(on.isVisible());
-    }
-    store->SetBool(splashKey, false);
-    AboutBoxDialog off(title, logos, store.get(), QString(), &main);
-    off.display(false);
-    QVERIFY(!off.isVisible());
-    off.display(true);
-    QVERIFY(off.isVisible());
-    QVERIFY(!off.isModal());
-    QVERIFY(off.windowFlags() & Qt::FramelessWindowHint);
 
-    // Without a store the box always shows at start-up.
-    AboutBoxDialog unstored(title, logos, nullptr, QString(), &main);
-    unstored.display(false);
-    QVERIFY(unstored.isVisible());
-}
-
-void TestAboutBox::startupSwitchIsStoredAndSaved()
-{
-    QWidget main;
-    AboutBoxDialog box(title, splashImage(), store.get(), QString(), &main);
+    AboutBoxDialog box(title, splashImage(), store.get(), "<p>No warranty.</p>", &main);
+    QVERIFY(box.findChild<QLabel*>("Header_label")
+                ->text()
+                .startsWith("<big>KolZendra 10.17.3 (Build "));
+    QCOMPARE(box.findChild<QTextBrowser*>()->toPlainText(), QStringLiteral("No warranty."));
+    // The box's switch is stored and saved at once.
     auto* check = box.findChild<QCheckBox*>("ShowAtStartUpCB");
     QVERIFY(check->isChecked());
-    QVERIFY(check->isHidden());
     check->setChecked(false);
-    QVERIFY(!box.showsAtStartup());
-
-    KolPreferences onDisk("KitAbout", 0);
-    std::string error;
-    QVERIFY(onDisk.Load(error, false));
     bool show = true;
-    QCOMPARE(onDisk.GetBool(splashKey, show, true), KolPreferences::SUCCESS);
-    QVERIFY(!show);
-
+    QCOMPARE(kolz::test::loadedStore("KitAbout")->GetBool(splashKey, show, true),
+             KolPreferences::SUCCESS);
+    QVERIFY(!show && !box.showsAtStartup());
     // A change that does not come from the box itself is ignored.
     QVERIFY(QMetaObject::invokeMethod(&box, "onCheckBoxStateChanged", Q_ARG(int, Qt::Checked)));
     QVERIFY(!box.showsAtStartup());
 }
 
-void TestAboutBox::staysCentredOverTheMainWindow()
+void TestAboutBox::centredOverTheMainWindowUntilAPressThere()
 {
-    QWidget main;
-    main.setGeometry(100, 50, 1001, 700);
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QWidget main, other;
+    auto* button = new QPushButton("Act", &main);
+    (new QVBoxLayout(&main))->addWidget(button);
+    QVERIFY(showWindow(main, QRect(100, 50, 1001, 700)));
+    QVERIFY(showWindow(other, QRect(0, 0, 100, 100)));
     AboutBoxDialog box(title, splashImage(), store.get(), QString(), &main);
     box.display(true);
     QVERIFY(QTest::qWaitForWindowExposed(&box));
-    QCOMPARE(box.width(), 600);
-    QCOMPARE(box.pos().x(), main.frameGeometry().x() + 500 - 299);
     QCOMPARE(box.pos(), expectedCentre(main, box));
-
     main.move(160, 90);
     QTRY_COMPARE(box.pos(), expectedCentre(main, box));
     main.resize(900, 640);
     QTRY_COMPARE(box.pos(), expectedCentre(main, box));
-}
 
-void TestAboutBox::pressInTheMainWindowHidesAndStillActs()
-{
-    QWidget main;
-    auto* layout = new QVBoxLayout(&main);
-    auto* button = new QPushButton("Act", &main);
-    layout->addWidget(button);
-    main.resize(400, 300);
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    QWidget other;
-    other.resize(100, 100);
-    other.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&other));
-
-    AboutBoxDialog box(title, splashImage(), store.get(), QString(), &main);
-    box.display(true);
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
-
+    // Presses on the box or another window leave it up; one in the main window hides it and
+    // still reaches its target.
     QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(box.isVisible());
     QTest::mouseClick(&other, Qt::LeftButton);
     QVERIFY(box.isVisible());
-
     QSignalSpy clicked(button, &QPushButton::clicked);
     QTest::mouseClick(button, Qt::LeftButton);
     QVERIFY(!box.isVisible());
@@ -169,10 +129,7 @@ void TestAboutBox::pressInTheMainWindowHidesAndStillActs()
 void TestAboutBox::worksWithoutParentAndWhenDestroyedVisible()
 {
     QWidget other;
-    other.resize(100, 100);
-    other.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&other));
-
+    QVERIFY(showWindow(other, QRect(0, 0, 100, 100)));
     auto* box = new AboutBoxDialog(title, splashImage(), nullptr, QString(), nullptr);
     box->display(true);
     QVERIFY(box->isVisible());
@@ -196,32 +153,13 @@ void TestAboutBox::logosScaleWithTheBox()
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     auto* appLabel = box.findChild<QLabel*>("App_Logo");
     auto* makerLabel = box.findChild<QLabel*>("TWX_Logo");
-
-    for (const auto& [logoWidth, makerWidth] : {std::pair{600, 240}, {601, 240}, {612, 245}}) {
-        const int extra = box.width() - appLabel->contentsRect().width();
-        box.resize(logoWidth + extra, box.height());
+    // The application logo (the 600 x 90 top band) fills its label; the maker's is 40% of it.
+    for (const auto& [logoWidth, makerWidth] : {std::pair{601, 240}, {612, 245}}) {
+        box.resize(logoWidth + box.width() - appLabel->contentsRect().width(), box.height());
         QTRY_COMPARE(appLabel->contentsRect().width(), logoWidth);
-        QCOMPARE(appLabel->pixmap().width(), logoWidth);
+        QCOMPARE(appLabel->pixmap().size(), QSize(logoWidth, qRound(logoWidth * 90 / 600.0)));
         QCOMPARE(makerLabel->pixmap().width(), makerWidth);
     }
-    // The application logo is the 600 x 90 top band.
-    QCOMPARE(appLabel->pixmap().height(), qRound(612 * 90 / 600.0));
-}
-
-void TestAboutBox::informationPanel()
-{
-    QWidget main;
-    AboutBoxDialog box(title, splashImage(), store.get(), QString(), &main);
-    QVERIFY(box.findChild<QLabel*>("Header_label")
-                ->text()
-                .startsWith("<big>KolZendra 10.17.3 (Build "));
-    auto* browser = box.findChild<QTextBrowser*>();
-    QVERIFY(browser);
-    QVERIFY(browser->toPlainText().isEmpty());
-    QVERIFY(browser->openExternalLinks());
-
-    AboutBoxDialog withText(title, splashImage(), store.get(), "<p>No warranty.</p>", &main);
-    QCOMPARE(withText.findChild<QTextBrowser*>()->toPlainText(), QStringLiteral("No warranty."));
 }
 
 // Pictures for a person to look at, taken only when KOLZ_SCREENSHOTS names a folder
@@ -232,9 +170,7 @@ void TestAboutBox::screenshots()
     if (folder.isEmpty())
         QSKIP("KOLZ_SCREENSHOTS is not set");
     QWidget main;
-    main.resize(900, 600);
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QVERIFY(showWindow(main, QRect(0, 0, 900, 600)));
     AboutBoxDialog box(title, splashImage(), store.get(),
                        "<p>This software is provided as is, without warranty of any kind.</p>",
                        &main);

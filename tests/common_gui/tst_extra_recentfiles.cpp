@@ -1,24 +1,23 @@
 #include "support/TestEnvironment.h"
 
+#include "common_gui/KitTestHelpers.h"
 #include "common_gui/RecentFiles.h"
 #include "common_gui/RecentFilesMenu.h"
-#include "prefs/KolPreferences.h"
 
-#include <QFile>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QSignalSpy>
 
-#include <memory>
+using List = std::deque<std::string>;
 
 namespace {
 
 const std::string prefix = "Viewer";
-const std::string listKey = "Viewer/Recent files";
 
-std::deque<std::string> storedList(KolPreferences& store)
+List storedList(KolPreferences& store, const std::string& key = "Viewer/Recent files")
 {
-    std::deque<std::string> list;
-    store.GetArray(listKey, list);
+    List list;
+    store.GetArray(key, list);
     return list;
 }
 
@@ -40,13 +39,6 @@ QStringList entryTexts(const QMenu& menu)
     return texts;
 }
 
-QString makeFile(const QString& name)
-{
-    const QString path = kolz::test::environment().tmp() + QLatin1Char('/') + name;
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) ? path : QString();
-}
-
 } // namespace
 
 // The list kept in the store (order, limit, stored form, data keys), its display form, and the
@@ -57,71 +49,50 @@ class TestRecentFiles : public QObject
 
 private slots:
     void init();
-    void cleanup();
-
     void listKeepsMostRecentFirstWithinTheLimit();
     void dataIsKeptUnderThePathHash();
-    void removeAndClearLeaveDataAlone();
     void elidedDisplayForms_data();
     void elidedDisplayForms();
     void menuFillsClearsAndRefillsStably();
     void missingFilesAreDroppedWhenFlagged();
-    void recentFilesMenuShowsPathsAsToolTips();
 
 private:
-    std::unique_ptr<KolPreferences> m_store;
-    int m_storeNumber = 0;
+    std::unique_ptr<KolPreferences> store;
+    int stores = 0;
 };
 
 void TestRecentFiles::init()
 {
-    m_store = std::make_unique<KolPreferences>("RecentFiles" + std::to_string(++m_storeNumber), 0);
-    std::string error;
-    QVERIFY2(m_store->Load(error, false), error.c_str());
-}
-
-void TestRecentFiles::cleanup()
-{
-    m_store.reset();
+    store = kolz::test::loadedStore("RecentFiles" + std::to_string(++stores));
+    QVERIFY(store);
 }
 
 void TestRecentFiles::listKeepsMostRecentFirstWithinTheLimit()
 {
-    RecentFiles recent(m_store.get(), 0, prefix, 4);
-    for (const char* path : {"/a", "/b", "/c", "/d"})
+    RecentFiles recent(store.get(), 0, prefix, 4);
+    for (const char* path : {"/a", "/b", "/c", "/d", "/b", "/e"})
         recent.addFile(QString::fromLatin1(path));
-    QCOMPARE(storedList(*m_store), (std::deque<std::string>{"/d", "/c", "/b", "/a"}));
-
     // A path already listed moves to the front; a fifth one pushes the oldest out.
-    recent.addFile(QStringLiteral("/b"));
-    QCOMPARE(storedList(*m_store), (std::deque<std::string>{"/b", "/d", "/c", "/a"}));
-    recent.addFile(QStringLiteral("/e"));
-    QCOMPARE(storedList(*m_store), (std::deque<std::string>{"/e", "/b", "/d", "/c"}));
+    QCOMPARE(storedList(*store), (List{"/e", "/b", "/d", "/c"}));
 
-    // Backslashes are slashes: the same file written either way is one entry.
+    // Backslashes are slashes: the same file written either way is one entry. Every change
+    // reached the file.
     recent.addFile(QStringLiteral("C:\\work\\scene.xml"));
     recent.addFile(QStringLiteral("C:/work/scene.xml"));
-    std::deque<std::string> list;
-    QCOMPARE(recent.files(list), KolPreferences::SUCCESS);
-    QCOMPARE(list, (std::deque<std::string>{"C:/work/scene.xml", "/e", "/b", "/d"}));
+    const List list{"C:/work/scene.xml", "/e", "/b", "/d"};
+    QCOMPARE(storedList(*kolz::test::loadedStore("RecentFiles" + std::to_string(stores))), list);
 
-    // Every change reached the file: a second store on it sees the same list.
-    KolPreferences reader("RecentFiles" + std::to_string(m_storeNumber), 0);
-    std::string error;
-    QVERIFY(reader.Load(error, false));
-    QCOMPARE(storedList(reader), list);
-
-    // A lower limit trims the list at once; a higher one keeps it.
-    recent.setMaximum(2);
-    QCOMPARE(storedList(*m_store), (std::deque<std::string>{"C:/work/scene.xml", "/e"}));
-    recent.setMaximum(10);
-    recent.addFile(QStringLiteral("/f"));
-    QCOMPARE(storedList(*m_store).size(), std::size_t(3));
+    // A lower limit trims the list at once; removals past its ends are ignored.
+    recent.setMaximum(3);
+    recent.removeFile(-1);
+    recent.removeFile(3);
+    recent.removeFile(1);
+    QCOMPARE(storedList(*store), (List{"C:/work/scene.xml", "/b"}));
 }
 
 void TestRecentFiles::dataIsKeptUnderThePathHash()
 {
-    RecentFiles recent(m_store.get(), 0, prefix, 8);
+    RecentFiles recent(store.get(), 0, prefix, 8);
     QSignalSpy triggered(&recent, &RecentFiles::triggered);
 
     // 32-bit FNV-1 of the stored path: 0x050c5d7e for "a", 0x31f0b262 for "foobar"; the empty
@@ -131,49 +102,27 @@ void TestRecentFiles::dataIsKeptUnderThePathHash()
     recent.addFile(QString(), QByteArray("third"));
     recent.addFile(QStringLiteral("\\home\\user\\file.txt"), QByteArray("fourth"));
     for (const char* key : {"Viewer/84696446", "Viewer/837857890", "Viewer/0", "Viewer/4143793188"})
-        QVERIFY2(m_store->Exists(key), key);
-
+        QVERIFY2(store->Exists(key), key);
     // Without a prefix the keys are plain.
-    RecentFiles plain(m_store.get(), 0, std::string(), 8);
+    RecentFiles plain(store.get(), 0, std::string(), 8);
     plain.addFile(QStringLiteral("a"), QByteArray("x"));
-    QVERIFY(m_store->Exists("/84696446"));
-    std::deque<std::string> plainList;
-    QCOMPARE(m_store->GetArray("Recent files", plainList), KolPreferences::SUCCESS);
-    QCOMPARE(plainList, std::deque<std::string>{"a"});
+    QVERIFY(store->Exists("/84696446"));
+    QCOMPARE(storedList(*store, "Recent files"), List{"a"});
 
     // Choosing an entry hands its data over; an entry without data gives an empty array.
     recent.addFile(QStringLiteral("/no/data"));
     QMenu menu;
     recent.attachMenu(&menu);
-    const QList<QAction*> actions = entries(menu);
-    QCOMPARE(actions.size(), 5);
-    actions[0]->trigger();
-    actions[1]->trigger();
+    entries(menu)[0]->trigger();
+    entries(menu)[1]->trigger();
     QCOMPARE(triggered.size(), 2);
-    QCOMPARE(triggered[0][0].toString(), QStringLiteral("/no/data"));
-    QCOMPARE(triggered[0][1].toByteArray(), QByteArray());
-    QCOMPARE(triggered[1][0].toString(), QStringLiteral("/home/user/file.txt"));
-    QCOMPARE(triggered[1][1].toByteArray(), QByteArray("fourth"));
-}
+    QCOMPARE(triggered[0], (QVariantList{"/no/data", QByteArray()}));
+    QCOMPARE(triggered[1], (QVariantList{"/home/user/file.txt", QByteArray("fourth")}));
 
-void TestRecentFiles::removeAndClearLeaveDataAlone()
-{
-    RecentFiles recent(m_store.get(), 0, prefix, 8);
-    recent.addFile(QStringLiteral("a"), QByteArray("kept"));
-    recent.addFile(QStringLiteral("/b"));
-    recent.addFile(QStringLiteral("/c"));
-
-    recent.removeFile(-1);
-    recent.removeFile(3);
-    QCOMPARE(storedList(*m_store).size(), std::size_t(3));
-    recent.removeFile(1);
-    QCOMPARE(storedList(*m_store), (std::deque<std::string>{"/c", "a"}));
-
+    // Clearing the list leaves the data.
     recent.clear();
-    std::deque<std::string> list;
-    QCOMPARE(recent.files(list), KolPreferences::SUCCESS);
-    QVERIFY(list.empty());
-    QVERIFY(m_store->Exists("Viewer/84696446"));
+    QVERIFY(storedList(*store).empty());
+    QVERIFY(store->Exists("Viewer/84696446"));
 }
 
 void TestRecentFiles::elidedDisplayForms_data()
@@ -202,27 +151,29 @@ void TestRecentFiles::elidedDisplayForms()
 
 void TestRecentFiles::menuFillsClearsAndRefillsStably()
 {
-    RecentFiles recent(m_store.get(), 0, prefix, 8);
-    recent.addFile(QStringLiteral("/one"));
-    recent.addFile(QStringLiteral("/two"));
-    recent.addFile(QStringLiteral("/three"));
-
-    QMenu menu;
-    menu.addAction(QStringLiteral("Open..."));
+    RecentFiles recent(store.get(), 0, prefix, 8);
+    for (const char* path : {"/one", "/two", "/three"})
+        recent.addFile(QString::fromLatin1(path));
+    RecentFilesMenu menu(QStringLiteral("Recent"), nullptr);
+    QAction* open = menu.addAction(QStringLiteral("Open..."));
     recent.attachMenu(&menu);
-    QCOMPARE(entryTexts(menu), (QStringList{"1 /three", "2 /two", "3 /one"}));
     // Entries sit between the menu's own actions and the separator.
-    const QList<QAction*> all = menu.actions();
-    QCOMPARE(all.size(), 6);
-    QCOMPARE(all[0]->text(), QStringLiteral("Open..."));
-    QCOMPARE(all[4]->objectName(), QStringLiteral("TheRecentFileSeparator"));
-    QCOMPARE(all[1]->toolTip(), QStringLiteral("/three"));
+    QCOMPARE(menu.actions().size(), 6);
+    QCOMPARE(menu.actions().mid(1, 3), entries(menu));
+    QCOMPARE(entryTexts(menu), (QStringList{"1 /three", "2 /two", "3 /one"}));
 
     // Showing the menu again without changes keeps the very same actions.
     const QList<QAction*> before = entries(menu);
     emit menu.aboutToShow();
     QCOMPARE(entries(menu), before);
-    QCOMPARE(entryTexts(menu), (QStringList{"1 /three", "2 /two", "3 /one"}));
+
+    // The menu takes every tool-tip event; one for any action but a recent file is ignored.
+    for (QAction* active : {open, before.front()}) {
+        menu.setActiveAction(active);
+        QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), QPoint(2, 2));
+        QVERIFY(QCoreApplication::sendEvent(&menu, &tip));
+        QCOMPARE(tip.isAccepted(), active != open);
+    }
 
     // Clearing through the menu empties it at once, and a later fill reads nothing past the
     // end of the empty list.
@@ -230,12 +181,11 @@ void TestRecentFiles::menuFillsClearsAndRefillsStably()
     menu.actions().last()->trigger();
     QVERIFY(entries(menu).isEmpty());
     emit menu.aboutToShow();
-    QVERIFY(entries(menu).isEmpty());
     QCOMPARE(menu.actions().size(), 3);
 
     // A changed list renumbers the entries; a shorter one removes the surplus.
-    recent.addFile(QStringLiteral("/four"));
-    recent.addFile(QStringLiteral("/five"));
+    for (const char* path : {"/four", "/five"})
+        recent.addFile(QString::fromLatin1(path));
     emit menu.aboutToShow();
     QCOMPARE(entryTexts(menu), (QStringList{"1 /five", "2 /four"}));
     recent.addFile(QStringLiteral("/four"));
@@ -247,19 +197,13 @@ void TestRecentFiles::menuFillsClearsAndRefillsStably()
 
 void TestRecentFiles::missingFilesAreDroppedWhenFlagged()
 {
-    const QString kept = makeFile(QStringLiteral("kept.txt"));
-    const QString gone = makeFile(QStringLiteral("gone.txt"));
-    const QString last = makeFile(QStringLiteral("last.txt"));
-    QVERIFY(!kept.isEmpty() && !gone.isEmpty() && !last.isEmpty());
-
-    RecentFiles recent(m_store.get(), RecentFiles::DropMissingFiles, prefix, 8);
-    QCOMPARE(recent.flags(), RecentFiles::DropMissingFiles);
-    recent.addFile(kept);
-    recent.addFile(gone);
-    recent.addFile(last);
-    recent.addFile(kolz::test::environment().tmp() + QStringLiteral("/never-there.txt"));
-    QCOMPARE(storedList(*m_store).size(), std::size_t(3));
-
+    const QString tmp = kolz::test::environment().tmp();
+    const QString kept = kolz::test::writeFile(tmp + "/kept.txt");
+    const QString gone = kolz::test::writeFile(tmp + "/gone.txt");
+    const QString last = kolz::test::writeFile(tmp + "/last.txt");
+    RecentFiles recent(store.get(), RecentFiles::DropMissingFiles, prefix, 8);
+    for (const QString& path : {kept, gone, last, tmp + "/never-there.txt"})
+        recent.addFile(path);
     QMenu menu;
     recent.attachMenu(&menu);
     QCOMPARE(entries(menu).size(), 3);
@@ -269,32 +213,13 @@ void TestRecentFiles::missingFilesAreDroppedWhenFlagged()
     QVERIFY(QFile::remove(gone));
     emit menu.aboutToShow();
     QCOMPARE(entryTexts(menu), (QStringList{"1 " + last, "2 " + kept}));
-    QCOMPARE(storedList(*m_store),
-             (std::deque<std::string>{last.toStdString(), kept.toStdString()}));
+    QCOMPARE(storedList(*store), (List{last.toStdString(), kept.toStdString()}));
 
     // Without the flag missing files stay.
     recent.setFlags(0);
     QVERIFY(QFile::remove(kept));
     emit menu.aboutToShow();
     QCOMPARE(entries(menu).size(), 2);
-}
-
-void TestRecentFiles::recentFilesMenuShowsPathsAsToolTips()
-{
-    RecentFiles recent(m_store.get(), 0, prefix, 8);
-    recent.addFile(QStringLiteral("/home/user/projects/alpha/beta/gamma/file_0001.txt"));
-    RecentFilesMenu menu(QStringLiteral("Recent"), nullptr);
-    QAction* other = menu.addAction(QStringLiteral("Other"));
-    other->setToolTip(QStringLiteral("not a recent file"));
-    recent.attachMenu(&menu);
-
-    // The menu takes every tool-tip event; one for any action but a recent file is ignored.
-    for (QAction* active : {other, entries(menu).front()}) {
-        menu.setActiveAction(active);
-        QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), QPoint(2, 2));
-        QVERIFY(QCoreApplication::sendEvent(&menu, &tip));
-        QCOMPARE(tip.isAccepted(), active != other);
-    }
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestRecentFiles)

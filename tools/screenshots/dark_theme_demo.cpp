@@ -105,7 +105,8 @@ QWidget* controlsPage(QWidget* parent)
 
     auto* form = new QGroupBox(QStringLiteral("Values"), page);
     auto* formLayout = new QFormLayout(form);
-    formLayout->addRow(QStringLiteral("Name:"), new QLineEdit(QStringLiteral("Orvel T20 handset"), form));
+    formLayout->addRow(QStringLiteral("Name:"),
+                       new QLineEdit(QStringLiteral("Orvel T20 handset"), form));
     auto* slider = new QSlider(Qt::Horizontal, form);
     slider->setValue(60);
     formLayout->addRow(QStringLiteral("Level:"), slider);
