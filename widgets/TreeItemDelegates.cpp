@@ -40,12 +40,17 @@ bool isTopLevel(const QModelIndex& index)
 }
 
 // A stored cell as an int: a number by its value, a text only when it reads as a decimal
-// integer. Bit names ("EGL_OPENGL_ES2_BIT"), enum names and empty texts are no ints: their
-// cells keep the standard text editor, as a selector would start on 0 and commit it.
+// integer. Bit names ("EGL_OPENGL_ES2_BIT") and enum names are no ints: their cells keep the
+// standard text editor, as a selector would start on 0 and commit it. An empty text is a row
+// just added, whose value is still to be chosen: its selector starts on 0 and commits nothing
+// until another item is picked.
 bool storedInt(const QVariant& stored, int* value)
 {
     bool ok = false;
-    if (stored.typeId() == QMetaType::QString)
+    if (stored.typeId() == QMetaType::QString && stored.toString().isEmpty()) {
+        *value = 0;
+        ok = true;
+    } else if (stored.typeId() == QMetaType::QString)
         *value = stored.toString().toInt(&ok, 10);
     else if (stored.typeId() == QMetaType::Int || stored.typeId() == QMetaType::LongLong)
         *value = stored.toInt(&ok);

@@ -139,8 +139,10 @@ void TestItemDelegates::editorPerCell_data()
     QTest::addColumn<int>("tree");
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("editor"); // a pattern over the class and the items
-    auto row = [](const char* name, int tree, const char* path, const char* editor) {
-        QTest::newRow(name) << tree << QString(path) << QString(editor);
+    QTest::addColumn<QString>("added");  // answers the "Add" prompt on the path's top row first
+    auto row = [](const char* name, int tree, const char* path, const char* editor,
+                  const char* added = "") {
+        QTest::newRow(name) << tree << QString(path) << QString(editor) << QString(added);
     };
     row("config id", EGL, "0", "^widgets::EGLConfigIDSelector$");
     row("attribute", EGL, "0/0", "^EGLAttribSelector 12324  (?!.*12324).*12325");
@@ -162,6 +164,10 @@ void TestItemDelegates::editorPerCell_data()
     row("format kept as name", Caps, "0/3:1", "^QExpandingLineEdit$");
     row("binary format", Caps, "0/4:1", "^ShaderBinaryFormatSelector 35850 ");
     row("read format", Caps, "0/6:1", "^ImageFormatSelector 6408 ");
+    // A row just added holds no value yet; its value cell still gets its selector.
+    row("added true/false", EGL, "2/0:1", "^EGLTrueFalseSelector 0  1$", "EGL_CONFORMANT");
+    row("added image format", Caps, "1/0:1", "^ImageFormatSelector 0 ",
+        "GL_COMPRESSED_TEXTURE_FORMATS");
     row("extension API", Exts, "0", "^ESAPISelector 2  1 3 31$");
     row("extension", Exts, "0/1", "^ESExtensionSelector GL_OES_depth24  GL_APPLE_(?!.*depth24)");
 }
@@ -171,8 +177,29 @@ void TestItemDelegates::editorPerCell()
     QFETCH(int, tree);
     QFETCH(QString, path);
     QFETCH(QString, editor);
+    QFETCH(QString, added);
+    if (!added.isEmpty()) {
+        widgets::ProfileTreeView& v = view(tree);
+        v.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&v));
+        const QPoint top = v.visualRect(cell(tree, path.section('/', 0, 0))).center();
+        QTimer::singleShot(0, [] {
+            if (QWidget* menu = QApplication::activePopupWidget())
+                menu->close();
+        });
+        QMetaObject::invokeMethod(&v, "onContextMenuRequested", Q_ARG(QPoint, top));
+        ModalDriver driver{'=' + added};
+        QMetaObject::invokeMethod(&v,
+                                  tree == EGL ? "addAttribTriggered" : "addCapabilityTriggered");
+        QVERIFY(driver.allAnswered());
+        QCOMPARE(cell(tree, path).data(Qt::EditRole), QVariant(QString()));
+    }
     const QString shown = editorOf(view(tree), cell(tree, path));
     QVERIFY2(QRegularExpression(editor).match(shown).hasMatch(), qPrintable(shown));
+    if (!added.isEmpty()) { // left without a choice, the empty cell stays empty
+        commit(view(tree), cell(tree, path));
+        QCOMPARE(cell(tree, path).data(Qt::EditRole), QVariant(QString()));
+    }
 }
 
 void TestItemDelegates::offeredValueQueries()
