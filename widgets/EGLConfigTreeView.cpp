@@ -51,6 +51,8 @@ std::set<int> EGLConfigTreeView::unusedAttribs(const models::ProfileTreeItem* co
 
 void EGLConfigTreeView::onContextMenuRequested(const QPoint& pos)
 {
+    if (!model())
+        return;
     clicked = rowAt(pos);
     const bool onRow = clicked.isValid();
     const bool onTop = onRow && !clicked.parent().isValid();

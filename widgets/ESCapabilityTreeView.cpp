@@ -56,6 +56,8 @@ std::set<std::string> ESCapabilityTreeView::unusedCapabilities(const QModelIndex
 
 void ESCapabilityTreeView::onContextMenuRequested(const QPoint& pos)
 {
+    if (!model())
+        return;
     clicked = rowAt(pos);
     const bool onRow = clicked.isValid();
     const bool onTop = onRow && !clicked.parent().isValid();

@@ -56,6 +56,8 @@ QStringList ESExtensionTreeView::unusedExtensions(const models::ProfileTreeItem*
 
 void ESExtensionTreeView::onContextMenuRequested(const QPoint& pos)
 {
+    if (!model())
+        return;
     clicked = rowAt(pos);
     const bool onRow = clicked.isValid();
     const bool onTop = onRow && !clicked.parent().isValid();

@@ -203,6 +203,13 @@ void TestTreeViews::menuVisibility()
         QCOMPARE(menuAt(*view, belowRows(*view)), QStringList({"no menu"}));
         QCOMPARE(menuAt(*view, at(*view, api)), QStringList({second, "Delete"}));
     }
+    // A view without a profile has nothing to add to: no menu.
+    for (widgets::ProfileTreeView* view : {static_cast<widgets::ProfileTreeView*>(egl.get()),
+                                           static_cast<widgets::ProfileTreeView*>(caps.get()),
+                                           static_cast<widgets::ProfileTreeView*>(exts.get())}) {
+        view->setModel(nullptr);
+        QCOMPARE(menuAt(*view, belowRows(*view)), QStringList({"no menu"}));
+    }
 }
 
 void TestTreeViews::addConfigAndAttribute()
