@@ -57,7 +57,8 @@ bool openWithDesktop(const std::string& path)
         return false;
 
     std::string program = "xdg-open";
-    std::string argument = path;
+    // xdg-open would read a leading "-" as an option; such a path can only be relative.
+    std::string argument = path.starts_with('-') ? "./" + path : path;
     char* const argv[] = {program.data(), argument.data(), nullptr};
     long openMax = ::sysconf(_SC_OPEN_MAX);
     if (openMax < 0)

@@ -78,6 +78,13 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
         });
         QCOMPARE(record, (QList<QByteArray>{"0 1 2", path.toUtf8()}));
     }
+    // A relative path that reads like an option reaches the opener as a path.
+    const QString cwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work.path()));
+    QVERIFY(!writeFile(work.filePath("--help.html")).isEmpty());
+    const QList<QByteArray> record = opened([] { QVERIFY(openWithDesktop("--help.html")); });
+    QVERIFY(QDir::setCurrent(cwd));
+    QCOMPARE(record, (QList<QByteArray>{"0 1 2", "./--help.html"}));
     ::close(leaked);
     QVERIFY(!QFile::exists(work.filePath("pwned")) && !QFile::exists(work.filePath("pwned2")));
 
