@@ -5,9 +5,13 @@
 #include "common_gui/KolStats.h"
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QUrl>
 
 #include <stdexcept>
 
@@ -33,6 +37,18 @@ private:
     bool accept;
 };
 
+// Stands in for the desktop's browser and mail program.
+class UrlRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
 QCheckBox* usageSwitch(QWidget* dialog)
 {
     return dialog->findChild<QCheckBox*>("usageStats_checkBox");
@@ -48,6 +64,7 @@ private slots:
     void init();
     void statisticsCompositeForwardsInKeyOrder();
     void switchIsStoredAndStatisticsHearOnlyOfAChange();
+    void linksOpenTheForumAndTheSupportAddress();
 
 private:
     std::unique_ptr<KolPreferences> store;
@@ -126,6 +143,25 @@ void TestFeedback::switchIsStoredAndStatisticsHearOnlyOfAChange()
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines[0].startsWith("KolZendra 10.17.3 (SDK build ") && lines[0].endsWith(")"));
     QCOMPARE(lines[1], QStringLiteral("extra info"));
+}
+
+void TestFeedback::linksOpenTheForumAndTheSupportAddress()
+{
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler("https", &recorder, "open");
+    QDesktopServices::setUrlHandler("mailto", &recorder, "open");
+    FeedbackDialog dialog("KolZendra 10.17.3", QString(), store.get());
+    // Activated as a click on the label would: with the link the label shows.
+    for (const char* name : {"ForumURL", "SupportURL"}) {
+        auto* label = dialog.findChild<QLabel*>(name);
+        QVERIFY(label);
+        emit label->linkActivated(
+            QRegularExpression("href=\"([^\"]*)\"").match(label->text()).captured(1));
+    }
+    QDesktopServices::unsetUrlHandler("https");
+    QDesktopServices::unsetUrlHandler("mailto");
+    QCOMPARE(recorder.opened, (QList<QUrl>{QUrl("https://forum.heliark.example/kolzendra"),
+                                           QUrl("mailto:devsupport@heliark.example")}));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestFeedback)
