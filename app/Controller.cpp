@@ -85,9 +85,15 @@ QFileInfoList listProfileFiles(KolPreferences* store)
 
 ProfileList loadUserProfiles(KolPreferences* store)
 {
+    // A file is read through its canonical path, but named as listed: a link's target may be
+    // outside the directory or be another profile's file, and saving must write where the
+    // user's entry is, never over that other file.
     std::vector<std::string> paths;
-    for (const QFileInfo& info : listProfileFiles(store))
+    std::vector<std::string> names;
+    for (const QFileInfo& info : listProfileFiles(store)) {
         paths.push_back(info.canonicalFilePath().toUtf8().toStdString());
+        names.push_back(info.fileName().toUtf8().toStdString());
+    }
 
     // Reading and parsing are most of the start-up with many profiles. The files are
     // independent, so a few workers share them; each result keeps its file's place, and the
@@ -101,6 +107,7 @@ ProfileList loadUserProfiles(KolPreferences* store)
             try {
                 auto entry = std::make_shared<ProfileDataWrapper>(
                     ProfileDataWrapper::fromFile(paths[i], true));
+                entry->editableData()->setFileName(names[i]);
                 (void)entry->data()->displayName(); // sorting needs a name
                 loaded[i] = std::move(entry);
             } catch (const std::runtime_error&) {
@@ -143,10 +150,11 @@ Controller::Controller(int& argc, char** argv)
     builtInProfiles = loadBuiltInProfiles();
     userProfiles = loadUserProfiles(prefs.get());
     initKolZendraResources();
-    lockSingleInstance();
-    // Only now is it sure that no other instance owns the application socket: a name left
-    // behind by one that crashed can be cleared.
-    mainWindow.ensureListening();
+    // Only while holding the lock is it sure that no other instance owns the application
+    // socket, so that a name left behind by one that crashed can be cleared. Without the lock
+    // the name may be a running instance's: it keeps it.
+    if (lockSingleInstance())
+        mainWindow.ensureListening();
     mainWindow.refreshProfiles(builtInProfiles, userProfiles, currentProfile());
     watchTerminationSignals();
 }
@@ -165,9 +173,16 @@ Controller::~Controller()
     builtInProfiles.clear();
 }
 
-void Controller::lockSingleInstance()
+bool Controller::lockSingleInstance()
 {
     lock = new QLocalServer(this);
+    // Every connection to the lock is a probe by another start: it is taken and dropped at once.
+    // Left in the listen queue, probes would fill it, and a later one would time out instead of
+    // finding this instance.
+    connect(lock, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* probe = lock->nextPendingConnection())
+            delete probe;
+    });
     {
         QLocalSocket probe;
         probe.connectToServer(QString::fromLatin1(lockName), QIODevice::ReadWrite);
@@ -177,7 +192,7 @@ void Controller::lockSingleInstance()
         if (probe.error() == QLocalSocket::ConnectionRefusedError)
             QLocalServer::removeServer(QString::fromLatin1(lockName));
     }
-    lock->listen(QString::fromLatin1(lockName));
+    return lock->listen(QString::fromLatin1(lockName));
 }
 
 void Controller::watchTerminationSignals()

@@ -49,7 +49,8 @@ public:
     const ProfileList& userList() const { return userProfiles; }
 
 private:
-    void lockSingleInstance();
+    // Whether this process now holds the lock.
+    bool lockSingleInstance();
     void watchTerminationSignals();
     void terminationRequested();
 

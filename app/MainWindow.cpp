@@ -132,6 +132,8 @@ MainWindow::~MainWindow()
     clientTabs = nullptr;
     releaseClients();
     // Its accepted sockets go with it; nothing listens to them any more.
+    for (QLocalSocket* socket : server->findChildren<QLocalSocket*>())
+        socket->disconnect(this);
     delete server;
     server = nullptr;
     for (const QPointer<QObject>& object : std::as_const(released))
@@ -328,10 +330,11 @@ void MainWindow::finishClient(Client* client, const QString& text)
     releaseLater(client);
     if (socket) {
         if (socket->state() == QLocalSocket::UnconnectedState) {
-            socket->deleteLater();
+            releaseLater(socket);
         } else {
             // The stop frame leaves first; the socket goes once the connection has closed.
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::disconnected, this,
+                    [this, socket] { releaseLater(socket); });
             socket->disconnectFromServer();
         }
     }

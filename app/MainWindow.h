@@ -94,7 +94,7 @@ private:
     void updateProfileEditor();
     void finishClient(Client* client, const QString& text);
     void releaseClients();
-    // Deletes a page or client once no nested event loop is running: the page's popup or a
+    // Deletes a page, client or socket once no nested event loop is running: the page's popup or a
     // modal box may be the loop in question, with the page's own frames beneath it.
     void releaseLater(QObject* object);
     void sweepReleased();

@@ -25,6 +25,13 @@ QString invalidFileNameText(const QString& name)
         .arg(name);
 }
 
+QString hiddenFileNameText(const QString& name)
+{
+    return ProfileFileTexts::tr("'%1' is not a valid file name: a name beginning with '.' is a "
+                                "hidden file, and hidden files are not listed among the profiles.")
+        .arg(name);
+}
+
 void showFailureBox(const QString& informativeText)
 {
     QMessageBox box;
@@ -84,6 +91,12 @@ std::string askFileName(const ProfileData& data, const std::string& profilesDir)
         if (!isPlainFileName(name)) {
             QMessageBox::warning(QApplication::activeWindow(), ProfileFileTexts::tr("Error"),
                                  invalidFileNameText(name));
+            continue;
+        }
+        // Written, it would never show in the profile selector: the profile would seem lost.
+        if (name.startsWith(QLatin1Char('.'))) {
+            QMessageBox::warning(QApplication::activeWindow(), ProfileFileTexts::tr("Error"),
+                                 hiddenFileNameText(name));
             continue;
         }
         if (name != ownName && QFileInfo::exists(directory.absoluteFilePath(name)) &&

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
@@ -47,6 +48,7 @@ private slots:
     void readOnlySaveAsksFirst();
     void menuActionsOpenTheirDialogs();
     void savingAUserProfileKeepsItChosen();
+    void linkedProfileKeepsItsListedName();
     void cancelledNewProfileOnHostShowsNothing();
     void peerGetsRetitledTabWithConsoleAndErrors();
     void disconnectsFinishTheTab_data();
@@ -247,6 +249,40 @@ void TestMainWindow::savingAUserProfileKeepsItChosen()
     file.remove();
     app.reloadUserProfiles();
     QCOMPARE(profiles->currentIndex(), 0);
+}
+
+// A profile that is a link to a file elsewhere is read through the link but named as listed:
+// saving it must not write another profile's file that has the target's name.
+void TestMainWindow::linkedProfileKeepsItsListedName()
+{
+    const QString elsewhere = environment().root() + "/elsewhere";
+    const QString dir = environment().profiles();
+    QVERIFY(QDir().mkpath(elsewhere));
+    writeFile(elsewhere + "/b.xml", profileXml("Linked"));
+    writeFile(dir + "/b.xml", profileXml("Own"));
+    QVERIFY(QFile::link(elsewhere + "/b.xml", dir + "/a.xml"));
+    const auto cleanup = qScopeGuard([&] {
+        QFile::remove(dir + "/a.xml");
+        QFile::remove(dir + "/b.xml");
+        app.reloadUserProfiles();
+    });
+    app.reloadUserProfiles();
+    const auto linked = app.findProfile("a.xml");
+    QVERIFY(linked);
+    QCOMPARE(linked->data()->device(), std::string("Linked"));
+
+    profiles->setCurrentIndex(profiles->findText("Linked"));
+    QCOMPARE(storedString(currentProfileKey), std::string("a.xml"));
+    widgets::Profile* editor = window.profileEditorWidget();
+    editor->findChild<QPushButton*>("btnEdit")->click();
+    editor->findChild<QLineEdit*>("editDevice")->setText("Linked after");
+    editor->findChild<QPushButton*>("btnSave")->click();
+    QCOMPARE(profiles->currentText(), QStringLiteral("Linked after"));
+    QCOMPARE(app.findProfile("b.xml")->data()->device(), std::string("Own"));
+    QFile own(dir + "/b.xml");
+    QVERIFY(own.open(QIODevice::ReadOnly));
+    QVERIFY(own.readAll().contains("<device>Own</device>"));
+    QCOMPARE(app.findProfile("a.xml")->data()->device(), std::string("Linked after"));
 }
 
 void TestMainWindow::cancelledNewProfileOnHostShowsNothing()

@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include <memory>
+#include <vector>
 
 #include <csignal>
 
@@ -64,6 +65,7 @@ class TestProcess : public QObject
 private slots:
     void sigtermStopsPeersAndExitsNormally();
     void secondInstanceSaysSoAndEnds();
+    void crowdedLockStillRefusesASecondInstance();
     void restartsAfterKill();
     void unreadablePreferencesSayWhy();
 };
@@ -99,6 +101,33 @@ void TestProcess::secondInstanceSaysSoAndEnds()
     QVERIFY(peer.connectToPanel());
     first->kill(); // SIGKILL: leaves its socket files for the next test
     QVERIFY(first->waitForFinished(startTimeoutMs));
+}
+
+// Connections to the lock that nobody takes would fill its listen queue; a later start's probe
+// would then time out instead of connecting, and that start must not take the application socket.
+void TestProcess::crowdedLockStillRefusesASecondInstance()
+{
+    auto first = startProgram();
+    QVERIFY(waitUntilRunning(*first));
+    std::vector<std::unique_ptr<QLocalSocket>> crowd;
+    for (int i = 0; i < 100; ++i) {
+        crowd.push_back(std::make_unique<QLocalSocket>());
+        crowd.back()->connectToServer(QStringLiteral("KolZendraGUI"));
+    }
+    QTest::qWait(1000);
+    auto second = startProgram();
+    QVERIFY(second->waitForFinished(startTimeoutMs));
+    QCOMPARE(second->exitCode(), 0);
+    QVERIFY(second->readAllStandardError().contains("KolZendraGUI is already running"));
+    // The application socket is still the first one's: it stops the peer when it ends.
+    TestPeer peer;
+    QVERIFY(peer.connectToPanel());
+    peer.send(Message::makeSetPID(7));
+    QTest::qWait(500);
+    first->terminate();
+    QVERIFY(first->waitForFinished(startTimeoutMs));
+    QCOMPARE(first->exitCode(), 0);
+    QTRY_VERIFY(peer.receivedTypes().contains(MessageType::ServerStop));
 }
 
 void TestProcess::restartsAfterKill()

@@ -164,6 +164,7 @@ private slots:
     void promptsForMissingName();
     void cancelledPromptWritesNothing();
     void refusesNamesOutsideTheDirectory();
+    void refusesHiddenNames();
     void asksBeforeReplacingAnotherFile();
     void reportsFileThatCannotBeOpened();
     void failedWriteKeepsOldFile();
@@ -272,6 +273,27 @@ void TestProfileSave::refusesNamesOutsideTheDirectory()
     QVERIFY(!QFile::exists(profilesDir() + "/../escape.xml"));
     QVERIFY(!QFile::exists(profilesDir() + "/sub/inner.xml"));
     QVERIFY(QFile::exists(profilesDir() + "/fine.xml"));
+    CHECK_DRIVER(driver);
+}
+
+// A hidden file is never listed among the profiles: written, the profile would seem lost.
+void TestProfileSave::refusesHiddenNames()
+{
+    ModalDriver driver;
+    driver.enter(QStringLiteral(".slate.xml"));
+    driver.press(QMessageBox::Ok);
+    driver.enter(QStringLiteral("slate.xml"));
+
+    ProfileData data = sample("Slate");
+    QVERIFY(data.saveAs(profilesDir().toStdString()));
+    QVERIFY(driver.allAnswered());
+    QCOMPARE(data.fileName(), std::string("slate.xml"));
+    QCOMPARE(driver.shown().size(), std::size_t(3));
+    QCOMPARE(driver.shown()[1].kind, QStringLiteral("box"));
+    QVERIFY(driver.shown()[1].text.contains("'.slate.xml'"));
+    QVERIFY(driver.shown()[1].text.contains("hidden"));
+    QCOMPARE(driver.shown()[2].input, QStringLiteral(".slate.xml"));
+    QCOMPARE(QDir(profilesDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"slate.xml"});
     CHECK_DRIVER(driver);
 }
 
