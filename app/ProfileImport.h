@@ -10,7 +10,7 @@ class XMLNode;
 // lacks are appended to the output's profile.
 void mergeProfileDocument(tinyxml2::XMLDocument& output, const tinyxml2::XMLDocument& input);
 
-// Seeds output with the input's <profile> element and its subtree. A declaration or comment
+// Starts output with the input's <profile> element and its subtree. A declaration or comment
 // before it is not taken; an input without a <profile> element copies nothing.
 void copyDocumentRoot(tinyxml2::XMLDocument& output, const tinyxml2::XMLDocument& input);
 

@@ -18,8 +18,8 @@ seconds=${2:-60}
 shift
 
 program=$root/build/fuzz/fuzz/fuzz_$name
-seeds=$root/fuzz/corpus/$name
-if [ ! -x "$program" ] || [ ! -d "$seeds" ]; then
+starting=$root/fuzz/corpus/$name
+if [ ! -x "$program" ] || [ ! -d "$starting" ]; then
     echo "No fuzz target \"$name\" (build them with make fuzz). Targets:" >&2
     ls "$root/fuzz/corpus" >&2
     exit 2
@@ -44,7 +44,7 @@ echo "fuzz_$name for ${seconds}s; new inputs go to build/fuzz/corpus/$name/, rep
 HOME=$scratch/home TMPDIR=$scratch/tmp XDG_RUNTIME_DIR=$scratch/runtime QT_QPA_PLATFORM=offscreen \
     LSAN_OPTIONS="suppressions=$root/tests/support/lsan.supp:print_suppressions=0" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-    "$program" -max_total_time="$seconds" -artifact_prefix="$artifacts/" "$@" "$corpus" "$seeds"
+    "$program" -max_total_time="$seconds" -artifact_prefix="$artifacts/" "$@" "$corpus" "$starting"
 status=$?
 if [ "$status" != 0 ]; then
     echo "fuzz_$name failed (status $status); its reports:" >&2
