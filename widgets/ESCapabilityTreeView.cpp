@@ -59,13 +59,7 @@ void ESCapabilityTreeView::onContextMenuRequested(const QPoint& pos)
     if (!model())
         return;
     clicked = rowAt(pos);
-    const bool onRow = clicked.isValid();
-    const bool onTop = onRow && !clicked.parent().isValid();
-    addAPIAction->setVisible((!onRow || onTop) && !unusedAPIs(model()).empty());
-    addCapabilityAction->setVisible(onRow);
-    deleteAction->setVisible(onRow);
-    if (addAPIAction->isVisible() || addCapabilityAction->isVisible() || deleteAction->isVisible())
-        menu->exec(viewport()->mapToGlobal(pos));
+    showMenu(pos, clicked, menu, addAPIAction, addCapabilityAction, deleteAction);
 }
 
 void ESCapabilityTreeView::addCapabilityTriggered()

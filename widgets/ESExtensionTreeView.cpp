@@ -59,13 +59,7 @@ void ESExtensionTreeView::onContextMenuRequested(const QPoint& pos)
     if (!model())
         return;
     clicked = rowAt(pos);
-    const bool onRow = clicked.isValid();
-    const bool onTop = onRow && !clicked.parent().isValid();
-    addAPIAction->setVisible((!onRow || onTop) && !unusedAPIs(model()).empty());
-    addExtensionAction->setVisible(onRow);
-    deleteAction->setVisible(onRow);
-    if (addAPIAction->isVisible() || addExtensionAction->isVisible() || deleteAction->isVisible())
-        menu->exec(viewport()->mapToGlobal(pos));
+    showMenu(pos, clicked, menu, addAPIAction, addExtensionAction, deleteAction);
 }
 
 void ESExtensionTreeView::addExtensionTriggered()

@@ -53,4 +53,16 @@ void ESTreeView::addAPITriggered()
         m->setData(m->index(row, 0), *api.ids.begin(), Qt::EditRole);
 }
 
+void ESTreeView::showMenu(const QPoint& pos, const QModelIndex& clicked, QMenu* menu,
+                          QAction* addAPI, QAction* second, QAction* remove)
+{
+    const bool onRow = clicked.isValid();
+    const bool onTop = onRow && !clicked.parent().isValid();
+    addAPI->setVisible((!onRow || onTop) && !unusedAPIs(model()).empty());
+    second->setVisible(onRow);
+    remove->setVisible(onRow);
+    if (addAPI->isVisible() || second->isVisible() || remove->isVisible())
+        menu->exec(viewport()->mapToGlobal(pos));
+}
+
 } // namespace widgets

@@ -3,6 +3,9 @@
 #include "models/ESAPI.h"
 #include "widgets/ProfileTreeView.h"
 
+#include <QAction>
+#include <QMenu>
+
 #include <set>
 
 namespace widgets {
@@ -21,6 +24,13 @@ public:
 
 public slots:
     void addAPITriggered();
+
+protected:
+    // The menu rules both ES views share: "Add API" on empty space or an API row while a level
+    // is missing, the second action and "Delete" on any row; nothing is shown when all three
+    // are hidden.
+    void showMenu(const QPoint& pos, const QModelIndex& clicked, QMenu* menu, QAction* addAPI,
+                  QAction* second, QAction* remove);
 };
 
 } // namespace widgets
