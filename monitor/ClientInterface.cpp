@@ -7,11 +7,13 @@
 #include "monitor/ErrorListView.h"
 #include "ui_ClientInterface.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDialog>
 #include <QHeaderView>
 #include <QLocalSocket>
 #include <QPalette>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -109,8 +111,9 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     : QWidget(parent), ui(nullptr), m_document(new QTextDocument(this)),
       m_cursor(new QTextCursor(m_document)), m_errorListModel(new ErrorListModel(this)),
       m_errorListProxy(new ErrorListFilterProxyModel(this, m_errorListModel)), m_client(client),
-      m_frames(m_cursor)
+      m_frames(m_cursor), m_tail(m_cursor)
 {
+    m_tail.setBlockLimit(defaultConsoleBlockLimit);
     // The console is append-only; an undo history would only hold a second copy of it.
     m_document->setUndoRedoEnabled(false);
 
@@ -143,6 +146,7 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     // Clearing removes every open section frame along with the text.
     connect(ui->btnClear, &QPushButton::clicked, this, [this] {
         m_frames.reset();
+        m_tail.reset();
         m_flatSections = 0;
     });
     // The client dispatches every buffered frame from its readyRead handler; this one runs
@@ -250,6 +254,7 @@ void ClientInterface::endBatch()
         // it to the end of the document, which is where the output goes.
         const int from = m_cursor->position();
         m_document->markContentsDirty(from, m_document->characterCount() - from);
+        trimConsole();
     }
     if (!m_pendingRows.isEmpty()) {
         m_errorListModel->append(m_pendingRows);
@@ -257,6 +262,8 @@ void ClientInterface::endBatch()
         if (ui->chkErrorListAutoScroll->isChecked())
             m_errorListView->scrollToBottom();
     }
+    if (!m_pendingContexts.isEmpty())
+        buildContextPages();
     if (m_consoleScrollPending) {
         m_consoleScrollPending = false;
         if (ui->chkConsoleAutoScroll->isChecked()) {
@@ -278,6 +285,32 @@ void ClientInterface::closeEdit()
         return;
     m_editOpen = false;
     m_cursor->endEditBlock();
+}
+
+void ClientInterface::setConsoleBlockLimit(int blocks)
+{
+    m_tail.setBlockLimit(blocks);
+}
+
+QString ClientInterface::removalNotice()
+{
+    return tr("Older messages were removed from this console.");
+}
+
+void ClientInterface::trimConsole()
+{
+    QAbstractTextDocumentLayout* layout = m_document->documentLayout();
+    const qreal heightBefore = layout->documentSize().height();
+    if (!m_tail.trim(removalNotice()))
+        return;
+    // Lays out the top of the document, where the removal was; everything behind it only moves
+    // up, and the frames there move as a whole.
+    m_document->markContentsDirty(0, m_document->begin().length());
+    if (!ui->chkConsoleAutoScroll->isChecked()) {
+        // The user is reading older output: it stays in place on screen while it is kept.
+        QScrollBar* bar = ui->txtConsole->verticalScrollBar();
+        bar->setValue(bar->value() - qRound(heightBefore - layout->documentSize().height()));
+    }
 }
 
 void ClientInterface::consoleAutoScroll()
@@ -411,9 +444,35 @@ void ClientInterface::writeGLError(const Message& message)
 
 void ClientInterface::openContextTab(const Message& message)
 {
-    auto* page = new ContextInterface(ui->tabWidget_contexts, message);
-    const auto id = static_cast<qint64>(message.u64(layout::contextId));
-    ui->tabWidget_contexts->addTab(page, tr("Context ") + QString::number(id));
+    // Pages are built when the batch ends; of a flood of contexts only the newest would stay.
+    if (m_pendingContexts.size() >= maxContextPages)
+        m_pendingContexts.removeFirst();
+    m_pendingContexts.append(message);
+}
+
+void ClientInterface::buildContextPages()
+{
+    m_contextBuildQueued = false;
+    // A page with full extension lists takes milliseconds to build: while a connection feeds
+    // the page, a few are built per turn of the event loop so that the window keeps responding.
+    const bool connected = m_client && m_client->socket();
+    int budget = connected ? 4 : int(m_pendingContexts.size());
+    QTabWidget* tabs = ui->tabWidget_contexts;
+    while (!m_pendingContexts.isEmpty() && budget-- > 0) {
+        const Message message = m_pendingContexts.takeFirst();
+        if (tabs->count() >= maxContextPages) {
+            QWidget* oldest = tabs->widget(0);
+            tabs->removeTab(0);
+            delete oldest;
+        }
+        auto* page = new ContextInterface(tabs, message);
+        const auto id = static_cast<qint64>(message.u64(layout::contextId));
+        tabs->addTab(page, tr("Context ") + QString::number(id));
+    }
+    if (!m_pendingContexts.isEmpty() && !m_contextBuildQueued) {
+        m_contextBuildQueued = true;
+        QTimer::singleShot(0, this, &ClientInterface::buildContextPages);
+    }
 }
 
 const ClientInterface::BlockStyle& ClientInterface::blockStyle(BlockKind kind)

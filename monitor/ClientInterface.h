@@ -2,6 +2,7 @@
 
 #include "monitor/Client.h"
 #include "monitor/ConsoleFrames.h"
+#include "monitor/ConsoleTail.h"
 #include "monitor/ErrorListModel.h"
 #include "monitor/Message.h"
 
@@ -50,6 +51,11 @@ public:
     // A pause in the input shorter than this does not end a batch: a writer that refills the
     // socket in bursts would otherwise get a layout pass per burst.
     static constexpr int batchIdleMs = 2;
+    // Blocks (about lines) that a console keeps: some 100,000 warnings. Far below the height at
+    // which the layout stops coping, and a font change lays it out again in about a second.
+    static constexpr int defaultConsoleBlockLimit = 300000;
+    // Context pages per application; a further context replaces the oldest page.
+    static constexpr int maxContextPages = 64;
 
     // The formats of one kind of framed block: its title line, its frame and its body text.
     struct BlockStyle
@@ -76,6 +82,11 @@ public:
     ErrorListModel* errorListModel() const { return m_errorListModel; }
     ErrorListFilterProxyModel* errorListProxy() const { return m_errorListProxy; }
     ErrorListView* errorListView() const { return m_errorListView; }
+
+    int consoleBlockLimit() const { return m_tail.blockLimit(); }
+    void setConsoleBlockLimit(int blocks);
+    // The first line of a console whose oldest output was removed.
+    static QString removalNotice();
 
 public slots:
     void receive(const ui::messages::Message& message);
@@ -122,6 +133,8 @@ private:
     void endBatch();
     void readEnded();
     void closeEdit();
+    void trimConsole();
+    void buildContextPages();
 
     Ui::ClientInterface* ui;
     QTextDocument* m_document;
@@ -140,6 +153,7 @@ private:
     QPalette::ColorGroup m_stylesGroup = QPalette::NColorGroups;
 
     ConsoleFrames m_frames;
+    ConsoleTail m_tail;
     int m_flatSections = 0; // sections opened beyond maxSectionDepth, shown flat
     bool m_batchOpen = false;
     bool m_editOpen = false;
@@ -150,4 +164,7 @@ private:
     bool m_firstBatchDone = false;
     bool m_consoleScrollPending = false;
     QList<ErrorListEntry> m_pendingRows;
+    // ContextInfo frames whose pages are still to be built, newest last (at most maxContextPages)
+    QList<ui::messages::Message> m_pendingContexts;
+    bool m_contextBuildQueued = false;
 };
