@@ -9,6 +9,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QDialog>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLocalSocket>
 #include <QPalette>
@@ -125,6 +126,7 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_cursor->setCharFormat(QTextCharFormat());
     ui->txtConsole->setDocument(m_document);
     ui->txtConsole->setFont(consoleFont);
+    ui->txtConsole->installEventFilter(this);
     m_errorListView->setModel(m_errorListProxy);
     m_errorListView->horizontalHeader()->setStretchLastSection(true);
 
@@ -323,8 +325,29 @@ void ClientInterface::consoleAutoScroll()
 
 void ClientInterface::fontChanged(const QFont& font)
 {
+    // A console at its bound takes a few hundred milliseconds to lay out again. A console out
+    // of sight takes the font when it is shown, so that a change across many pages lays out
+    // one console at a time.
+    m_pendingFont = font;
+    m_fontPending = true;
+    if (ui->txtConsole->isVisible())
+        applyFont();
+}
+
+void ClientInterface::applyFont()
+{
+    if (!m_fontPending)
+        return;
+    m_fontPending = false;
     closeEdit();
-    ui->txtConsole->setFont(font);
+    ui->txtConsole->setFont(m_pendingFont);
+}
+
+bool ClientInterface::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->txtConsole && event->type() == QEvent::Show)
+        applyFont();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ClientInterface::finish(const QString& text)
@@ -453,10 +476,11 @@ void ClientInterface::openContextTab(const Message& message)
 void ClientInterface::buildContextPages()
 {
     m_contextBuildQueued = false;
-    // A page with full extension lists takes milliseconds to build: while a connection feeds
-    // the page, a few are built per turn of the event loop so that the window keeps responding.
+    // A page with full extension lists takes some ten milliseconds to build: while a connection
+    // feeds the page, one is built per turn of the event loop so that the window keeps
+    // responding to a flood of them.
     const bool connected = m_client && m_client->socket();
-    int budget = connected ? 4 : int(m_pendingContexts.size());
+    int budget = connected ? 1 : int(m_pendingContexts.size());
     QTabWidget* tabs = ui->tabWidget_contexts;
     while (!m_pendingContexts.isEmpty() && budget-- > 0) {
         const Message message = m_pendingContexts.takeFirst();

@@ -51,9 +51,10 @@ public:
     // A pause in the input shorter than this does not end a batch: a writer that refills the
     // socket in bursts would otherwise get a layout pass per burst.
     static constexpr int batchIdleMs = 2;
-    // Blocks (about lines) that a console keeps: some 100,000 warnings. Far below the height at
-    // which the layout stops coping, and a font change lays it out again in about a second.
-    static constexpr int defaultConsoleBlockLimit = 300000;
+    // Blocks (about lines) that a console keeps: 100,000 lines of text or some 33,000 framed
+    // messages, about two million pixels tall. The layout stops coping at ten times that; a font
+    // change lays a full console out again in under half a second.
+    static constexpr int defaultConsoleBlockLimit = 100000;
     // Context pages per application; a further context replaces the oldest page.
     static constexpr int maxContextPages = 64;
 
@@ -99,7 +100,11 @@ public slots:
     void errorListErrorsStateChanged(int state);
     void showErrorListItemContents(int row, int column, QPoint pos);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void applyFont();
     void writeSection(const ui::messages::Message& message);
     void endSection();
     void writeDebugMessage(const ui::messages::Message& message);
@@ -167,4 +172,6 @@ private:
     // ContextInfo frames whose pages are still to be built, newest last (at most maxContextPages)
     QList<ui::messages::Message> m_pendingContexts;
     bool m_contextBuildQueued = false;
+    QFont m_pendingFont;
+    bool m_fontPending = false;
 };

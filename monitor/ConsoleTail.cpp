@@ -11,6 +11,9 @@
 namespace {
 // A closed frame this small goes whole even when that removes a little more than needed.
 constexpr int smallFrameBlocks = 8;
+// What goes at a time: its removal and the layout of what moves up take about as long as
+// writing it did, and must fit into a turn of the event loop.
+constexpr int removalFraction = 32;
 } // namespace
 
 ConsoleTail::ConsoleTail(QTextCursor* cursor) : m_cursor(cursor), m_blockLimit(0) {}
@@ -25,13 +28,14 @@ bool ConsoleTail::trim(const QString& notice)
     QTextDocument* document = m_cursor->document();
     if (m_blockLimit <= 0 || document->blockCount() <= m_blockLimit)
         return false;
-    const int target = std::max(1, m_blockLimit - m_blockLimit / 8);
+    const int target = std::max(1, m_blockLimit - m_blockLimit / removalFraction);
     bool dropped = false;
     while (document->blockCount() > target) {
         if (!dropOldest(document->blockCount() - target))
             break;
         dropped = true;
     }
+
     if (dropped && !m_noticeShown)
         insertNotice(notice);
     return dropped;

@@ -110,6 +110,7 @@ private slots:
     void sectionsThatSpanARemovalStillClose();
     void errorListKeepsItsOwnBound();
     void contextPagesAreBounded();
+    void fontChangeWaitsUntilTheConsoleIsShown();
 };
 
 void TestConsoleTail::initTestCase()
@@ -339,6 +340,29 @@ void TestConsoleTail::contextPagesAreBounded()
     QTRY_COMPARE(linkTabs->tabText(bound - 1), "Context " + QString::number(3 * bound - 1));
     QCOMPARE(linkTabs->count(), bound);
     QCOMPARE(linkTabs->tabText(0), "Context " + QString::number(2 * bound));
+}
+
+void TestConsoleTail::fontChangeWaitsUntilTheConsoleIsShown()
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    auto* console = page.findChild<QTextEdit*>("txtConsole");
+    const int before = console->font().pointSize();
+    QFont font = console->font();
+    font.setPointSize(before + 7);
+    // Out of sight: the page starts on its contexts tab.
+    page.resize(600, 400);
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.receive(Message::makeWarning("laid out in the new font"));
+    page.fontChanged(font);
+    QCOMPARE(console->font().pointSize(), before);
+    page.findChild<QTabWidget*>("tabWidget")->setCurrentIndex(0);
+    QCOMPARE(console->font().pointSize(), before + 7);
+    QCOMPARE(page.document()->defaultFont().pointSize(), before + 7);
+    // In sight: at once.
+    font.setPointSize(before + 2);
+    page.fontChanged(font);
+    QCOMPARE(console->font().pointSize(), before + 2);
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestConsoleTail)
