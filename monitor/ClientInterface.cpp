@@ -161,6 +161,8 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(batchIdleMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &ClientInterface::endBatch);
+    m_contextTimer.setSingleShot(true);
+    connect(&m_contextTimer, &QTimer::timeout, this, &ClientInterface::buildContextPages);
 }
 
 ClientInterface::~ClientInterface()
@@ -264,8 +266,12 @@ void ClientInterface::endBatch()
         if (ui->chkErrorListAutoScroll->isChecked())
             m_errorListView->scrollToBottom();
     }
-    if (!m_pendingContexts.isEmpty())
-        buildContextPages();
+    if (!m_pendingContexts.isEmpty() && !m_contextTimer.isActive()) {
+        if (m_client && m_client->socket())
+            scheduleContextPages();
+        else
+            buildContextPages();
+    }
     if (m_consoleScrollPending) {
         m_consoleScrollPending = false;
         if (ui->chkConsoleAutoScroll->isChecked()) {
@@ -473,12 +479,16 @@ void ClientInterface::openContextTab(const Message& message)
     m_pendingContexts.append(message);
 }
 
+void ClientInterface::scheduleContextPages()
+{
+    // A page with full extension lists takes ten milliseconds and more to build. While more
+    // input waits, one is built per batch span, so that a flood of contexts builds a few pages
+    // rather than one per frame; once the input is quiet, one per turn of the event loop.
+    m_contextTimer.start(m_client && m_client->inputPending() ? batchSpanMs : 0);
+}
+
 void ClientInterface::buildContextPages()
 {
-    m_contextBuildQueued = false;
-    // A page with full extension lists takes some ten milliseconds to build: while a connection
-    // feeds the page, one is built per turn of the event loop so that the window keeps
-    // responding to a flood of them.
     const bool connected = m_client && m_client->socket();
     int budget = connected ? 1 : int(m_pendingContexts.size());
     QTabWidget* tabs = ui->tabWidget_contexts;
@@ -493,10 +503,8 @@ void ClientInterface::buildContextPages()
         const auto id = static_cast<qint64>(message.u64(layout::contextId));
         tabs->addTab(page, tr("Context ") + QString::number(id));
     }
-    if (!m_pendingContexts.isEmpty() && !m_contextBuildQueued) {
-        m_contextBuildQueued = true;
-        QTimer::singleShot(0, this, &ClientInterface::buildContextPages);
-    }
+    if (!m_pendingContexts.isEmpty())
+        scheduleContextPages();
 }
 
 const ClientInterface::BlockStyle& ClientInterface::blockStyle(BlockKind kind)

@@ -139,6 +139,7 @@ private:
     void readEnded();
     void closeEdit();
     void trimConsole();
+    void scheduleContextPages();
     void buildContextPages();
 
     Ui::ClientInterface* ui;
@@ -171,7 +172,7 @@ private:
     QList<ErrorListEntry> m_pendingRows;
     // ContextInfo frames whose pages are still to be built, newest last (at most maxContextPages)
     QList<ui::messages::Message> m_pendingContexts;
-    bool m_contextBuildQueued = false;
+    QTimer m_contextTimer;
     QFont m_pendingFont;
     bool m_fontPending = false;
 };
