@@ -161,6 +161,9 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(batchIdleMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &ClientInterface::endBatch);
+    m_trimTimer.setSingleShot(true);
+    m_trimTimer.setInterval(0);
+    connect(&m_trimTimer, &QTimer::timeout, this, &ClientInterface::trimConsole);
     m_contextTimer.setSingleShot(true);
     connect(&m_contextTimer, &QTimer::timeout, this, &ClientInterface::buildContextPages);
 }
@@ -218,6 +221,8 @@ void ClientInterface::beginBatch()
 {
     if (m_batchOpen)
         return;
+    if (m_trimPending)
+        trimConsole();
     m_batchOpen = true;
     m_batchFirstBlockCount = m_document->blockCount();
     if (!m_editOpen) {
@@ -258,7 +263,16 @@ void ClientInterface::endBatch()
         // it to the end of the document, which is where the output goes.
         const int from = m_cursor->position();
         m_document->markContentsDirty(from, m_document->characterCount() - from);
-        trimConsole();
+        // While a connection feeds the page, old output goes in a turn of its own, before the
+        // next batch or once the input pauses: the batch's layout and the removal together
+        // would stall the window twice as long.
+        if (m_document->blockCount() > m_tail.blockLimit()) {
+            m_trimPending = true;
+            if (m_client && m_client->socket())
+                m_trimTimer.start();
+            else
+                trimConsole();
+        }
     }
     if (!m_pendingRows.isEmpty()) {
         m_errorListModel->append(m_pendingRows);
@@ -307,6 +321,11 @@ QString ClientInterface::removalNotice()
 
 void ClientInterface::trimConsole()
 {
+    // Within a batch the layout has yet to take in the batch's output: a change at the top now
+    // would have it lay out the whole console. The next batch starts here.
+    if (m_batchOpen || !m_trimPending)
+        return;
+    m_trimPending = false;
     QAbstractTextDocumentLayout* layout = m_document->documentLayout();
     const qreal heightBefore = layout->documentSize().height();
     if (!m_tail.trim(removalNotice()))

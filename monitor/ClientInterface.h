@@ -44,8 +44,9 @@ public:
     static constexpr int maxSectionDepth = 32;
     // Longest time that output arriving in a flood waits before it is shown.
     static constexpr int batchSpanMs = 100;
-    // About 30 ms of layout on a fast machine, whatever the size of the console.
-    static constexpr int batchBlockLimit = 6000;
+    // About 15 ms of layout on a fast machine, whatever the size of the console; the removal of
+    // as much old output that follows it in the next turn takes about as long.
+    static constexpr int batchBlockLimit = 3000;
     // The first batch also pays for the console's first paint, so it is kept small.
     static constexpr int firstBatchBlockLimit = 600;
     // A pause in the input shorter than this does not end a batch: a writer that refills the
@@ -173,6 +174,8 @@ private:
     // ContextInfo frames whose pages are still to be built, newest last (at most maxContextPages)
     QList<ui::messages::Message> m_pendingContexts;
     QTimer m_contextTimer;
+    QTimer m_trimTimer;
+    bool m_trimPending = false;
     QFont m_pendingFont;
     bool m_fontPending = false;
 };

@@ -215,7 +215,8 @@ void TestConsoleTail::newestMessageVisibleAfterARemovalOverTheSocket()
     QScrollBar* bar = console->verticalScrollBar();
     QTRY_VERIFY(console->viewport()->rect().contains(console->cursorRect()));
     QVERIFY(bar->value() > 0);
-    QVERIFY(link.page->document()->blockCount() <= 3000);
+    // Over a connection the removal follows the batch that went past the bound.
+    QTRY_VERIFY(link.page->document()->blockCount() <= 3000);
     QVERIFY(isTailUpTo(numbered(link.page->document(), "flood "), 3999));
     QVERIFY(link.page->document()->toPlainText().startsWith(ClientInterface::removalNotice()));
     // What the removals left laid out is where a layout from scratch puts it.
