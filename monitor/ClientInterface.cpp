@@ -221,8 +221,14 @@ void ClientInterface::beginBatch()
 {
     if (m_batchOpen)
         return;
-    if (m_trimPending)
+    // A removal, or the end of an edit block, before the batch: the layout is up to date, and
+    // each of them takes a turn of its own.
+    if (m_trimPending) {
         trimConsole();
+    } else if (m_editRenewalPending) {
+        m_editRenewalPending = false;
+        closeEdit();
+    }
     m_batchOpen = true;
     m_batchFirstBlockCount = m_document->blockCount();
     if (!m_editOpen) {
@@ -337,6 +343,14 @@ void ClientInterface::trimConsole()
         // The user is reading older output: it stays in place on screen while it is kept.
         QScrollBar* bar = ui->txtConsole->verticalScrollBar();
         bar->setValue(bar->value() - qRound(heightBefore - layout->documentSize().height()));
+    }
+    // Qt keeps the text of removed output in the document's buffer until an edit block ends,
+    // so a connection's edit block would hold all the output ever received. Ending it now and
+    // then (at the start of a later batch: it takes a pass over the console) lets Qt compact
+    // the buffer.
+    if (++m_trimsInEdit >= trimsPerEdit) {
+        m_trimsInEdit = 0;
+        m_editRenewalPending = true;
     }
 }
 

@@ -56,6 +56,8 @@ public:
     // messages, about two million pixels tall. The layout stops coping at ten times that; a font
     // change lays a full console out again in under half a second.
     static constexpr int defaultConsoleBlockLimit = 100000;
+    // Removals of old output between two ends of the connection's edit block.
+    static constexpr int trimsPerEdit = 16;
     // Context pages per application; a further context replaces the oldest page.
     static constexpr int maxContextPages = 64;
 
@@ -176,6 +178,8 @@ private:
     QTimer m_contextTimer;
     QTimer m_trimTimer;
     bool m_trimPending = false;
+    int m_trimsInEdit = 0;
+    bool m_editRenewalPending = false;
     QFont m_pendingFont;
     bool m_fontPending = false;
 };

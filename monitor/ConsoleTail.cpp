@@ -13,7 +13,7 @@ namespace {
 constexpr int smallFrameBlocks = 8;
 // What goes at a time: its removal and the layout of what moves up take about as long as
 // writing it did, and must fit into a turn of the event loop.
-constexpr int removalFraction = 32;
+constexpr int removalFraction = 64;
 } // namespace
 
 ConsoleTail::ConsoleTail(QTextCursor* cursor) : m_cursor(cursor), m_blockLimit(0) {}

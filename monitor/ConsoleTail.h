@@ -12,7 +12,7 @@ class QTextFrame;
 // What is removed is always a run of the oldest closed output: whole framed blocks with the text
 // before them, or whole lines of text. The frames that hold the writing position (open sections
 // and ConsoleFrames' open containers) stay, with their titles, so sections that span a removal
-// still close where they should. Removal happens in steps of a thirty-second of the budget, and
+// still close where they should. Removal happens in steps of a sixty-fourth of the budget, and
 // each step touches only the top of the document: the frames behind it are moved by the
 // layout, not laid out again.
 class ConsoleTail

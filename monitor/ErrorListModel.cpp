@@ -115,8 +115,9 @@ void ErrorListModel::dropOldest()
     const int count = static_cast<int>(m_entries.size());
     if (count <= m_rowLimit)
         return;
-    // Down to seven eighths of the limit: the next removal is many rows away.
-    const int keep = std::max(1, m_rowLimit - m_rowLimit / 8);
+    // A thirty-second of the limit at a time: the next removal is thousands of rows away, and
+    // the proxy and the view renumber their rows in a few milliseconds.
+    const int keep = std::max(1, m_rowLimit - m_rowLimit / 32);
     const int drop = count - keep;
     beginRemoveRows(QModelIndex(), 0, drop - 1);
     m_entries.remove(0, drop);

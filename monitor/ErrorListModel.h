@@ -24,8 +24,7 @@ struct ErrorListEntry
 };
 
 // The rows of one application's error list. Rows are appended at the end and never changed;
-// once the list holds more than its row limit, the oldest rows are removed in one go (an
-// eighth of the limit at a time, so that views and proxies rarely have to renumber).
+// once the list holds more than its row limit, the oldest rows are removed in one go.
 class ErrorListModel : public QAbstractTableModel
 {
     Q_OBJECT
