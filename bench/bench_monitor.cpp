@@ -158,6 +158,14 @@ double residentMegabytes()
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
+// What the heap holds in use, beside the resident size: the difference is freed memory that
+// malloc keeps for reuse.
+double heapMegabytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
+
 double threadCpuSeconds()
 {
     timespec now{};
@@ -231,6 +239,7 @@ struct RunResult
     double cpuSeconds = 0; // the GUI thread's own CPU time
     double maxStallMs = 0;
     double residentMb = 0;
+    double heapMb = 0;
     int blocks = 0;
     int errorRows = 0;
     int contextPages = 0;
@@ -324,6 +333,7 @@ RunResult runStream(bool rawSocket, Kind kind)
     if (received != streamFrames)
         qFatal("only %d of %d frames arrived", received, streamFrames);
     result.residentMb = residentMegabytes();
+    result.heapMb = heapMegabytes();
     if (page) {
         result.blocks = page->document()->blockCount();
         result.errorRows = page->errorListModel()->rowCount();
@@ -334,10 +344,11 @@ RunResult runStream(bool rawSocket, Kind kind)
 
 void print(const std::string& label, const RunResult& r, const char* what)
 {
-    std::printf("%-22s %8.0f frames/s  %6.2f us CPU/frame  stall %7.1f ms  resident %6.0f MB  "
-                "blocks %d  error rows %d  load %s%s\n",
+    std::printf("%-22s %8.0f frames/s  %6.2f us CPU/frame  stall %7.1f ms  resident %6.0f MB "
+                "(heap in use %.0f MB)  blocks %d  error rows %d  load %s%s\n",
                 label.c_str(), streamFrames / r.seconds, r.cpuSeconds * 1e6 / streamFrames,
-                r.maxStallMs, r.residentMb, r.blocks, r.errorRows, loadAverage().c_str(), what);
+                r.maxStallMs, r.residentMb, r.heapMb, r.blocks, r.errorRows, loadAverage().c_str(),
+                what);
     std::fflush(stdout);
 }
 

@@ -54,7 +54,7 @@ public:
     static constexpr int batchIdleMs = 2;
     // Blocks (about lines) that a console keeps: 100,000 lines of text or some 33,000 framed
     // messages, about two million pixels tall. The layout stops coping at ten times that; a font
-    // change lays a full console out again in under half a second.
+    // change lays a full console out again in about half a second.
     static constexpr int defaultConsoleBlockLimit = 100000;
     // Removals of old output between two ends of the connection's edit block.
     static constexpr int trimsPerEdit = 16;
