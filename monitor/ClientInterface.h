@@ -57,7 +57,7 @@ public:
     // change lays a full console out again in about half a second.
     static constexpr int defaultConsoleBlockLimit = 100000;
     // Removals of old output between two ends of the connection's edit block.
-    static constexpr int trimsPerEdit = 4;
+    static constexpr int trimsPerEdit = 16;
     // Context pages per application; a further context replaces the oldest page.
     static constexpr int maxContextPages = 64;
 
