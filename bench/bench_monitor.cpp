@@ -1,52 +1,75 @@
-// Frames per second that the monitor takes in from one peer over a real local socket: the full
-// client page (console and error list, shown), the client's dispatch alone, and raw socket
-// reading alone, which is the floor for the other two. Also reports the event loop's longest
-// stall while the stream runs and the page settles, and the memory that 100,000 console
-// messages take.
+// The monitor under a flood from one emulated application over a real local socket, as the main
+// window wires it: frames per second into a shown client page (console and error list), the
+// event loop's longest stall after the first second, and the resident memory at the end, beside
+// raw socket reading in the same run (the floor). Then the stall of a console font change with
+// eight pages at their console bound, and a flood of ContextInfo frames.
+//
+// Usage: bench_monitor [frames per stream, default 2000000] [runs per stream, default 3]
+//                      [parts, default streams,errorlist,contexts,font] [console block limit]
 
+#include "bench/BenchReport.h"
 #include "monitor/Client.h"
 #include "monitor/ClientInterface.h"
+#include "monitor/ClientTabWidget.h"
+#include "monitor/ErrorListModel.h"
 #include "tests/peer/TestPeer.h"
-
-#include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFontDatabase>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <malloc.h>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
+using kolz::bench::Better;
+using kolz::bench::Report;
 using ui::messages::Message;
 
 namespace {
 
-constexpr int streamFrames = 100000;
+int streamFrames = 2000000;
+int runsPerStream = 3;
+int consoleBlockLimit = ClientInterface::defaultConsoleBlockLimit;
 constexpr int patternFrames = 100;
-constexpr double floorFramesPerSecond = 30000;
+constexpr double goalFramesPerSecond = 30000;
 constexpr double stallLimitMs = 100;
+constexpr double memoryLimitMb = 1024;
+constexpr double fontStallLimitMs = 1000;
 
 enum class Kind
 {
     Warnings,
     DebugMessages,
-    Mix
+    Mix,
+    Contexts
 };
+const char* const kindNames[] = {"warnings", "debug", "mix", "contexts"};
+
+std::vector<std::uint32_t> ids(std::uint32_t first, int count)
+{
+    std::vector<std::uint32_t> list;
+    for (int i = 0; i < count; ++i)
+        list.push_back(first + std::uint32_t(i % 200));
+    return list;
+}
 
 QByteArray pattern(Kind kind)
 {
     std::vector<Message> frames;
-    for (int i = 0; i < patternFrames; ++i) {
+    const int count = kind == Kind::Contexts ? 10 : patternFrames;
+    for (int i = 0; i < count; ++i) {
         const std::string n = std::to_string(i);
         switch (kind) {
         case Kind::Warnings:
@@ -56,6 +79,12 @@ QByteArray pattern(Kind kind)
         case Kind::DebugMessages:
             frames.push_back(Message::makeDebugMessage(0x8246, 0x824C, std::uint32_t(i), 0x9146,
                                                        "Debug output number " + n));
+            break;
+        case Kind::Contexts:
+            // Every list full: the largest page a context can make.
+            frames.push_back(Message::makeContextInfo(std::uint64_t(i), i % 2 == 0, 2, 1,
+                                                      ids(1, 511), ids(1, 511), ids(1, 511), 13, 1,
+                                                      ids(1, 512)));
             break;
         case Kind::Mix:
             switch (i % 10) {
@@ -94,7 +123,8 @@ QByteArray pattern(Kind kind)
 class PeerThread : public QThread
 {
 public:
-    PeerThread(QString server, QByteArray pattern) : m_server(std::move(server)), m_pattern(pattern)
+    PeerThread(QString server, QByteArray pattern, int frames)
+        : m_server(std::move(server)), m_pattern(pattern), m_frames(frames)
     {}
 
 protected:
@@ -103,47 +133,38 @@ protected:
         kolz::test::TestPeer peer;
         if (!peer.connectToPanel(m_server))
             return;
-        for (int sent = 0; sent < streamFrames; sent += patternFrames) {
-            if (!peer.sendBlocking(m_pattern))
+        const int perPattern = int(m_pattern.size() / Message::Size);
+        for (int sent = 0; sent < m_frames; sent += perPattern) {
+            if (!peer.sendBlocking(m_pattern, 64 * 1024, 600000))
                 return;
         }
-        peer.socket()->waitForDisconnected(120000);
+        peer.socket()->waitForDisconnected(600000);
     }
 
 private:
     QString m_server;
     QByteArray m_pattern;
+    int m_frames;
 };
 
-// Heap in use rather than resident size: earlier runs leave freed memory behind that later
-// ones reuse, and Qt's one-time caches would be charged to the first run. Large blocks that
-// malloc maps on their own count too: which ones it maps changes from run to run.
+double residentMegabytes()
+{
+    long pages = 0, resident = 0;
+    if (std::FILE* fp = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(fp, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(fp);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+// What the heap holds in use, beside the resident size: the difference is freed memory that
+// malloc keeps for reuse.
 double heapMegabytes()
 {
     const struct mallinfo2 info = mallinfo2();
     return double(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
 }
-
-enum class Receiver
-{
-    RawSocket,
-    Dispatch,
-    Page
-};
-
-enum class Font
-{
-    Default,   // what a new console gets: the application font, proportional here
-    FixedWidth // the system's fixed-width font, a usual choice for a console
-};
-
-struct RunResult
-{
-    double seconds = 0;
-    double cpuSeconds = 0; // the GUI thread's own CPU time
-    double maxStallMs = 0;
-    double rssGrowthMb = 0;
-};
 
 double threadCpuSeconds()
 {
@@ -152,22 +173,110 @@ double threadCpuSeconds()
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
 }
 
-RunResult runStream(Receiver receiver, Kind kind, Font font)
+std::string loadAverage()
 {
-    const QString name =
-        QStringLiteral("KolZendra-bench-%1").arg(QCoreApplication::applicationPid());
-    QLocalServer::removeServer(name);
+    double one = 0, five = 0, fifteen = 0;
+    if (std::FILE* fp = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(fp, "%lf %lf %lf", &one, &five, &fifteen) != 3)
+            one = five = fifteen = 0;
+        std::fclose(fp);
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", one, five, fifteen);
+    return text;
+}
+
+// The event loop's responsiveness: the longest gap between ticks of a short timer, counted
+// from a given moment on.
+class StallWatch
+{
+public:
+    StallWatch()
+    {
+        m_ticker.setInterval(5);
+        QObject::connect(&m_ticker, &QTimer::timeout, [this] { tick(); });
+    }
+    void start(double ignoreFirstMs)
+    {
+        m_ignoreMs = ignoreFirstMs;
+        m_clock.start();
+        m_sinceTick.start();
+        m_ticker.start();
+    }
+    double stop()
+    {
+        tick();
+        m_ticker.stop();
+        return m_maxMs;
+    }
+
+private:
+    void tick()
+    {
+        const double gap = m_sinceTick.nsecsElapsed() / 1e6;
+        m_sinceTick.restart();
+        if (m_clock.nsecsElapsed() / 1e6 - gap >= m_ignoreMs)
+            m_maxMs = std::max(m_maxMs, gap);
+    }
+
+    QTimer m_ticker;
+    QElapsedTimer m_clock;
+    QElapsedTimer m_sinceTick;
+    double m_ignoreMs = 0;
+    double m_maxMs = 0;
+};
+
+void runEventLoopFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+struct RunResult
+{
+    double seconds = 0;
+    double cpuSeconds = 0; // the GUI thread's own CPU time
+    double maxStallMs = 0;
+    double residentMb = 0;
+    double heapMb = 0;
+    int blocks = 0;
+    int errorRows = 0;
+    int contextPages = 0;
+};
+
+// A listening server, a peer thread streaming into it, and the accepted socket.
+struct Link
+{
     QLocalServer server;
-    if (!server.listen(name))
-        qFatal("cannot listen on %s", qPrintable(name));
+    std::unique_ptr<PeerThread> peer;
+    QLocalSocket* socket = nullptr;
 
-    const double rssBefore = heapMegabytes();
-    PeerThread peer(name, pattern(kind));
-    peer.start();
-    if (!server.waitForNewConnection(10000))
-        qFatal("the peer did not connect");
-    QLocalSocket* socket = server.nextPendingConnection();
+    Link(int index, Kind kind, int frames)
+    {
+        const QString name = QStringLiteral("KolZendra-bench-%1-%2")
+                                 .arg(QCoreApplication::applicationPid())
+                                 .arg(index);
+        QLocalServer::removeServer(name);
+        if (!server.listen(name))
+            qFatal("cannot listen on %s", qPrintable(name));
+        peer = std::make_unique<PeerThread>(name, pattern(kind), frames);
+        peer->start();
+        if (!server.waitForNewConnection(10000))
+            qFatal("the peer did not connect");
+        socket = server.nextPendingConnection();
+    }
+    ~Link()
+    {
+        socket->abort();
+        peer->wait();
+    }
+};
 
+RunResult runStream(bool rawSocket, Kind kind)
+{
+    malloc_trim(0);
+    Link link(0, kind, streamFrames);
     int received = 0;
     QEventLoop loop;
     std::unique_ptr<Client> client;
@@ -177,127 +286,275 @@ RunResult runStream(Receiver receiver, Kind kind, Font font)
         if (++received == streamFrames)
             loop.quit();
     };
-    if (receiver == Receiver::RawSocket) {
-        QObject::connect(socket, &QLocalSocket::readyRead, &loop, [&] {
-            while (socket->bytesAvailable() >= qint64(Message::Size)) {
-                socket->read(raw, Message::Size);
+    if (rawSocket) {
+        QObject::connect(link.socket, &QLocalSocket::readyRead, &loop, [&] {
+            while (link.socket->bytesAvailable() >= qint64(Message::Size)) {
+                link.socket->read(raw, Message::Size);
                 count();
             }
         });
     } else {
-        client = std::make_unique<Client>(nullptr, socket);
-        if (receiver == Receiver::Page) {
-            const QFont consoleFont = font == Font::FixedWidth
-                                          ? QFontDatabase::systemFont(QFontDatabase::FixedFont)
-                                          : QFont();
-            page = std::make_unique<ClientInterface>(nullptr, client.get(), consoleFont);
-            page->resize(900, 600);
-            // The user watches the console: it is laid out and painted as the stream runs.
-            page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
-            page->show();
-            QObject::connect(client.get(), &Client::clientMessage, page.get(),
-                             &ClientInterface::receive);
-            page->setConnected();
-        }
+        client = std::make_unique<Client>(nullptr, link.socket);
+        page = std::make_unique<ClientInterface>(nullptr, client.get(), QFont());
+        page->setConsoleBlockLimit(consoleBlockLimit);
+        page->resize(900, 600);
+        // The user watches the console (or the contexts): laid out and painted as it runs.
+        page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))
+            ->setCurrentIndex(kind == Kind::Contexts ? 2 : 0);
+        page->show();
+        QObject::connect(client.get(), &Client::clientMessage, page.get(),
+                         &ClientInterface::receive);
+        page->setConnected();
         QObject::connect(client.get(), &Client::clientMessage, &loop, count);
     }
 
-    // The event loop's responsiveness: the longest gap between ticks of a short timer.
-    QElapsedTimer sinceTick;
-    double maxStallMs = 0;
-    QTimer ticker;
-    ticker.setInterval(5);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        maxStallMs = std::max(maxStallMs, sinceTick.nsecsElapsed() / 1e6);
-        sinceTick.restart();
-    });
-
+    StallWatch stalls;
     const double cpuBefore = threadCpuSeconds();
     QElapsedTimer clock;
     clock.start();
-    sinceTick.start();
-    ticker.start();
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    // A flood of contexts is over within the first second: its stalls count from the start.
+    stalls.start(kind == Kind::Contexts ? 0 : 1000);
+    QTimer::singleShot(900000, &loop, &QEventLoop::quit);
     loop.exec();
     RunResult result;
     result.seconds = clock.nsecsElapsed() / 1e9;
     result.cpuSeconds = threadCpuSeconds() - cpuBefore;
-    if (page) {
-        // Whatever the page does once the input has gone quiet is part of keeping up too.
-        QEventLoop settle;
-        QTimer::singleShot(300, &settle, &QEventLoop::quit);
-        settle.exec();
+    // Whatever the page does once the input has gone quiet is part of keeping up too.
+    if (page)
+        runEventLoopFor(500);
+    if (kind == Kind::Contexts && page) {
+        auto* contexts = page->findChild<QTabWidget*>(QStringLiteral("tabWidget_contexts"));
+        for (int i = 0; i < 100 && contexts->count() < ClientInterface::maxContextPages; ++i)
+            runEventLoopFor(100);
+        result.contextPages = contexts->count();
+        result.seconds = clock.nsecsElapsed() / 1e9;
     }
-    ticker.stop();
-    result.maxStallMs = std::max(maxStallMs, sinceTick.nsecsElapsed() / 1e6);
+    result.maxStallMs = stalls.stop();
     if (received != streamFrames)
         qFatal("only %d of %d frames arrived", received, streamFrames);
-    result.rssGrowthMb = heapMegabytes() - rssBefore;
-    if (page)
+    result.residentMb = residentMegabytes();
+    result.heapMb = heapMegabytes();
+    if (page) {
+        result.blocks = page->document()->blockCount();
+        result.errorRows = page->errorListModel()->rowCount();
         page->hide();
-
-    socket->abort();
-    peer.wait();
+    }
     return result;
 }
 
-void print(const char* label, const RunResult& result, const char* what)
+void print(const std::string& label, const RunResult& r, const char* what)
 {
-    std::printf("%-34s %9.0f frames/s (floor %.0f)  %5.1f us CPU/frame  longest stall %6.1f ms "
-                "(limit %.0f)  heap +%.1f MB after %d frames%s\n",
-                label, streamFrames / result.seconds, floorFramesPerSecond,
-                result.cpuSeconds * 1e6 / streamFrames, result.maxStallMs, stallLimitMs,
-                result.rssGrowthMb, streamFrames, what);
+    std::printf("%-22s %8.0f frames/s  %6.2f us CPU/frame  stall %7.1f ms  resident %6.0f MB "
+                "(heap in use %.0f MB)  blocks %d  error rows %d  load %s%s\n",
+                label.c_str(), streamFrames / r.seconds, r.cpuSeconds * 1e6 / streamFrames,
+                r.maxStallMs, r.residentMb, r.heapMb, r.blocks, r.errorRows, loadAverage().c_str(),
+                what);
+    std::fflush(stdout);
 }
 
-// The machine's speed wanders by ten per cent from run to run, so every stream runs a few
-// times and the median run (by frames per second) is the figure.
-template <Receiver R, Kind K, Font F> void BM_Stream(benchmark::State& state)
+// Every stream runs a few times; the median run by frames per second is the figure.
+RunResult medianOf(const std::string& label, const std::function<RunResult()>& run)
 {
-    static const char* const receivers[] = {"raw socket", "dispatch", "page"};
-    static const char* const kinds[] = {"warnings", "debug messages", "mix"};
-    std::string label = std::string(receivers[int(R)]) + " / " + kinds[int(K)];
-    if (F == Font::FixedWidth)
-        label += " / fixed font";
     std::vector<RunResult> runs;
-    for (auto _ : state) {
-        runs.push_back(runStream(R, K, F));
-        state.SetIterationTime(runs.back().seconds);
-        print(label.c_str(), runs.back(), "");
+    for (int i = 0; i < runsPerStream; ++i) {
+        runs.push_back(run());
+        print(label, runs.back(), "");
     }
     std::sort(runs.begin(), runs.end(),
               [](const RunResult& a, const RunResult& b) { return a.seconds < b.seconds; });
-    const RunResult& median = runs[runs.size() / 2];
-    print(label.c_str(), median, "  <- median");
-    state.counters["frames_per_s"] = streamFrames / median.seconds;
-    state.counters["cpu_us_per_frame"] = median.cpuSeconds * 1e6 / streamFrames;
-    state.counters["max_stall_ms"] = median.maxStallMs;
-    state.counters["heap_growth_MB"] = median.rssGrowthMb;
+    const RunResult median = runs[runs.size() / 2];
+    print(label, median, "  <- median");
+    return median;
+}
+
+void streams(Report& report, const std::string& parts)
+{
+    auto wanted = [&parts](const char* name) {
+        return parts.find("streams") != std::string::npos || parts.find(name) != std::string::npos;
+    };
+    if (wanted("floor")) {
+        const RunResult floor =
+            medianOf("raw socket/warnings", [] { return runStream(true, Kind::Warnings); });
+        report.figure("raw socket/warnings", streamFrames / floor.seconds, "frames/s");
+    }
+    for (Kind kind : {Kind::Warnings, Kind::DebugMessages, Kind::Mix}) {
+        if (!wanted(kindNames[int(kind)]))
+            continue;
+        const std::string name = std::string("page/") + kindNames[int(kind)];
+        const RunResult r = medianOf(name, [kind] { return runStream(false, kind); });
+        const double fps = streamFrames / r.seconds;
+        if (kind == Kind::Warnings)
+            report.verdict(name + " throughput", fps, "frames/s", goalFramesPerSecond,
+                           Better::Higher);
+        else
+            report.figure(name + " throughput", fps, "frames/s");
+        report.figure(name + " CPU per frame", r.cpuSeconds * 1e6 / streamFrames, "us");
+        report.verdict(name + " longest stall after 1 s", r.maxStallMs, "ms", stallLimitMs,
+                       Better::Lower);
+        report.verdict(name + " resident memory", r.residentMb, "MB", memoryLimitMb, Better::Lower);
+    }
+}
+
+// Eight pages fed over their own connections until each console is at its bound, then the
+// console font changes on all of them, as the main window's font chooser does.
+void fontChange(Report& report)
+{
+    constexpr int pages = 8;
+    // A warning takes three blocks: this is past the bound, so every console has dropped output.
+    const int perPage = consoleBlockLimit / 2;
+    malloc_trim(0);
+    ClientTabWidget tabs(nullptr);
+    tabs.resize(900, 600);
+    tabs.show();
+    std::vector<std::unique_ptr<Link>> links;
+    std::vector<std::unique_ptr<Client>> clients;
+    std::vector<ClientInterface*> shown;
+    int received = 0;
+    QEventLoop loop;
+    QElapsedTimer fill;
+    fill.start();
+    for (int i = 0; i < pages; ++i) {
+        links.push_back(std::make_unique<Link>(i + 1, Kind::Warnings, perPage));
+        clients.push_back(std::make_unique<Client>(nullptr, links.back()->socket));
+        ClientInterface* page = tabs.addClient(clients.back().get(), QFont(), false);
+        page->setConsoleBlockLimit(consoleBlockLimit);
+        page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
+        QObject::connect(clients.back().get(), &Client::clientMessage, page,
+                         &ClientInterface::receive);
+        QObject::connect(clients.back().get(), &Client::clientMessage, &loop, [&] {
+            if (++received == pages * perPage)
+                loop.quit();
+        });
+        page->setConnected();
+        shown.push_back(page);
+        // As when applications connect one after another: each page is laid out at its size.
+        runEventLoopFor(50);
+    }
+    loop.exec();
+    runEventLoopFor(500);
+    int blocks = 0;
+    for (ClientInterface* page : shown)
+        blocks = std::max(blocks, page->document()->blockCount());
+    std::printf("font change: %d pages filled with %d warnings each in %.1f s, largest console "
+                "%d blocks (bound %d), resident %.0f MB, load %s\n",
+                pages, perPage, fill.nsecsElapsed() / 1e9, blocks, consoleBlockLimit,
+                residentMegabytes(), loadAverage().c_str());
+
+    // Showing each page in turn before the change: what a page switch costs anyway.
+    StallWatch plainSwitches;
+    plainSwitches.start(0);
+    for (int i = 0; i < pages; ++i) {
+        QTimer::singleShot(0, [&tabs, i] { tabs.setCurrentIndex(i); });
+        runEventLoopFor(300);
+    }
+    const double plainSwitchStall = plainSwitches.stop();
+    report.figure("showing a page at its bound, no font change: longest stall", plainSwitchStall,
+                  "ms");
+
+    QFont font(QStringLiteral("Monospace"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(11);
+    StallWatch stalls;
+    stalls.start(0);
+    QElapsedTimer clock;
+    clock.start();
+    // All in one slot, as a signal from the font chooser would call them.
+    QTimer::singleShot(0, [&] {
+        for (ClientInterface* page : shown)
+            page->fontChanged(font);
+    });
+    runEventLoopFor(2000);
+    const double stall = stalls.stop();
+    // Pages out of sight take the new font when they are shown: every tab in turn.
+    StallWatch switches;
+    switches.start(0);
+    for (int i = 0; i < pages; ++i) {
+        QTimer::singleShot(0, [&tabs, i] { tabs.setCurrentIndex(i); });
+        runEventLoopFor(700);
+    }
+    const double switchStall = switches.stop();
+    std::printf("font change: longest stall %.1f ms at the change, %.1f ms showing each page "
+                "after it (%.1f ms before the change), load %s\n",
+                stall, switchStall, plainSwitchStall, loadAverage().c_str());
+    report.verdict("font change with 8 pages at their bound: longest stall", stall, "ms",
+                   fontStallLimitMs, Better::Lower);
+    report.verdict("font change: longest stall showing a page after it", switchStall, "ms",
+                   fontStallLimitMs, Better::Lower);
+    links.clear();
+    clients.clear();
+}
+
+void contexts(Report& report)
+{
+    const int saved = streamFrames;
+    streamFrames = 10000;
+    const RunResult r = runStream(false, Kind::Contexts);
+    print("page/contexts", r, "");
+    std::printf("page/contexts: %d context pages at the end, all built after %.2f s\n",
+                r.contextPages, r.seconds);
+    streamFrames = saved;
+    report.figure("page/10000 contexts throughput", 10000 / r.seconds, "frames/s");
+    report.verdict("page/10000 contexts longest stall", r.maxStallMs, "ms", stallLimitMs,
+                   Better::Lower);
+    report.verdict("page/10000 contexts resident memory", r.residentMb, "MB", memoryLimitMb,
+                   Better::Lower);
+}
+
+// The error list at its bound: rows appended in bursts as a flood brings them, with the filter
+// proxy and the shown view attached; the slowest burst includes a removal of the oldest rows.
+void errorList(Report& report)
+{
+    ClientInterface page(nullptr, nullptr, QFont());
+    page.resize(900, 600);
+    page.findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(1);
+    page.show();
+    ErrorListModel* model = page.errorListModel();
+    const int limit = model->rowLimit();
+    QList<ErrorListEntry> burst;
+    for (int i = 0; i < 2000; ++i)
+        burst.append({ErrorListEntry::Warning, i, QString(),
+                      QStringLiteral("Texture %1 was resized to a power of two").arg(i),
+                      QString()});
+    double slowestMs = 0;
+    QElapsedTimer clock;
+    for (int rows = 0; rows < limit + limit / 2; rows += int(burst.size())) {
+        clock.start();
+        model->append(burst);
+        QCoreApplication::processEvents();
+        if (rows > limit / 2)
+            slowestMs = std::max(slowestMs, clock.nsecsElapsed() / 1e6);
+    }
+    std::printf("error list: %d rows kept (bound %d), slowest burst of 2000 rows %.1f ms, "
+                "resident %.0f MB, load %s\n",
+                model->rowCount(), limit, slowestMs, residentMegabytes(), loadAverage().c_str());
+    report.verdict("error list at its bound: slowest burst of 2000 rows", slowestMs, "ms",
+                   stallLimitMs, Better::Lower);
 }
 
 } // namespace
-
-#define STREAM(R, K, F)                                                                            \
-    BENCHMARK_TEMPLATE(BM_Stream, R, K, F)                                                         \
-        ->Iterations(3)                                                                            \
-        ->UseManualTime()                                                                          \
-        ->Unit(benchmark::kMillisecond)
-
-STREAM(Receiver::Page, Kind::Warnings, Font::Default);
-STREAM(Receiver::Page, Kind::DebugMessages, Font::Default);
-STREAM(Receiver::Page, Kind::Mix, Font::Default);
-STREAM(Receiver::Page, Kind::Warnings, Font::FixedWidth);
-STREAM(Receiver::Dispatch, Kind::Warnings, Font::Default);
-STREAM(Receiver::Dispatch, Kind::Mix, Font::Default);
-STREAM(Receiver::RawSocket, Kind::Warnings, Font::Default);
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     qRegisterMetaType<Message>("ui::messages::Message");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    if (argc > 1)
+        streamFrames = std::max(patternFrames, std::atoi(argv[1]) / patternFrames * patternFrames);
+    if (argc > 2)
+        runsPerStream = std::max(1, std::atoi(argv[2]));
+    std::printf("bench_monitor: %d frames per stream, %d runs each, load %s, %ld cores\n",
+                streamFrames, runsPerStream, loadAverage().c_str(), sysconf(_SC_NPROCESSORS_ONLN));
+    const std::string parts = argc > 3 ? argv[3] : "streams,errorlist,contexts,font";
+    if (argc > 4)
+        consoleBlockLimit = std::max(1000, std::atoi(argv[4]));
+    Report report("bench_monitor");
+    // Streams first: the later parts leave the heap larger than any one page needs.
+    streams(report, parts);
+    if (parts.find("errorlist") != std::string::npos)
+        errorList(report);
+    if (parts.find("contexts") != std::string::npos)
+        contexts(report);
+    if (parts.find("font") != std::string::npos)
+        fontChange(report);
     return 0;
 }

@@ -5,7 +5,9 @@
 // Input: a sequence of records. Record byte 0 picks the frame type (low 5 bits; 31 stands for
 // a huge type) and whether the payload is repeated to fill the frame (bit 7, which leaves every
 // id list unterminated); byte 1 is the payload length; then the frame number (8 bytes) and the
-// payload. The frames are written in pieces whose sizes come from the input as well.
+// payload. The frames are written in pieces whose sizes come from the input as well. Every
+// other input runs with a console, error list and console containers so small that the frames
+// fill them, so that removing old output meets every kind of frame and open section.
 #include "monitor/Client.h"
 #include "monitor/ClientInterface.h"
 #include "monitor/Message.h"
@@ -119,7 +121,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QLocalSocket* accepted = r.server->nextPendingConnection();
 
     auto client = std::make_unique<Client>(nullptr, accepted);
+    const bool tight = control & 2;
+    ConsoleFrames::setShape(tight ? 2 + control % 3 : 16, tight ? 2 + control % 2 : 4);
     auto page = std::make_unique<ClientInterface>(nullptr, client.get(), QFont());
+    if (tight) {
+        page->setConsoleBlockLimit(6 + control % 40);
+        page->errorListModel()->setRowLimit(1 + control % 9);
+    }
     page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(control % 3);
     page->resize(500, 300);
     page->show();

@@ -7,11 +7,14 @@
 #include "monitor/ErrorListView.h"
 #include "ui_ClientInterface.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDialog>
+#include <QEvent>
 #include <QHeaderView>
 #include <QLocalSocket>
 #include <QPalette>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -109,8 +112,9 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     : QWidget(parent), ui(nullptr), m_document(new QTextDocument(this)),
       m_cursor(new QTextCursor(m_document)), m_errorListModel(new ErrorListModel(this)),
       m_errorListProxy(new ErrorListFilterProxyModel(this, m_errorListModel)), m_client(client),
-      m_frames(m_cursor)
+      m_frames(m_cursor), m_tail(m_cursor)
 {
+    m_tail.setBlockLimit(defaultConsoleBlockLimit);
     // The console is append-only; an undo history would only hold a second copy of it.
     m_document->setUndoRedoEnabled(false);
 
@@ -122,6 +126,7 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_cursor->setCharFormat(QTextCharFormat());
     ui->txtConsole->setDocument(m_document);
     ui->txtConsole->setFont(consoleFont);
+    ui->txtConsole->installEventFilter(this);
     m_errorListView->setModel(m_errorListProxy);
     m_errorListView->horizontalHeader()->setStretchLastSection(true);
 
@@ -143,6 +148,7 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     // Clearing removes every open section frame along with the text.
     connect(ui->btnClear, &QPushButton::clicked, this, [this] {
         m_frames.reset();
+        m_tail.reset();
         m_flatSections = 0;
     });
     // The client dispatches every buffered frame from its readyRead handler; this one runs
@@ -155,6 +161,11 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(batchIdleMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &ClientInterface::endBatch);
+    m_trimTimer.setSingleShot(true);
+    m_trimTimer.setInterval(0);
+    connect(&m_trimTimer, &QTimer::timeout, this, &ClientInterface::trimConsole);
+    m_contextTimer.setSingleShot(true);
+    connect(&m_contextTimer, &QTimer::timeout, this, &ClientInterface::buildContextPages);
 }
 
 ClientInterface::~ClientInterface()
@@ -210,6 +221,14 @@ void ClientInterface::beginBatch()
 {
     if (m_batchOpen)
         return;
+    // A removal, or the end of an edit block, before the batch: the layout is up to date, and
+    // each of them takes a turn of its own.
+    if (m_trimPending) {
+        trimConsole();
+    } else if (m_editRenewalPending) {
+        m_editRenewalPending = false;
+        closeEdit();
+    }
     m_batchOpen = true;
     m_batchFirstBlockCount = m_document->blockCount();
     if (!m_editOpen) {
@@ -250,12 +269,28 @@ void ClientInterface::endBatch()
         // it to the end of the document, which is where the output goes.
         const int from = m_cursor->position();
         m_document->markContentsDirty(from, m_document->characterCount() - from);
+        // While a connection feeds the page, old output goes in a turn of its own, before the
+        // next batch or once the input pauses: the batch's layout and the removal together
+        // would stall the window twice as long.
+        if (m_document->blockCount() > m_tail.blockLimit()) {
+            m_trimPending = true;
+            if (m_client && m_client->socket())
+                m_trimTimer.start();
+            else
+                trimConsole();
+        }
     }
     if (!m_pendingRows.isEmpty()) {
         m_errorListModel->append(m_pendingRows);
         m_pendingRows.clear();
         if (ui->chkErrorListAutoScroll->isChecked())
             m_errorListView->scrollToBottom();
+    }
+    if (!m_pendingContexts.isEmpty() && !m_contextTimer.isActive()) {
+        if (m_client && m_client->socket())
+            scheduleContextPages();
+        else
+            buildContextPages();
     }
     if (m_consoleScrollPending) {
         m_consoleScrollPending = false;
@@ -280,6 +315,45 @@ void ClientInterface::closeEdit()
     m_cursor->endEditBlock();
 }
 
+void ClientInterface::setConsoleBlockLimit(int blocks)
+{
+    m_tail.setBlockLimit(blocks);
+}
+
+QString ClientInterface::removalNotice()
+{
+    return tr("Older messages were removed from this console.");
+}
+
+void ClientInterface::trimConsole()
+{
+    // Within a batch the layout has yet to take in the batch's output: a change at the top now
+    // would have it lay out the whole console. The next batch starts here.
+    if (m_batchOpen || !m_trimPending)
+        return;
+    m_trimPending = false;
+    QAbstractTextDocumentLayout* layout = m_document->documentLayout();
+    const qreal heightBefore = layout->documentSize().height();
+    if (!m_tail.trim(removalNotice()))
+        return;
+    // Lays out the top of the document, where the removal was; everything behind it only moves
+    // up, and the frames there move as a whole.
+    m_document->markContentsDirty(0, m_document->begin().length());
+    if (!ui->chkConsoleAutoScroll->isChecked()) {
+        // The user is reading older output: it stays in place on screen while it is kept.
+        QScrollBar* bar = ui->txtConsole->verticalScrollBar();
+        bar->setValue(bar->value() - qRound(heightBefore - layout->documentSize().height()));
+    }
+    // Qt keeps the text of removed output in the document's buffer until an edit block ends,
+    // so a connection's edit block would hold all the output ever received. Ending it now and
+    // then (at the start of a later batch: it takes a pass over the console) lets Qt compact
+    // the buffer.
+    if (++m_trimsInEdit >= trimsPerEdit) {
+        m_trimsInEdit = 0;
+        m_editRenewalPending = true;
+    }
+}
+
 void ClientInterface::consoleAutoScroll()
 {
     // Every console write ends here, so this also marks the batch's text for layout. Both are
@@ -290,8 +364,29 @@ void ClientInterface::consoleAutoScroll()
 
 void ClientInterface::fontChanged(const QFont& font)
 {
+    // A console at its bound takes a few hundred milliseconds to lay out again. A console out
+    // of sight takes the font when it is shown, so that a change across many pages lays out
+    // one console at a time.
+    m_pendingFont = font;
+    m_fontPending = true;
+    if (ui->txtConsole->isVisible())
+        applyFont();
+}
+
+void ClientInterface::applyFont()
+{
+    if (!m_fontPending)
+        return;
+    m_fontPending = false;
     closeEdit();
-    ui->txtConsole->setFont(font);
+    ui->txtConsole->setFont(m_pendingFont);
+}
+
+bool ClientInterface::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ui->txtConsole && event->type() == QEvent::Show)
+        applyFont();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ClientInterface::finish(const QString& text)
@@ -411,9 +506,38 @@ void ClientInterface::writeGLError(const Message& message)
 
 void ClientInterface::openContextTab(const Message& message)
 {
-    auto* page = new ContextInterface(ui->tabWidget_contexts, message);
-    const auto id = static_cast<qint64>(message.u64(layout::contextId));
-    ui->tabWidget_contexts->addTab(page, tr("Context ") + QString::number(id));
+    // Pages are built when the batch ends; of a flood of contexts only the newest would stay.
+    if (m_pendingContexts.size() >= maxContextPages)
+        m_pendingContexts.removeFirst();
+    m_pendingContexts.append(message);
+}
+
+void ClientInterface::scheduleContextPages()
+{
+    // A page with full extension lists takes ten milliseconds and more to build. While more
+    // input waits, one is built per batch span, so that a flood of contexts builds a few pages
+    // rather than one per frame; once the input is quiet, one per turn of the event loop.
+    m_contextTimer.start(m_client && m_client->inputPending() ? batchSpanMs : 0);
+}
+
+void ClientInterface::buildContextPages()
+{
+    const bool connected = m_client && m_client->socket();
+    int budget = connected ? 1 : int(m_pendingContexts.size());
+    QTabWidget* tabs = ui->tabWidget_contexts;
+    while (!m_pendingContexts.isEmpty() && budget-- > 0) {
+        const Message message = m_pendingContexts.takeFirst();
+        if (tabs->count() >= maxContextPages) {
+            QWidget* oldest = tabs->widget(0);
+            tabs->removeTab(0);
+            delete oldest;
+        }
+        auto* page = new ContextInterface(tabs, message);
+        const auto id = static_cast<qint64>(message.u64(layout::contextId));
+        tabs->addTab(page, tr("Context ") + QString::number(id));
+    }
+    if (!m_pendingContexts.isEmpty())
+        scheduleContextPages();
 }
 
 const ClientInterface::BlockStyle& ClientInterface::blockStyle(BlockKind kind)

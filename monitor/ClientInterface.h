@@ -2,6 +2,7 @@
 
 #include "monitor/Client.h"
 #include "monitor/ConsoleFrames.h"
+#include "monitor/ConsoleTail.h"
 #include "monitor/ErrorListModel.h"
 #include "monitor/Message.h"
 
@@ -43,13 +44,22 @@ public:
     static constexpr int maxSectionDepth = 32;
     // Longest time that output arriving in a flood waits before it is shown.
     static constexpr int batchSpanMs = 100;
-    // About 30 ms of layout on a fast machine, whatever the size of the console.
-    static constexpr int batchBlockLimit = 6000;
+    // About 15 ms of layout on a fast machine, whatever the size of the console; the removal of
+    // as much old output that follows it in the next turn takes about as long.
+    static constexpr int batchBlockLimit = 3000;
     // The first batch also pays for the console's first paint, so it is kept small.
     static constexpr int firstBatchBlockLimit = 600;
     // A pause in the input shorter than this does not end a batch: a writer that refills the
     // socket in bursts would otherwise get a layout pass per burst.
     static constexpr int batchIdleMs = 2;
+    // Blocks (about lines) that a console keeps: 100,000 lines of text or some 33,000 framed
+    // messages, about two million pixels tall. The layout stops coping at ten times that; a font
+    // change lays a full console out again in about half a second.
+    static constexpr int defaultConsoleBlockLimit = 100000;
+    // Removals of old output between two ends of the connection's edit block.
+    static constexpr int trimsPerEdit = 16;
+    // Context pages per application; a further context replaces the oldest page.
+    static constexpr int maxContextPages = 64;
 
     // The formats of one kind of framed block: its title line, its frame and its body text.
     struct BlockStyle
@@ -77,6 +87,11 @@ public:
     ErrorListFilterProxyModel* errorListProxy() const { return m_errorListProxy; }
     ErrorListView* errorListView() const { return m_errorListView; }
 
+    int consoleBlockLimit() const { return m_tail.blockLimit(); }
+    void setConsoleBlockLimit(int blocks);
+    // The first line of a console whose oldest output was removed.
+    static QString removalNotice();
+
 public slots:
     void receive(const ui::messages::Message& message);
     void fontChanged(const QFont& font);
@@ -88,7 +103,11 @@ public slots:
     void errorListErrorsStateChanged(int state);
     void showErrorListItemContents(int row, int column, QPoint pos);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void applyFont();
     void writeSection(const ui::messages::Message& message);
     void endSection();
     void writeDebugMessage(const ui::messages::Message& message);
@@ -122,6 +141,9 @@ private:
     void endBatch();
     void readEnded();
     void closeEdit();
+    void trimConsole();
+    void scheduleContextPages();
+    void buildContextPages();
 
     Ui::ClientInterface* ui;
     QTextDocument* m_document;
@@ -140,6 +162,7 @@ private:
     QPalette::ColorGroup m_stylesGroup = QPalette::NColorGroups;
 
     ConsoleFrames m_frames;
+    ConsoleTail m_tail;
     int m_flatSections = 0; // sections opened beyond maxSectionDepth, shown flat
     bool m_batchOpen = false;
     bool m_editOpen = false;
@@ -150,4 +173,13 @@ private:
     bool m_firstBatchDone = false;
     bool m_consoleScrollPending = false;
     QList<ErrorListEntry> m_pendingRows;
+    // ContextInfo frames whose pages are still to be built, newest last (at most maxContextPages)
+    QList<ui::messages::Message> m_pendingContexts;
+    QTimer m_contextTimer;
+    QTimer m_trimTimer;
+    bool m_trimPending = false;
+    int m_trimsInEdit = 0;
+    bool m_editRenewalPending = false;
+    QFont m_pendingFont;
+    bool m_fontPending = false;
 };

@@ -2,6 +2,8 @@
 
 #include "resources/KolZendraResources.h"
 
+#include <algorithm>
+
 ErrorListModel::ErrorListModel(QObject* parent) : QAbstractTableModel(parent)
 {
     initKolZendraResources();
@@ -88,6 +90,7 @@ void ErrorListModel::append(const ErrorListEntry& entry)
     beginInsertRows(QModelIndex(), row, row);
     m_entries.append(entry);
     endInsertRows();
+    dropOldest();
 }
 
 void ErrorListModel::append(const QList<ErrorListEntry>& entries)
@@ -98,4 +101,25 @@ void ErrorListModel::append(const QList<ErrorListEntry>& entries)
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
     m_entries.append(entries);
     endInsertRows();
+    dropOldest();
+}
+
+void ErrorListModel::setRowLimit(int rows)
+{
+    m_rowLimit = std::max(1, rows);
+    dropOldest();
+}
+
+void ErrorListModel::dropOldest()
+{
+    const int count = static_cast<int>(m_entries.size());
+    if (count <= m_rowLimit)
+        return;
+    // A thirty-second of the limit at a time: the next removal is thousands of rows away, and
+    // the proxy and the view renumber their rows in a few milliseconds.
+    const int keep = std::max(1, m_rowLimit - m_rowLimit / 32);
+    const int drop = count - keep;
+    beginRemoveRows(QModelIndex(), 0, drop - 1);
+    m_entries.remove(0, drop);
+    endRemoveRows();
 }

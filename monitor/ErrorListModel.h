@@ -23,8 +23,8 @@ struct ErrorListEntry
     QString function;
 };
 
-// The rows of one application's error list. Rows are only ever appended, never changed or
-// removed, so the views can rely on row numbers staying valid for the life of the page.
+// The rows of one application's error list. Rows are appended at the end and never changed;
+// once the list holds more than its row limit, the oldest rows are removed in one go.
 class ErrorListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -56,8 +56,17 @@ public:
 
     const ErrorListEntry& entry(int row) const { return m_entries.at(row); }
 
+    // A row costs a few hundred bytes with its view and proxy: an application that reports an
+    // error per draw call must not exhaust memory through its list.
+    static constexpr int defaultRowLimit = 500000;
+    int rowLimit() const { return m_rowLimit; }
+    void setRowLimit(int rows);
+
 private:
+    void dropOldest();
+
     QList<ErrorListEntry> m_entries;
+    int m_rowLimit = defaultRowLimit;
     QIcon m_infoIcon;
     QIcon m_warningIcon;
     QIcon m_errorIcon;

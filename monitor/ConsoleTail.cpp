@@ -1,0 +1,174 @@
+#include "monitor/ConsoleTail.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+// A closed frame this small goes whole even when that removes a little more than needed.
+constexpr int smallFrameBlocks = 8;
+// What goes at a time: its removal and the layout of what moves up take about as long as
+// writing it did, and must fit into a turn of the event loop.
+constexpr int removalFraction = 64;
+} // namespace
+
+ConsoleTail::ConsoleTail(QTextCursor* cursor) : m_cursor(cursor), m_blockLimit(0) {}
+
+void ConsoleTail::setBlockLimit(int blocks)
+{
+    m_blockLimit = std::max(0, blocks);
+}
+
+bool ConsoleTail::trim(const QString& notice)
+{
+    QTextDocument* document = m_cursor->document();
+    if (m_blockLimit <= 0 || document->blockCount() <= m_blockLimit)
+        return false;
+    const int target = std::max(1, m_blockLimit - m_blockLimit / removalFraction);
+    bool dropped = false;
+    while (document->blockCount() > target) {
+        if (!dropOldest(document->blockCount() - target))
+            break;
+        dropped = true;
+    }
+
+    if (dropped && !m_noticeShown)
+        insertNotice(notice);
+    return dropped;
+}
+
+int ConsoleTail::blockNumber(int position) const
+{
+    return m_cursor->document()->findBlock(position).blockNumber();
+}
+
+int ConsoleTail::blockPosition(int number) const
+{
+    return m_cursor->document()->findBlockByNumber(number).position();
+}
+
+int ConsoleTail::contentStart(QTextFrame* frame) const
+{
+    if (frame != m_cursor->document()->rootFrame())
+        return frame->firstPosition();
+    // The notice is the root's first line and stays.
+    return m_noticeShown ? blockPosition(1) : 0;
+}
+
+bool ConsoleTail::dropOldest(int excess)
+{
+    // The frames that hold the writing position, outermost first: they stay, with the blocks
+    // that hold their titles.
+    std::vector<QTextFrame*> open;
+    for (QTextFrame* f = m_cursor->currentFrame(); f; f = f->parentFrame())
+        open.push_back(f);
+    std::reverse(open.begin(), open.end());
+
+    QTextFrame* frame = open.front();
+    std::size_t depth = 0; // frame == open[depth] while it is on the open path
+    bool onPath = true;
+    for (;;) {
+        const int start = contentStart(frame);
+        const int startBlock = blockNumber(start);
+        QTextFrame* openChild = onPath && depth + 1 < open.size() ? open[depth + 1] : nullptr;
+        const QList<QTextFrame*> children = frame->childFrames();
+        QTextFrame* first = children.isEmpty() ? nullptr : children.first();
+        if (first == openChild)
+            first = nullptr;
+
+        // A run of the oldest closed frames with the text between them, as long as it fits.
+        if (first) {
+            QTextFrame* last = nullptr;
+            for (QTextFrame* child : children) {
+                if (child == openChild ||
+                    blockNumber(child->lastPosition() + 1) - startBlock > excess)
+                    break;
+                last = child;
+            }
+            if (last) {
+                removeRange(start, last->lastPosition() + 1);
+                return true;
+            }
+        }
+
+        // Lines of text before the first frame's title, or before the writing position, or
+        // before the last line of a closed frame (a frame keeps one block).
+        int keep;
+        if (first)
+            keep = blockNumber(first->firstPosition() - 1);
+        else if (openChild)
+            keep = blockNumber(openChild->firstPosition() - 1);
+        else if (onPath)
+            keep = blockNumber(m_cursor->position());
+        else
+            keep = blockNumber(frame->lastPosition());
+        if (keep > startBlock) {
+            removeRange(start, blockPosition(std::min(keep, startBlock + excess)));
+            return true;
+        }
+
+        if (first) {
+            // The oldest closed frame alone is larger than what is to go: a short one goes whole,
+            // a larger one (a container, a section) loses its own oldest output.
+            if (blockNumber(first->lastPosition() + 1) - startBlock <= smallFrameBlocks) {
+                removeRange(start, first->lastPosition() + 1);
+                return true;
+            }
+            frame = first;
+            onPath = false;
+            continue;
+        }
+        if (!openChild)
+            return false;
+        frame = openChild;
+        ++depth;
+    }
+}
+
+void ConsoleTail::removeRange(int from, int to)
+{
+    // The block at `from` survives the removal and takes over the text of the block at `to`;
+    // it takes over that block's formats and visibility too, so what is left looks the same.
+    QTextDocument* document = m_cursor->document();
+    const QTextBlock next = document->findBlock(to);
+    const QTextBlockFormat blockFormat = next.blockFormat();
+    const QTextCharFormat charFormat = next.charFormat();
+    const bool visible = next.isVisible();
+
+    QTextCursor cursor(document);
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+
+    QTextBlock merged = document->findBlock(from);
+    cursor.setPosition(merged.position());
+    cursor.setBlockFormat(blockFormat);
+    cursor.setBlockCharFormat(charFormat);
+    merged.setVisible(visible);
+}
+
+void ConsoleTail::insertNotice(const QString& notice)
+{
+    QTextDocument* document = m_cursor->document();
+    const QTextBlock first = document->begin();
+    const QTextBlockFormat blockFormat = first.blockFormat();
+    const QTextCharFormat charFormat = first.charFormat();
+    const bool visible = first.isVisible();
+
+    // A new first line in front of whatever starts the document, which keeps its own looks.
+    QTextCursor cursor(document);
+    cursor.setPosition(0);
+    cursor.insertBlock(blockFormat, charFormat);
+    document->begin().next().setVisible(visible);
+    QTextBlock line = document->begin();
+    line.setVisible(true);
+    cursor.setPosition(0);
+    cursor.setBlockFormat(QTextBlockFormat());
+    cursor.setBlockCharFormat(QTextCharFormat());
+    cursor.insertText(notice, QTextCharFormat());
+    m_noticeShown = true;
+}

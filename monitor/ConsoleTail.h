@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+class QTextCursor;
+class QTextFrame;
+
+// Keeps a console document within a budget of blocks by removing its oldest output. Qt's rich
+// text layout slows to a crawl and then breaks down once a document is tens of millions of
+// pixels tall, and every message costs memory; a bounded tail keeps both in check.
+//
+// What is removed is always a run of the oldest closed output: whole framed blocks with the text
+// before them, or whole lines of text. The frames that hold the writing position (open sections
+// and ConsoleFrames' open containers) stay, with their titles, so sections that span a removal
+// still close where they should. Removal happens in steps of a sixty-fourth of the budget, and
+// each step touches only the top of the document: the frames behind it are moved by the
+// layout, not laid out again.
+class ConsoleTail
+{
+public:
+    explicit ConsoleTail(QTextCursor* cursor);
+
+    int blockLimit() const { return m_blockLimit; }
+    void setBlockLimit(int blocks);
+
+    // The document was cleared: its notice went with it.
+    void reset() { m_noticeShown = false; }
+    bool noticeShown() const { return m_noticeShown; }
+
+    // Removes the oldest output if the document is over its budget and puts the notice in the
+    // first line (once). Returns whether anything was removed; the caller then has the layout
+    // take in the change at the top of the document.
+    bool trim(const QString& notice);
+
+private:
+    bool dropOldest(int excess);
+    int contentStart(QTextFrame* frame) const;
+    int blockNumber(int position) const;
+    int blockPosition(int number) const;
+    void removeRange(int from, int to);
+    void insertNotice(const QString& notice);
+
+    QTextCursor* m_cursor;
+    int m_blockLimit;
+    bool m_noticeShown = false;
+};
