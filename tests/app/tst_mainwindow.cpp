@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTimer>
@@ -422,7 +423,15 @@ void TestMainWindow::fontIsStoredAndPagesFollow()
     fonts->setCurrentFont(QFont(family));
     const QString chosen = fonts->currentFont().family();
     QCOMPARE(QString::fromStdString(storedString(guiFontKey)), chosen);
-    QCOMPARE(console->font().family(), chosen);
+    // A console out of sight takes a new font when it is shown.
+    window.show();
+    window.findChild<QTabWidget*>(QStringLiteral("mainTabWidget"))
+        ->setCurrentWidget(window.findChild<QWidget*>(QStringLiteral("tabPrograms")));
+    tabs->setCurrentWidget(lastPage());
+    lastPage()
+        ->findChild<QTabWidget*>(QStringLiteral("tabWidget"))
+        ->setCurrentWidget(lastPage()->findChild<QWidget*>(QStringLiteral("tab_console")));
+    QTRY_COMPARE(console->font().family(), chosen);
     peer->disconnectCleanly();
     QTRY_VERIFY(window.connectedClients().empty());
 }
