@@ -39,9 +39,12 @@ bool fileExists(const std::string& path)
     return QFileInfo::exists(QString::fromStdString(path));
 }
 
+// A menu takes "&" as a shortcut marker; a path shows its own "&" doubled.
 QString entryText(qsizetype number, const QString& path)
 {
-    return QStringLiteral("%1 %2").arg(number).arg(RecentFiles::elide(path));
+    QString shown = RecentFiles::elide(path);
+    shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return QStringLiteral("%1 %2").arg(number).arg(shown);
 }
 
 } // namespace
