@@ -272,7 +272,7 @@ void ClientInterface::endBatch()
         // While a connection feeds the page, old output goes in a turn of its own, before the
         // next batch or once the input pauses: the batch's layout and the removal together
         // would stall the window twice as long.
-        if (m_document->blockCount() > m_tail.blockLimit()) {
+        if (m_tail.overBudget()) {
             m_trimPending = true;
             if (m_client && m_client->socket())
                 m_trimTimer.start();

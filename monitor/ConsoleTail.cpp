@@ -23,15 +23,37 @@ void ConsoleTail::setBlockLimit(int blocks)
     m_blockLimit = std::max(0, blocks);
 }
 
+bool ConsoleTail::overBudget() const
+{
+    const QTextDocument* document = m_cursor->document();
+    return m_blockLimit > 0 &&
+           (document->blockCount() > m_blockLimit || document->characterCount() > characterLimit());
+}
+
+// Blocks to remove to get under both targets; characters over their target are turned into
+// blocks at the document's average length.
+int ConsoleTail::excessBlocks(int targetBlocks, qint64 targetCharacters) const
+{
+    const QTextDocument* document = m_cursor->document();
+    const int blocks = document->blockCount();
+    const qint64 characters = document->characterCount();
+    qint64 excess = blocks - targetBlocks;
+    if (characters > targetCharacters) {
+        const qint64 average = std::max<qint64>(1, characters / std::max(1, blocks));
+        excess = std::max(excess, (characters - targetCharacters + average - 1) / average);
+    }
+    return int(std::clamp<qint64>(excess, 0, blocks));
+}
+
 bool ConsoleTail::trim(const QString& notice)
 {
-    QTextDocument* document = m_cursor->document();
-    if (m_blockLimit <= 0 || document->blockCount() <= m_blockLimit)
+    if (!overBudget())
         return false;
     const int target = std::max(1, m_blockLimit - m_blockLimit / removalFraction);
+    const qint64 characterTarget = characterLimit() - characterLimit() / removalFraction;
     bool dropped = false;
-    while (document->blockCount() > target) {
-        if (!dropOldest(document->blockCount() - target))
+    for (int excess; (excess = excessBlocks(target, characterTarget)) > 0;) {
+        if (!dropOldest(excess))
             break;
         dropped = true;
     }

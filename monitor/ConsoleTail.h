@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 class QTextCursor;
 class QTextFrame;
@@ -23,6 +24,14 @@ public:
     int blockLimit() const { return m_blockLimit; }
     void setBlockLimit(int blocks);
 
+    // Long messages wrap onto many lines, so the height follows the text more than the blocks:
+    // the budget also holds this many characters per block on average.
+    static constexpr qint64 charactersPerBlock = 64;
+    qint64 characterLimit() const { return qint64(m_blockLimit) * charactersPerBlock; }
+
+    // Whether the document holds more blocks or characters than the budget allows.
+    bool overBudget() const;
+
     // The document was cleared: its notice went with it.
     void reset() { m_noticeShown = false; }
     bool noticeShown() const { return m_noticeShown; }
@@ -33,6 +42,7 @@ public:
     bool trim(const QString& notice);
 
 private:
+    int excessBlocks(int targetBlocks, qint64 targetCharacters) const;
     bool dropOldest(int excess);
     int contentStart(QTextFrame* frame) const;
     int blockNumber(int position) const;

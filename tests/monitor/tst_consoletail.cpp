@@ -1,4 +1,5 @@
 #include "monitor/ClientInterface.h"
+#include "monitor/ConsoleTail.h"
 #include "monitor/ErrorListFilterProxyModel.h"
 #include "support/TestEnvironment.h"
 #include "tests/peer/TestPeer.h"
@@ -157,6 +158,20 @@ void TestConsoleTail::tailIsKeptInOrderUnderOneNotice()
     QCOMPARE(page.document()->toPlainText().count(ClientInterface::removalNotice()), 1);
     QVERIFY(page.document()->toPlainText().startsWith(ClientInterface::removalNotice()));
     QVERIFY(isTailUpTo(numbered(page.document(), "again "), 399));
+
+    // Long messages wrap onto many lines: the budget holds their characters too.
+    page.findChild<QPushButton*>("btnClear")->click();
+    for (int i = 0; i < 300; ++i)
+        page.receive(Message::makeInfo("long " + std::to_string(i) + " " + std::string(480, 'x')));
+    QVERIFY(page.document()->characterCount() <= 300 * ConsoleTail::charactersPerBlock);
+    QVERIFY(page.document()->toPlainText().startsWith(ClientInterface::removalNotice()));
+    QList<int> longOnes;
+    for (QTextBlock block = page.document()->begin(); block.isValid(); block = block.next()) {
+        if (block.text().startsWith("long "))
+            longOnes.append(block.text().section(' ', 1, 1).toInt());
+    }
+    QVERIFY(longOnes.size() > 10);
+    QVERIFY(isTailUpTo(longOnes, 299));
 }
 
 void TestConsoleTail::removedOutputLeavesTheRestLookingTheSame()
