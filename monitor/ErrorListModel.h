@@ -56,9 +56,10 @@ public:
 
     const ErrorListEntry& entry(int row) const { return m_entries.at(row); }
 
-    // A row costs a few hundred bytes with its view and proxy: an application that reports an
+    // A row costs a few hundred bytes with its view and proxy, and up to about 1.2 KB with the
+    // longest description and function name a frame carries: an application that reports an
     // error per draw call must not exhaust memory through its list.
-    static constexpr int defaultRowLimit = 500000;
+    static constexpr int defaultRowLimit = 200000;
     int rowLimit() const { return m_rowLimit; }
     void setRowLimit(int rows);
 
