@@ -1,4 +1,5 @@
 #include "common_gui/RecentFiles.h"
+#include "prefs/PlistFormat.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -13,19 +14,6 @@ namespace {
 const char* const recentFileProperty = "ARecentFile";
 const char* const separatorName = "TheRecentFileSeparator";
 constexpr qsizetype elidedLength = 45;
-
-// 32-bit FNV-1 of the path's bytes. Stored data keys are made of it, so it must never change.
-std::uint32_t pathHash(const std::string& path)
-{
-    if (path.empty())
-        return 0;
-    std::uint32_t hash = 2166136261u;
-    for (const char c : path) {
-        hash *= 16777619u;
-        hash ^= static_cast<unsigned char>(c);
-    }
-    return hash;
-}
 
 std::string storedForm(const QString& path)
 {
@@ -101,9 +89,11 @@ QString RecentFiles::elide(QString path)
     return path;
 }
 
+// Stored data keys are made of the path's 32-bit FNV-1 hash (the store's own), so it must never
+// change.
 std::string RecentFiles::dataKey(const std::string& path) const
 {
-    return m_dataKeyPrefix + std::to_string(pathHash(path));
+    return m_dataKeyPrefix + std::to_string(fnv1Hash(path));
 }
 
 void RecentFiles::storeList(const std::deque<std::string>& list)

@@ -1,3 +1,4 @@
+#include "ConsoleTestSupport.h"
 #include "glvocab/EnumNames.h"
 #include "monitor/ClientInterface.h"
 #include "monitor/ErrorListFilterProxyModel.h"
@@ -31,15 +32,6 @@ using namespace ui::messages;
 using kolz::test::TestPeer;
 
 namespace {
-
-QTextBlock blockWithText(const QTextDocument* document, const QString& text)
-{
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        if (block.text() == text)
-            return block;
-    }
-    return {};
-}
 
 // How many frames enclose the block holding the text (0 = the document's root).
 int frameDepth(const QTextDocument* document, const QString& text)

@@ -1,3 +1,4 @@
+#include "ConsoleTestSupport.h"
 #include "monitor/ClientInterface.h"
 #include "monitor/ConsoleTail.h"
 #include "monitor/ErrorListFilterProxyModel.h"
@@ -22,15 +23,6 @@ using namespace ui::messages;
 using kolz::test::TestPeer;
 
 namespace {
-
-QTextBlock blockWithText(const QTextDocument* document, const QString& text)
-{
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        if (block.text() == text)
-            return block;
-    }
-    return {};
-}
 
 // Sections and framed messages enclosing the block with the text; the console's borderless
 // containers do not count.
