@@ -2,6 +2,7 @@
 
 #include "glvocab/GLVocabulary.h"
 #include "monitor/Client.h"
+#include "monitor/ConsoleStyle.h"
 #include "monitor/ContextInterface.h"
 #include "monitor/ErrorListFilterProxyModel.h"
 #include "monitor/ErrorListView.h"
@@ -23,90 +24,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <cstdlib>
+#include <algorithm>
 
 namespace layout = ui::messages::layout;
 using ui::messages::Message;
 using ui::messages::MessageType;
-
-namespace {
-
-const char* glErrorName(std::uint32_t code)
-{
-    switch (code) {
-    case 0:
-        return "GL_NO_ERROR";
-    case 0x500:
-        return "GL_INVALID_ENUM";
-    case 0x501:
-        return "GL_INVALID_VALUE";
-    case 0x502:
-        return "GL_INVALID_OPERATION";
-    case 0x503:
-        return "GL_STACK_OVERFLOW";
-    case 0x504:
-        return "GL_STACK_UNDERFLOW";
-    case 0x505:
-        return "GL_OUT_OF_MEMORY";
-    case 0x506:
-        return "GL_INVALID_FRAMEBUFFER_OPERATION";
-    default:
-        return "";
-    }
-}
-
-// Block palettes: Base = title background, Text = title foreground, Window = frame background,
-// WindowText = body text.
-QPalette blockPalette(const QBrush& titleBackground, const QBrush& titleForeground,
-                      const QBrush& frameBackground, const QBrush& body, const QPalette& base)
-{
-    QPalette palette = base;
-    palette.setBrush(QPalette::Base, titleBackground);
-    palette.setBrush(QPalette::Text, titleForeground);
-    palette.setBrush(QPalette::Window, frameBackground);
-    palette.setBrush(QPalette::WindowText, body);
-    return palette;
-}
-
-QPalette sectionPalette(const QPalette& p)
-{
-    const QColor base = p.color(QPalette::Base);
-    const QColor text = p.color(QPalette::Text);
-    const QColor hatch(std::abs(base.red() - text.red()), std::abs(base.green() - text.green()),
-                       std::abs(base.blue() - text.blue()));
-    return blockPalette(p.brush(QPalette::Text), p.brush(QPalette::Base),
-                        QBrush(hatch, Qt::Dense5Pattern), p.brush(QPalette::Text), p);
-}
-
-QPalette debugPalette(const QPalette& p)
-{
-    return blockPalette(p.brush(QPalette::Text), p.brush(QPalette::Base), p.brush(QPalette::Base),
-                        p.brush(QPalette::Text), p);
-}
-
-QPalette alertPalette(const QPalette& p, const QColor& background, const QColor& foreground)
-{
-    return blockPalette(background, foreground, p.brush(QPalette::Base), p.brush(QPalette::Text),
-                        p);
-}
-
-ClientInterface::BlockStyle blockStyle(const QPalette& palette,
-                                       QTextFrameFormat::BorderStyle borderStyle)
-{
-    ClientInterface::BlockStyle style;
-    style.title.setBackground(palette.brush(QPalette::Base));
-    style.titleText.setForeground(palette.brush(QPalette::Text));
-    style.frame.setTopMargin(-1.0);
-    style.frame.setBorderBrush(palette.brush(QPalette::Base));
-    style.frame.setBorderStyle(borderStyle);
-    style.frame.setBorder(1.0);
-    style.frame.setPadding(5.0);
-    style.frame.setBackground(palette.brush(QPalette::Window));
-    style.body.setForeground(palette.brush(QPalette::WindowText));
-    return style;
-}
-
-} // namespace
 
 ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& consoleFont)
     : QWidget(parent), ui(nullptr), m_document(new QTextDocument(this)),
@@ -125,7 +47,7 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     m_cursor->setBlockFormat(QTextBlockFormat());
     m_cursor->setCharFormat(QTextCharFormat());
     ui->txtConsole->setDocument(m_document);
-    ui->txtConsole->setFont(consoleFont);
+    ui->txtConsole->setFont(console::layoutFont(consoleFont));
     ui->txtConsole->installEventFilter(this);
     m_errorListView->setModel(m_errorListProxy);
     m_errorListView->horizontalHeader()->setStretchLastSection(true);
@@ -149,6 +71,7 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     connect(ui->btnClear, &QPushButton::clicked, this, [this] {
         m_frames.reset();
         m_tail.reset();
+        m_framesMade = 0;
         m_flatSections = 0;
     });
     // The client dispatches every buffered frame from its readyRead handler; this one runs
@@ -332,6 +255,12 @@ void ClientInterface::trimConsole()
     if (m_batchOpen || !m_trimPending)
         return;
     m_trimPending = false;
+    if (m_framesMade >= m_renewalFrames) {
+        // Old output goes down to a small tail at once, and the document is rebuilt from it.
+        m_tail.trim(removalNotice(), std::max(1, m_tail.blockLimit() / renewalKeepFraction));
+        renewConsole();
+        return;
+    }
     QAbstractTextDocumentLayout* layout = m_document->documentLayout();
     const qreal heightBefore = layout->documentSize().height();
     if (!m_tail.trim(removalNotice()))
@@ -351,6 +280,19 @@ void ClientInterface::trimConsole()
     if (++m_trimsInEdit >= trimsPerEdit) {
         m_trimsInEdit = 0;
         m_editRenewalPending = true;
+    }
+}
+
+void ClientInterface::renewConsole()
+{
+    closeEdit();
+    m_tail.renew(m_frames);
+    m_framesMade = 0;
+    m_trimsInEdit = 0;
+    m_editRenewalPending = false;
+    if (ui->chkConsoleAutoScroll->isChecked()) {
+        ui->txtConsole->setTextCursor(*m_cursor);
+        ui->txtConsole->ensureCursorVisible();
     }
 }
 
@@ -379,7 +321,7 @@ void ClientInterface::applyFont()
         return;
     m_fontPending = false;
     closeEdit();
-    ui->txtConsole->setFont(m_pendingFont);
+    ui->txtConsole->setFont(console::layoutFont(m_pendingFont));
 }
 
 bool ClientInterface::eventFilter(QObject* watched, QEvent* event)
@@ -497,7 +439,7 @@ void ClientInterface::writeError(const Message& message)
 
 void ClientInterface::writeGLError(const Message& message)
 {
-    const QString code = QString::fromUtf8(glErrorName(message.u32(layout::glErrorCode)));
+    const QString code = QString::fromUtf8(console::glErrorName(message.u32(layout::glErrorCode)));
     const QString function = message.qtext(layout::glErrorFunction, layout::functionCapacity);
     const QString text = message.qtext(layout::glErrorText);
     writeFramed(tr("Error - ") + code + tr(" in ") + function, BlockKind::Error, text);
@@ -550,12 +492,12 @@ const ClientInterface::BlockStyle& ClientInterface::blockStyle(BlockKind kind)
         m_stylesGroup = p.currentColorGroup();
         const auto solid = QTextFrameFormat::BorderStyle_Solid;
         m_styles[int(BlockKind::Section)] =
-            ::blockStyle(sectionPalette(p), QTextFrameFormat::BorderStyle_Dotted);
-        m_styles[int(BlockKind::Debug)] = ::blockStyle(debugPalette(p), solid);
+            console::blockStyle(console::sectionPalette(p), QTextFrameFormat::BorderStyle_Dotted);
+        m_styles[int(BlockKind::Debug)] = console::blockStyle(console::debugPalette(p), solid);
         m_styles[int(BlockKind::Warning)] =
-            ::blockStyle(alertPalette(p, QColor(255, 255, 0), Qt::black), solid);
+            console::blockStyle(console::alertPalette(p, QColor(255, 255, 0), Qt::black), solid);
         m_styles[int(BlockKind::Error)] =
-            ::blockStyle(alertPalette(p, QColor(255, 0, 0), Qt::white), solid);
+            console::blockStyle(console::alertPalette(p, QColor(255, 0, 0), Qt::white), solid);
     }
     return m_styles[int(kind)];
 }
@@ -573,6 +515,7 @@ QTextFrame* ClientInterface::beginBlock(const QString& title, const BlockStyle& 
     if (!m_lastOutputFramed)
         m_cursor->insertText(QStringLiteral("\n\n"));
     m_frames.prepareItem();
+    ++m_framesMade;
 
     m_cursor->setBlockFormat(style.title);
     m_cursor->insertText(title, style.titleText);

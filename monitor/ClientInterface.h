@@ -58,6 +58,12 @@ public:
     static constexpr int defaultConsoleBlockLimit = 100000;
     // Removals of old output between two ends of the connection's edit block.
     static constexpr int trimsPerEdit = 16;
+    // Frames (about messages) made before the console's document is rebuilt from its kept
+    // output: Qt keeps a few hundred bytes per frame a document ever held until then, some
+    // 270 MB per million. The console then keeps an eighth of its budget; even so the rebuild
+    // stalls the window for about a second, most of it Qt freeing what it kept.
+    static constexpr int defaultRenewalFrames = 1000000;
+    static constexpr int renewalKeepFraction = 8;
     // Context pages per application; a further context replaces the oldest page.
     static constexpr int maxContextPages = 64;
 
@@ -89,6 +95,10 @@ public:
 
     int consoleBlockLimit() const { return m_tail.blockLimit(); }
     void setConsoleBlockLimit(int blocks);
+    void setConsoleRenewalFrames(int frames) { m_renewalFrames = frames; }
+    // Rebuilds the console's document from what it shows; done on its own when old output is
+    // removed after defaultRenewalFrames frames.
+    void renewConsole();
     // The first line of a console whose oldest output was removed.
     static QString removalNotice();
 
@@ -179,6 +189,8 @@ private:
     QTimer m_trimTimer;
     bool m_trimPending = false;
     int m_trimsInEdit = 0;
+    int m_framesMade = 0;
+    int m_renewalFrames = defaultRenewalFrames;
     bool m_editRenewalPending = false;
     QFont m_pendingFont;
     bool m_fontPending = false;

@@ -1,8 +1,11 @@
 #include "monitor/ConsoleTail.h"
 
+#include "monitor/ConsoleFrames.h"
+
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextFrame>
 
 #include <algorithm>
@@ -45,12 +48,16 @@ int ConsoleTail::excessBlocks(int targetBlocks, qint64 targetCharacters) const
     return int(std::clamp<qint64>(excess, 0, blocks));
 }
 
-bool ConsoleTail::trim(const QString& notice)
+bool ConsoleTail::trim(const QString& notice, int keepBlocks)
 {
-    if (!overBudget())
+    if (keepBlocks <= 0 && !overBudget())
         return false;
-    const int target = std::max(1, m_blockLimit - m_blockLimit / removalFraction);
-    const qint64 characterTarget = characterLimit() - characterLimit() / removalFraction;
+    int target = std::max(1, m_blockLimit - m_blockLimit / removalFraction);
+    qint64 characterTarget = characterLimit() - characterLimit() / removalFraction;
+    if (keepBlocks > 0) {
+        target = keepBlocks;
+        characterTarget = qint64(keepBlocks) * charactersPerBlock;
+    }
     bool dropped = false;
     for (int excess; (excess = excessBlocks(target, characterTarget)) > 0;) {
         if (!dropOldest(excess))
@@ -161,6 +168,7 @@ void ConsoleTail::removeRange(int from, int to)
     const QTextCharFormat charFormat = next.charFormat();
     const bool visible = next.isVisible();
 
+    moveSurvivorsBehind(from, to);
     QTextCursor cursor(document);
     cursor.setPosition(from);
     cursor.setPosition(to, QTextCursor::KeepAnchor);
@@ -171,6 +179,33 @@ void ConsoleTail::removeRange(int from, int to)
     cursor.setBlockFormat(blockFormat);
     cursor.setBlockCharFormat(charFormat);
     merged.setVisible(visible);
+}
+
+// Qt deletes a removed frame from its document's list of child objects, which holds every frame
+// in the order they were made; taking an object out of that list moves everything behind it,
+// unless the object is the list's first. The objects in front of the frames about to go (the
+// root frame, the layout, containers that the removal empties only in part, and the containers
+// it removes, which Qt deletes after their contents) move to the end of the list first, so that
+// Qt takes the removed messages' frames from its front.
+void ConsoleTail::moveSurvivorsBehind(int from, int to)
+{
+    QTextDocument* document = m_cursor->document();
+    std::vector<QObject*> behind;
+    for (QObject* child : document->children()) {
+        const auto* frame = qobject_cast<QTextFrame*>(child);
+        if (frame && frame != document->rootFrame()) {
+            const int first = frame->firstPosition();
+            if (first > to)
+                break; // kept output: made after everything that goes
+            if (first > from && frame->lastPosition() < to && frame->childFrames().isEmpty())
+                continue;
+        }
+        behind.push_back(child);
+    }
+    for (QObject* child : behind) {
+        child->setParent(nullptr);
+        child->setParent(document);
+    }
 }
 
 void ConsoleTail::insertNotice(const QString& notice)
@@ -193,4 +228,31 @@ void ConsoleTail::insertNotice(const QString& notice)
     cursor.setBlockCharFormat(QTextCharFormat());
     cursor.insertText(notice, QTextCharFormat());
     m_noticeShown = true;
+}
+
+void ConsoleTail::renew(ConsoleFrames& frames)
+{
+    QTextDocument* document = m_cursor->document();
+    const int position = m_cursor->position();
+    const QTextCharFormat charFormat = m_cursor->charFormat();
+    const std::vector<int> framePositions = frames.framePositions();
+    // A copy keeps text, formats and frames, but not which blocks are hidden.
+    std::vector<int> hidden;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (!block.isVisible())
+            hidden.push_back(block.blockNumber());
+    }
+    const QTextDocumentFragment content(document);
+    document->clear();
+
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    cursor.insertFragment(content);
+    for (int number : hidden)
+        document->findBlockByNumber(number).setVisible(false);
+    cursor.endEditBlock();
+
+    frames.rebind(framePositions);
+    m_cursor->setPosition(position);
+    m_cursor->setCharFormat(charFormat);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+class ConsoleFrames;
 class QTextCursor;
 class QTextFrame;
 
@@ -38,8 +39,15 @@ public:
 
     // Removes the oldest output if the document is over its budget and puts the notice in the
     // first line (once). Returns whether anything was removed; the caller then has the layout
-    // take in the change at the top of the document.
-    bool trim(const QString& notice);
+    // take in the change at the top of the document. With keepBlocks, removes down to that many
+    // blocks instead, over budget or not.
+    bool trim(const QString& notice, int keepBlocks = 0);
+
+    // Rebuilds the document from its own content. Qt keeps the formats of every frame that a
+    // document ever held (a few hundred bytes each) until it is cleared, so a console that keeps
+    // removing old output for hours would grow without bound. What is shown stays the same; the
+    // frames become new objects, which the writer's frame tracker is pointed at.
+    void renew(ConsoleFrames& frames);
 
 private:
     int excessBlocks(int targetBlocks, qint64 targetCharacters) const;
@@ -48,6 +56,7 @@ private:
     int blockNumber(int position) const;
     int blockPosition(int number) const;
     void removeRange(int from, int to);
+    void moveSurvivorsBehind(int from, int to);
     void insertNotice(const QString& notice);
 
     QTextCursor* m_cursor;

@@ -17,6 +17,9 @@
 #include <QTextEdit>
 #include <QTextFrame>
 
+#include <QDebug>
+
+#include <algorithm>
 #include <memory>
 
 using namespace ui::messages;
@@ -68,6 +71,31 @@ QList<QRectF> blockGeometry(QTextDocument* document)
     return rects;
 }
 
+// What the console shows, block by block: the text, whether it is hidden, its formats and the
+// formats of the frames around it, without the numbers that tie formats to frame objects.
+QStringList shownContent(const QTextDocument* document)
+{
+    auto describe = [](const QTextFormat& format) {
+        QMap<int, QVariant> properties = format.properties();
+        properties.remove(QTextFormat::ObjectIndex);
+        QString text;
+        QDebug(&text) << properties;
+        return text;
+    };
+    QStringList lines;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        QString line = block.text() + (block.isVisible() ? " | " : " | hidden | ") +
+                       describe(block.blockFormat()) + describe(block.charFormat());
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            line += describe(it.fragment().charFormat());
+        for (QTextFrame* frame = QTextCursor(block).currentFrame(); frame;
+             frame = frame->parentFrame())
+            line += " in " + describe(frame->frameFormat());
+        lines.append(line);
+    }
+    return lines;
+}
+
 struct ConnectedPage
 {
     QLocalServer server;
@@ -101,6 +129,7 @@ private slots:
     void removedOutputLeavesTheRestLookingTheSame();
     void newestMessageVisibleAfterARemovalOverTheSocket();
     void sectionsThatSpanARemovalStillClose();
+    void renewedConsoleShowsAndGoesOnTheSame();
     void errorListKeepsItsOwnBound();
     void contextPagesAreBounded();
     void fontChangeWaitsUntilTheConsoleIsShown();
@@ -286,6 +315,64 @@ void TestConsoleTail::sectionsThatSpanARemovalStillClose()
     QCOMPARE(doc->toPlainText().count(ClientInterface::removalNotice()), 1);
     page.finish("Client disconnected");
     QVERIFY(doc->toPlainText().trimmed().endsWith("end\nClient disconnected"));
+}
+
+void TestConsoleTail::renewedConsoleShowsAndGoesOnTheSame()
+{
+    ConsoleFrames::setShape(2, 3);
+    ClientInterface renewed(nullptr, nullptr, QFont());
+    ClientInterface reference(nullptr, nullptr, QFont());
+    auto both = [&](const Message& message) {
+        renewed.receive(message);
+        reference.receive(message);
+    };
+    both(Message::makeBeginSection(0, 1, "closed"));
+    both(Message::makeInfo("in closed"));
+    both(Message::makeEndSection());
+    both(Message::makeBeginSection(0, 2, "outer"));
+    both(Message::makeInfo("first in outer"));
+    both(Message::makeBeginSection(0, 3, "inner"));
+    for (int i = 0; i < 40; ++i) {
+        const std::string n = std::to_string(i);
+        both(Message::makeWarning("w" + n));
+        both(Message::makeDebugMessage(0x8246, 0x824C, std::uint32_t(i), 0x9146, "d" + n));
+        both(Message::makeGLError(0x502, "glDrawArrays", "g" + n));
+        if (i % 7 == 0)
+            both(Message::makeInfo("i" + n));
+    }
+    renewed.renewConsole();
+    QCOMPARE(shownContent(renewed.document()), shownContent(reference.document()));
+    QCOMPARE(blockGeometry(renewed.document()), blockGeometry(reference.document()));
+
+    // Writing goes on in the sections that were open, and they still close.
+    both(Message::makeWarning("after"));
+    both(Message::makeEndSection());
+    both(Message::makeInfo("outer again"));
+    both(Message::makeEndSection());
+    both(Message::makeInfo("top"));
+    QCOMPARE(shownContent(renewed.document()), shownContent(reference.document()));
+    QCOMPARE(sectionDepth(renewed.document(), "after"), 3);
+    QCOMPARE(sectionDepth(renewed.document(), "top"), 0);
+
+    // Removing old output leaves the formats of its frames behind until the document is renewed:
+    // with renewals the document holds formats for a bounded number of frames.
+    ConsoleFrames::setShape(16, 4);
+    ClientInterface bounded(nullptr, nullptr, QFont());
+    ClientInterface unbounded(nullptr, nullptr, QFont());
+    bounded.setConsoleBlockLimit(300);
+    unbounded.setConsoleBlockLimit(300);
+    bounded.setConsoleRenewalFrames(200);
+    qsizetype mostFormats = 0;
+    for (int i = 0; i < 3000; ++i) {
+        const Message warning = Message::makeWarning("warning " + std::to_string(i));
+        bounded.receive(warning);
+        unbounded.receive(warning);
+        mostFormats = std::max(mostFormats, bounded.document()->allFormats().size());
+    }
+    QVERIFY(unbounded.document()->allFormats().size() > 3000);
+    QVERIFY2(mostFormats < 600, qPrintable(QString::number(mostFormats)));
+    QCOMPARE(bounded.document()->toPlainText().count(ClientInterface::removalNotice()), 1);
+    QVERIFY(isTailUpTo(numbered(bounded.document(), "warning "), 2999));
 }
 
 void TestConsoleTail::errorListKeepsItsOwnBound()

@@ -1,0 +1,96 @@
+#include "monitor/ConsoleStyle.h"
+
+#include <cstdlib>
+
+namespace console {
+
+const char* glErrorName(std::uint32_t code)
+{
+    switch (code) {
+    case 0:
+        return "GL_NO_ERROR";
+    case 0x500:
+        return "GL_INVALID_ENUM";
+    case 0x501:
+        return "GL_INVALID_VALUE";
+    case 0x502:
+        return "GL_INVALID_OPERATION";
+    case 0x503:
+        return "GL_STACK_OVERFLOW";
+    case 0x504:
+        return "GL_STACK_UNDERFLOW";
+    case 0x505:
+        return "GL_OUT_OF_MEMORY";
+    case 0x506:
+        return "GL_INVALID_FRAMEBUFFER_OPERATION";
+    default:
+        return "";
+    }
+}
+
+namespace {
+
+// Block palettes: Base = title background, Text = title foreground, Window = frame background,
+// WindowText = body text.
+QPalette blockPalette(const QBrush& titleBackground, const QBrush& titleForeground,
+                      const QBrush& frameBackground, const QBrush& body, const QPalette& base)
+{
+    QPalette palette = base;
+    palette.setBrush(QPalette::Base, titleBackground);
+    palette.setBrush(QPalette::Text, titleForeground);
+    palette.setBrush(QPalette::Window, frameBackground);
+    palette.setBrush(QPalette::WindowText, body);
+    return palette;
+}
+
+} // namespace
+
+QPalette sectionPalette(const QPalette& p)
+{
+    const QColor base = p.color(QPalette::Base);
+    const QColor text = p.color(QPalette::Text);
+    const QColor hatch(std::abs(base.red() - text.red()), std::abs(base.green() - text.green()),
+                       std::abs(base.blue() - text.blue()));
+    return blockPalette(p.brush(QPalette::Text), p.brush(QPalette::Base),
+                        QBrush(hatch, Qt::Dense5Pattern), p.brush(QPalette::Text), p);
+}
+
+QPalette debugPalette(const QPalette& p)
+{
+    return blockPalette(p.brush(QPalette::Text), p.brush(QPalette::Base), p.brush(QPalette::Base),
+                        p.brush(QPalette::Text), p);
+}
+
+QPalette alertPalette(const QPalette& p, const QColor& background, const QColor& foreground)
+{
+    return blockPalette(background, foreground, p.brush(QPalette::Base), p.brush(QPalette::Text),
+                        p);
+}
+
+ClientInterface::BlockStyle blockStyle(const QPalette& palette,
+                                       QTextFrameFormat::BorderStyle borderStyle)
+{
+    ClientInterface::BlockStyle style;
+    style.title.setBackground(palette.brush(QPalette::Base));
+    style.titleText.setForeground(palette.brush(QPalette::Text));
+    style.frame.setTopMargin(-1.0);
+    style.frame.setBorderBrush(palette.brush(QPalette::Base));
+    style.frame.setBorderStyle(borderStyle);
+    style.frame.setBorder(1.0);
+    style.frame.setPadding(5.0);
+    style.frame.setBackground(palette.brush(QPalette::Window));
+    style.body.setForeground(palette.brush(QPalette::WindowText));
+    return style;
+}
+
+// A console lays out its text by the hundred thousand lines. Text in scripts that need no
+// shaping (Latin among them) is then laid out without it, which takes about a sixth off the
+// layout and costs only kerning and ligatures, rare in console fonts; scripts that need shaping
+// are still shaped.
+QFont layoutFont(QFont font)
+{
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    return font;
+}
+
+} // namespace console
