@@ -126,6 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto page = std::make_unique<ClientInterface>(nullptr, client.get(), QFont());
     if (tight) {
         page->setConsoleBlockLimit(6 + control % 40);
+        page->setConsoleRenewalFrames(1 + control % 7);
         page->errorListModel()->setRowLimit(1 + control % 9);
     }
     page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(control % 3);

@@ -21,6 +21,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextFrame>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -96,6 +97,14 @@ ClientInterface::~ClientInterface()
     // An edit block still open goes with the document; nothing is left to show.
     delete m_cursor;
     delete ui;
+    if (m_reaper) {
+        // Quits once the documents handed over before are freed.
+        QMetaObject::invokeMethod(
+            m_reaperContext, [] { QThread::currentThread()->quit(); }, Qt::QueuedConnection);
+        m_reaper->wait();
+        delete m_reaperContext;
+        delete m_reaper;
+    }
 }
 
 void ClientInterface::setConnected()
@@ -195,7 +204,7 @@ void ClientInterface::endBatch()
         // While a connection feeds the page, old output goes in a turn of its own, before the
         // next batch or once the input pauses: the batch's layout and the removal together
         // would stall the window twice as long.
-        if (m_tail.overBudget()) {
+        if (m_tail.overBudget() || renewalDue()) {
             m_trimPending = true;
             if (m_client && m_client->socket())
                 m_trimTimer.start();
@@ -255,16 +264,24 @@ void ClientInterface::trimConsole()
     if (m_batchOpen || !m_trimPending)
         return;
     m_trimPending = false;
-    if (m_framesMade >= m_renewalFrames) {
-        // Old output goes down to a small tail at once, and the document is rebuilt from it.
-        m_tail.trim(removalNotice(), std::max(1, m_tail.blockLimit() / renewalKeepFraction));
-        renewConsole();
-        return;
+    // Before a renewal the console sheds its old output step by step, each step in a turn of
+    // its own; once it is small (or nothing more can go) it is renewed.
+    const bool renewing = renewalDue();
+    const int limit = m_tail.blockLimit();
+    const int renewalBlocks = std::min(limit, std::max(limit / renewalKeepFraction, 1000));
+    int keepBlocks = 0;
+    if (renewing) {
+        keepBlocks = std::max(renewalBlocks,
+                              m_document->blockCount() - m_tail.blockLimit() / renewalStepFraction);
     }
     QAbstractTextDocumentLayout* layout = m_document->documentLayout();
     const qreal heightBefore = layout->documentSize().height();
-    if (!m_tail.trim(removalNotice()))
+    if ((renewing && m_document->blockCount() <= renewalBlocks) ||
+        !m_tail.trim(removalNotice(), keepBlocks)) {
+        if (renewing)
+            renewConsole();
         return;
+    }
     // Lays out the top of the document, where the removal was; everything behind it only moves
     // up, and the frames there move as a whole.
     m_document->markContentsDirty(0, m_document->begin().length());
@@ -281,12 +298,31 @@ void ClientInterface::trimConsole()
         m_trimsInEdit = 0;
         m_editRenewalPending = true;
     }
+    if (renewing && m_document->blockCount() <= renewalBlocks) {
+        renewConsole();
+    } else if (renewing) {
+        m_trimPending = true;
+        if (m_client && m_client->socket())
+            m_trimTimer.start();
+        else
+            trimConsole();
+    }
+}
+
+bool ClientInterface::renewalDue() const
+{
+    // A console without a bound removes nothing, and Qt keeps nothing behind.
+    return m_tail.blockLimit() > 0 && m_framesMade >= m_renewalFrames;
 }
 
 void ClientInterface::renewConsole()
 {
     closeEdit();
-    m_tail.renew(m_frames);
+    QTextDocument* old = m_tail.renew(m_frames, this);
+    m_document = m_cursor->document();
+    ui->txtConsole->setDocument(m_document);
+    m_document->setUndoRedoEnabled(false);
+    discardDocument(old);
     m_framesMade = 0;
     m_trimsInEdit = 0;
     m_editRenewalPending = false;
@@ -294,6 +330,23 @@ void ClientInterface::renewConsole()
         ui->txtConsole->setTextCursor(*m_cursor);
         ui->txtConsole->ensureCursorVisible();
     }
+}
+
+void ClientInterface::discardDocument(QTextDocument* document)
+{
+    // Freeing a document that held a million frames takes about a second, most of it the
+    // formats Qt kept; a thread of the page's own does it, out of the window's way.
+    document->setParent(nullptr);
+    if (!m_reaper) {
+        m_reaper = new QThread;
+        m_reaper->setObjectName(QStringLiteral("console document reaper"));
+        m_reaperContext = new QObject;
+        m_reaperContext->moveToThread(m_reaper);
+        m_reaper->start(QThread::LowestPriority);
+    }
+    document->moveToThread(m_reaper);
+    QMetaObject::invokeMethod(
+        m_reaperContext, [document] { delete document; }, Qt::QueuedConnection);
 }
 
 void ClientInterface::consoleAutoScroll()

@@ -21,6 +21,7 @@
 class ErrorListFilterProxyModel;
 class ErrorListView;
 class QTextCursor;
+class QThread;
 class QTextDocument;
 namespace Ui {
 class ClientInterface;
@@ -59,11 +60,16 @@ public:
     // Removals of old output between two ends of the connection's edit block.
     static constexpr int trimsPerEdit = 16;
     // Frames (about messages) made before the console's document is rebuilt from its kept
-    // output: Qt keeps a few hundred bytes per frame a document ever held until then, some
-    // 270 MB per million. The console then keeps an eighth of its budget; even so the rebuild
-    // stalls the window for about a second, most of it Qt freeing what it kept.
-    static constexpr int defaultRenewalFrames = 1000000;
-    static constexpr int renewalKeepFraction = 8;
+    // output. Qt keeps a format per frame a document ever held (some 270 bytes) until the
+    // document goes, so a console that keeps removing old output would grow without bound. The
+    // console first sheds its old output down to a thirty-second of its budget (at least 1,000
+    // blocks), a sixteenth of the budget per turn of the event loop; what is left is copied into
+    // a new document (some 50 ms), and the old one is freed on a thread of the page's own. The
+    // allocator later sorts the freed formats on the GUI thread, a pause that grows with their
+    // number: hence a renewal every 150,000 frames (some 40 MB).
+    static constexpr int defaultRenewalFrames = 150000;
+    static constexpr int renewalKeepFraction = 32;
+    static constexpr int renewalStepFraction = 16;
     // Context pages per application; a further context replaces the oldest page.
     static constexpr int maxContextPages = 64;
 
@@ -152,6 +158,8 @@ private:
     void readEnded();
     void closeEdit();
     void trimConsole();
+    bool renewalDue() const;
+    void discardDocument(QTextDocument* document);
     void scheduleContextPages();
     void buildContextPages();
 
@@ -191,6 +199,8 @@ private:
     int m_trimsInEdit = 0;
     int m_framesMade = 0;
     int m_renewalFrames = defaultRenewalFrames;
+    QThread* m_reaper = nullptr;        // frees replaced documents
+    QObject* m_reaperContext = nullptr; // lives in m_reaper: queued work runs there, in order
     bool m_editRenewalPending = false;
     QFont m_pendingFont;
     bool m_fontPending = false;

@@ -230,29 +230,33 @@ void ConsoleTail::insertNotice(const QString& notice)
     m_noticeShown = true;
 }
 
-void ConsoleTail::renew(ConsoleFrames& frames)
+QTextDocument* ConsoleTail::renew(ConsoleFrames& frames, QObject* parent)
 {
-    QTextDocument* document = m_cursor->document();
+    QTextDocument* old = m_cursor->document();
     const int position = m_cursor->position();
     const QTextCharFormat charFormat = m_cursor->charFormat();
     const std::vector<int> framePositions = frames.framePositions();
     // A copy keeps text, formats and frames, but not which blocks are hidden.
     std::vector<int> hidden;
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+    for (QTextBlock block = old->begin(); block.isValid(); block = block.next()) {
         if (!block.isVisible())
             hidden.push_back(block.blockNumber());
     }
-    const QTextDocumentFragment content(document);
-    document->clear();
 
-    QTextCursor cursor(document);
+    auto* fresh = new QTextDocument(parent);
+    fresh->setUndoRedoEnabled(false);
+    fresh->setDefaultFont(old->defaultFont());
+    fresh->setDefaultTextOption(old->defaultTextOption());
+    QTextCursor cursor(fresh);
     cursor.beginEditBlock();
-    cursor.insertFragment(content);
+    cursor.insertFragment(QTextDocumentFragment(old));
     for (int number : hidden)
-        document->findBlockByNumber(number).setVisible(false);
+        fresh->findBlockByNumber(number).setVisible(false);
     cursor.endEditBlock();
 
-    frames.rebind(framePositions);
+    *m_cursor = QTextCursor(fresh);
     m_cursor->setPosition(position);
     m_cursor->setCharFormat(charFormat);
+    frames.rebind(framePositions);
+    return old;
 }

@@ -4,7 +4,9 @@
 #include <QtGlobal>
 
 class ConsoleFrames;
+class QObject;
 class QTextCursor;
+class QTextDocument;
 class QTextFrame;
 
 // Keeps a console document within a budget of blocks by removing its oldest output. Qt's rich
@@ -43,11 +45,12 @@ public:
     // blocks instead, over budget or not.
     bool trim(const QString& notice, int keepBlocks = 0);
 
-    // Rebuilds the document from its own content. Qt keeps the formats of every frame that a
-    // document ever held (a few hundred bytes each) until it is cleared, so a console that keeps
-    // removing old output for hours would grow without bound. What is shown stays the same; the
-    // frames become new objects, which the writer's frame tracker is pointed at.
-    void renew(ConsoleFrames& frames);
+    // Copies the document into a new one (with the given parent) and moves the cursor there;
+    // returns the old document, for the caller to dispose of. Qt keeps the formats of every
+    // frame that a document ever held (a few hundred bytes each) until the document goes, so a
+    // console that keeps removing old output for hours would grow without bound. What is shown
+    // stays the same; the frames are new objects, which the writer's frame tracker is pointed at.
+    QTextDocument* renew(ConsoleFrames& frames, QObject* parent);
 
 private:
     int excessBlocks(int targetBlocks, qint64 targetCharacters) const;

@@ -96,6 +96,13 @@ QStringList shownContent(const QTextDocument* document)
     return lines;
 }
 
+void showConsole(ClientInterface& page)
+{
+    page.resize(600, 400);
+    page.findChild<QTabWidget*>("tabWidget")->setCurrentIndex(0);
+    page.show();
+}
+
 struct ConnectedPage
 {
     QLocalServer server;
@@ -355,24 +362,53 @@ void TestConsoleTail::renewedConsoleShowsAndGoesOnTheSame()
     QCOMPARE(sectionDepth(renewed.document(), "top"), 0);
 
     // Removing old output leaves the formats of its frames behind until the document is renewed:
-    // with renewals the document holds formats for a bounded number of frames.
+    // with renewals the document holds formats for a bounded number of frames. Before renewing,
+    // the console sheds its old output down to 1,000 blocks.
     ConsoleFrames::setShape(16, 4);
     ClientInterface bounded(nullptr, nullptr, QFont());
     ClientInterface unbounded(nullptr, nullptr, QFont());
-    bounded.setConsoleBlockLimit(300);
-    unbounded.setConsoleBlockLimit(300);
-    bounded.setConsoleRenewalFrames(200);
+    bounded.setConsoleBlockLimit(3000);
+    unbounded.setConsoleBlockLimit(3000);
+    bounded.setConsoleRenewalFrames(500);
     qsizetype mostFormats = 0;
-    for (int i = 0; i < 3000; ++i) {
+    int fewestBlocks = 3000;
+    for (int i = 0; i < 4000; ++i) {
         const Message warning = Message::makeWarning("warning " + std::to_string(i));
         bounded.receive(warning);
         unbounded.receive(warning);
         mostFormats = std::max(mostFormats, bounded.document()->allFormats().size());
+        if (i > 2000)
+            fewestBlocks = std::min(fewestBlocks, bounded.document()->blockCount());
     }
-    QVERIFY(unbounded.document()->allFormats().size() > 3000);
-    QVERIFY2(mostFormats < 600, qPrintable(QString::number(mostFormats)));
+    QVERIFY(unbounded.document()->allFormats().size() > 4000);
+    QVERIFY2(mostFormats < 1500, qPrintable(QString::number(mostFormats)));
+    QVERIFY(fewestBlocks <= 1003);
     QCOMPARE(bounded.document()->toPlainText().count(ClientInterface::removalNotice()), 1);
-    QVERIFY(isTailUpTo(numbered(bounded.document(), "warning "), 2999));
+    QVERIFY(isTailUpTo(numbered(bounded.document(), "warning "), 3999));
+
+    // Over a connection the shedding goes a step per turn, and the console shows the new
+    // document, laid out as from scratch.
+    ConnectedPage link;
+    QVERIFY(link.open());
+    link.page->setConsoleBlockLimit(3000);
+    link.page->setConsoleRenewalFrames(1500);
+    showConsole(*link.page);
+    std::vector<Message> frames;
+    for (int i = 0; i < 6000; ++i)
+        frames.push_back(Message::makeWarning("flood " + std::to_string(i)));
+    link.peer.send(frames);
+    QTRY_VERIFY_WITH_TIMEOUT(blockWithText(link.page->document(), "flood 5999").isValid(), 20000);
+    // Renewed at least once: a format per frame ever made would be 6,000 and more.
+    QTRY_VERIFY(link.page->document()->allFormats().size() < 3000);
+    QTRY_VERIFY(link.page->document()->blockCount() <= 3000);
+    auto* console = link.page->findChild<QTextEdit*>("txtConsole");
+    QCOMPARE(console->document(), link.page->document());
+    QTRY_VERIFY(console->viewport()->rect().contains(console->cursorRect()));
+    QVERIFY(isTailUpTo(numbered(link.page->document(), "flood "), 5999));
+    QTextDocument* doc = link.page->document();
+    const QList<QRectF> kept = blockGeometry(doc);
+    doc->markContentsDirty(0, doc->characterCount());
+    QCOMPARE(blockGeometry(doc), kept);
 }
 
 void TestConsoleTail::errorListKeepsItsOwnBound()
