@@ -21,7 +21,6 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextFrame>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -97,14 +96,6 @@ ClientInterface::~ClientInterface()
     // An edit block still open goes with the document; nothing is left to show.
     delete m_cursor;
     delete ui;
-    if (m_reaper) {
-        // Quits once the documents handed over before are freed.
-        QMetaObject::invokeMethod(
-            m_reaperContext, [] { QThread::currentThread()->quit(); }, Qt::QueuedConnection);
-        m_reaper->wait();
-        delete m_reaperContext;
-        delete m_reaper;
-    }
 }
 
 void ClientInterface::setConnected()
@@ -322,7 +313,7 @@ void ClientInterface::renewConsole()
     m_document = m_cursor->document();
     ui->txtConsole->setDocument(m_document);
     m_document->setUndoRedoEnabled(false);
-    discardDocument(old);
+    m_reaper.discard(old);
     m_framesMade = 0;
     m_trimsInEdit = 0;
     m_editRenewalPending = false;
@@ -330,23 +321,6 @@ void ClientInterface::renewConsole()
         ui->txtConsole->setTextCursor(*m_cursor);
         ui->txtConsole->ensureCursorVisible();
     }
-}
-
-void ClientInterface::discardDocument(QTextDocument* document)
-{
-    // Freeing a document that held a million frames takes about a second, most of it the
-    // formats Qt kept; a thread of the page's own does it, out of the window's way.
-    document->setParent(nullptr);
-    if (!m_reaper) {
-        m_reaper = new QThread;
-        m_reaper->setObjectName(QStringLiteral("console document reaper"));
-        m_reaperContext = new QObject;
-        m_reaperContext->moveToThread(m_reaper);
-        m_reaper->start(QThread::LowestPriority);
-    }
-    document->moveToThread(m_reaper);
-    QMetaObject::invokeMethod(
-        m_reaperContext, [document] { delete document; }, Qt::QueuedConnection);
 }
 
 void ClientInterface::consoleAutoScroll()

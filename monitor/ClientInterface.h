@@ -3,6 +3,7 @@
 #include "monitor/Client.h"
 #include "monitor/ConsoleFrames.h"
 #include "monitor/ConsoleTail.h"
+#include "monitor/DocumentReaper.h"
 #include "monitor/ErrorListModel.h"
 #include "monitor/Message.h"
 
@@ -21,7 +22,6 @@
 class ErrorListFilterProxyModel;
 class ErrorListView;
 class QTextCursor;
-class QThread;
 class QTextDocument;
 namespace Ui {
 class ClientInterface;
@@ -45,9 +45,9 @@ public:
     static constexpr int maxSectionDepth = 32;
     // Longest time that output arriving in a flood waits before it is shown.
     static constexpr int batchSpanMs = 100;
-    // About 15 ms of layout on a fast machine, whatever the size of the console; the removal of
-    // as much old output that follows it in the next turn takes about as long.
-    static constexpr int batchBlockLimit = 3000;
+    // About 30 ms of writing and layout, whatever the size of the console; the removal of as
+    // much old output that follows it in the next turn takes about as long.
+    static constexpr int batchBlockLimit = 2000;
     // The first batch also pays for the console's first paint, so it is kept small.
     static constexpr int firstBatchBlockLimit = 600;
     // A pause in the input shorter than this does not end a batch: a writer that refills the
@@ -62,14 +62,13 @@ public:
     // Frames (about messages) made before the console's document is rebuilt from its kept
     // output. Qt keeps a format per frame a document ever held (some 270 bytes) until the
     // document goes, so a console that keeps removing old output would grow without bound. The
-    // console first sheds its old output down to a thirty-second of its budget (at least 1,000
-    // blocks), a sixteenth of the budget per turn of the event loop; what is left is copied into
-    // a new document (some 50 ms), and the old one is freed on a thread of the page's own. The
-    // allocator later sorts the freed formats on the GUI thread, a pause that grows with their
-    // number: hence a renewal every 150,000 frames (some 40 MB).
+    // console first sheds its old output down to a sixty-fourth of its budget (at least 1,000
+    // blocks), a thirty-second of the budget per turn of the event loop; what is left is copied
+    // into a new document (some 30 ms), and the old one is freed on a thread of the page's own.
+    // A renewal every 150,000 frames holds the formats to some 40 MB.
     static constexpr int defaultRenewalFrames = 150000;
-    static constexpr int renewalKeepFraction = 32;
-    static constexpr int renewalStepFraction = 16;
+    static constexpr int renewalKeepFraction = 64;
+    static constexpr int renewalStepFraction = 32;
     // Context pages per application; a further context replaces the oldest page.
     static constexpr int maxContextPages = 64;
 
@@ -159,7 +158,6 @@ private:
     void closeEdit();
     void trimConsole();
     bool renewalDue() const;
-    void discardDocument(QTextDocument* document);
     void scheduleContextPages();
     void buildContextPages();
 
@@ -199,8 +197,7 @@ private:
     int m_trimsInEdit = 0;
     int m_framesMade = 0;
     int m_renewalFrames = defaultRenewalFrames;
-    QThread* m_reaper = nullptr;        // frees replaced documents
-    QObject* m_reaperContext = nullptr; // lives in m_reaper: queued work runs there, in order
+    DocumentReaper m_reaper;
     bool m_editRenewalPending = false;
     QFont m_pendingFont;
     bool m_fontPending = false;
