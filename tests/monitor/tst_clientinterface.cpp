@@ -33,19 +33,6 @@ using kolz::test::TestPeer;
 
 namespace {
 
-// How many frames enclose the block holding the text (0 = the document's root).
-int frameDepth(const QTextDocument* document, const QString& text)
-{
-    const QTextBlock block = blockWithText(document, text);
-    if (!block.isValid())
-        return -1;
-    int depth = 0;
-    for (QTextFrame* frame = QTextCursor(block).currentFrame(); frame != document->rootFrame();
-         frame = frame->parentFrame())
-        ++depth;
-    return depth;
-}
-
 QTextFrameFormat frameFormatOf(const QTextDocument* document, const QString& text)
 {
     return QTextCursor(blockWithText(document, text)).currentFrame()->frameFormat();
@@ -80,23 +67,6 @@ struct ConnectedPage
         return true;
     }
 };
-
-void showConsole(ClientInterface& page)
-{
-    page.resize(600, 400);
-    page.findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
-    page.show();
-}
-
-// Where the layout has put every block, and the size of the whole.
-QList<QRectF> blockGeometry(QTextDocument* document)
-{
-    QAbstractTextDocumentLayout* layout = document->documentLayout();
-    QList<QRectF> rects{QRectF(QPointF(), layout->documentSize())};
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-        rects.append(layout->blockBoundingRect(block));
-    return rects;
-}
 
 } // namespace
 

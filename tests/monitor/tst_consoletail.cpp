@@ -27,20 +27,6 @@ using kolz::test::TestPeer;
 
 namespace {
 
-// Sections and framed messages enclosing the block with the text; the console's borderless
-// containers do not count.
-int sectionDepth(const QTextDocument* document, const QString& text)
-{
-    const QTextBlock block = blockWithText(document, text);
-    if (!block.isValid())
-        return -1;
-    int depth = 0;
-    for (QTextFrame* frame = QTextCursor(block).currentFrame(); frame != document->rootFrame();
-         frame = frame->parentFrame())
-        depth += frame->frameFormat().border() > 0 ? 1 : 0;
-    return depth;
-}
-
 // The numbers of the lines "<prefix><n>" in document order.
 QList<int> numbered(const QTextDocument* document, const QString& prefix)
 {
@@ -60,15 +46,6 @@ bool isTailUpTo(const QList<int>& numbers, int last)
             return false;
     }
     return !numbers.isEmpty();
-}
-
-QList<QRectF> blockGeometry(QTextDocument* document)
-{
-    QAbstractTextDocumentLayout* layout = document->documentLayout();
-    QList<QRectF> rects{QRectF(QPointF(), layout->documentSize())};
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-        rects.append(layout->blockBoundingRect(block));
-    return rects;
 }
 
 // What the console shows, block by block: the text, whether it is hidden, its formats and the
@@ -96,13 +73,6 @@ QStringList shownContent(const QTextDocument* document)
     return lines;
 }
 
-void showConsole(ClientInterface& page)
-{
-    page.resize(600, 400);
-    page.findChild<QTabWidget*>("tabWidget")->setCurrentIndex(0);
-    page.show();
-}
-
 struct ConnectedPage
 {
     QLocalServer server;
@@ -121,6 +91,12 @@ struct ConnectedPage
         return true;
     }
 };
+
+// Sections and framed messages enclosing the block with the text.
+int sectionDepth(const QTextDocument* document, const QString& text)
+{
+    return frameDepth(document, text, true);
+}
 
 } // namespace
 
