@@ -259,11 +259,12 @@ void ClientInterface::trimConsole()
     // its own; once it is small (or nothing more can go) it is renewed.
     const bool renewing = renewalDue();
     const int limit = m_tail.blockLimit();
-    const int renewalBlocks = std::min(limit, std::max(limit / renewalKeepFraction, 1000));
+    const int renewalBlocks =
+        std::min(limit, std::max(limit / renewalKeepFraction, renewalMinimumBlocks));
     int keepBlocks = 0;
     if (renewing) {
-        keepBlocks = std::max(renewalBlocks,
-                              m_document->blockCount() - m_tail.blockLimit() / renewalStepFraction);
+        keepBlocks =
+            std::max(renewalBlocks, m_document->blockCount() - limit / renewalStepFraction);
     }
     QAbstractTextDocumentLayout* layout = m_document->documentLayout();
     const qreal heightBefore = layout->documentSize().height();

@@ -68,6 +68,7 @@ public:
     // A renewal every 150,000 frames holds the formats to some 40 MB.
     static constexpr int defaultRenewalFrames = 150000;
     static constexpr int renewalKeepFraction = 64;
+    static constexpr int renewalMinimumBlocks = 1000;
     static constexpr int renewalStepFraction = 32;
     // Context pages per application; a further context replaces the oldest page.
     static constexpr int maxContextPages = 64;
