@@ -242,6 +242,7 @@ struct RunResult
     double heapMb = 0;
     int blocks = 0;
     int errorRows = 0;
+    long long skipped = 0; // frames the console passed over
     int contextPages = 0;
 };
 
@@ -337,6 +338,7 @@ RunResult runStream(bool rawSocket, Kind kind)
     if (page) {
         result.blocks = page->document()->blockCount();
         result.errorRows = page->errorListModel()->rowCount();
+        result.skipped = page->skippedFrames();
         page->hide();
     }
     return result;
@@ -345,10 +347,10 @@ RunResult runStream(bool rawSocket, Kind kind)
 void print(const std::string& label, const RunResult& r, const char* what)
 {
     std::printf("%-22s %8.0f frames/s  %6.2f us CPU/frame  stall %7.1f ms  resident %6.0f MB "
-                "(heap in use %.0f MB)  blocks %d  error rows %d  load %s%s\n",
+                "(heap in use %.0f MB)  blocks %d  error rows %d  skipped %lld  load %s%s\n",
                 label.c_str(), streamFrames / r.seconds, r.cpuSeconds * 1e6 / streamFrames,
-                r.maxStallMs, r.residentMb, r.heapMb, r.blocks, r.errorRows, loadAverage().c_str(),
-                what);
+                r.maxStallMs, r.residentMb, r.heapMb, r.blocks, r.errorRows, r.skipped,
+                loadAverage().c_str(), what);
     std::fflush(stdout);
 }
 

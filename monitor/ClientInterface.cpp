@@ -1,6 +1,5 @@
 #include "monitor/ClientInterface.h"
 
-#include "glvocab/GLVocabulary.h"
 #include "monitor/Client.h"
 #include "monitor/ConsoleStyle.h"
 #include "monitor/ContextInterface.h"
@@ -25,6 +24,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace layout = ui::messages::layout;
 using ui::messages::Message;
@@ -34,7 +34,7 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     : QWidget(parent), ui(nullptr), m_document(new QTextDocument(this)),
       m_cursor(new QTextCursor(m_document)), m_errorListModel(new ErrorListModel(this)),
       m_errorListProxy(new ErrorListFilterProxyModel(this, m_errorListModel)), m_client(client),
-      m_frames(m_cursor), m_tail(m_cursor)
+      m_tail(m_cursor)
 {
     m_tail.setBlockLimit(defaultConsoleBlockLimit);
     // The console is append-only; an undo history would only hold a second copy of it.
@@ -42,6 +42,7 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
 
     ui = new Ui::ClientInterface;
     ui->setupUi(this);
+    m_writer = std::make_unique<ConsoleWriter>(m_cursor, ui->txtConsole);
     m_errorListView = new ErrorListView(ui->tab_errorlist);
     ui->errorListLayout->addWidget(m_errorListView);
     m_cursor->setBlockFormat(QTextBlockFormat());
@@ -69,10 +70,12 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
 
     // Clearing removes every open section frame along with the text.
     connect(ui->btnClear, &QPushButton::clicked, this, [this] {
-        m_frames.reset();
+        m_sections.clear();
+        m_writer->restart(m_sections);
         m_tail.reset();
-        m_framesMade = 0;
-        m_flatSections = 0;
+        m_backlog.start(m_sections);
+        m_skipping = false;
+        m_fullBatches = 0;
     });
     // The client dispatches every buffered frame from its readyRead handler; this one runs
     // right after it and decides whether the batch ends with the read.
@@ -106,38 +109,30 @@ void ClientInterface::setConnected()
 void ClientInterface::receive(const Message& message)
 {
     beginBatch();
-    switch (message.type()) {
-    case MessageType::BeginSection:
-        writeSection(message);
-        break;
-    case MessageType::EndSection:
-        endSection();
-        break;
-    case MessageType::DebugMessage:
-        writeDebugMessage(message);
-        break;
-    case MessageType::Info:
-        writeInfo(message.qtext(layout::text));
-        break;
-    case MessageType::Warning:
-        writeWarning(message);
-        break;
-    case MessageType::Error:
-        writeError(message);
-        break;
-    case MessageType::GLError:
-        writeGLError(message);
-        break;
-    case MessageType::ContextInfo:
+    const std::uint32_t type = message.type();
+    if (type == MessageType::ContextInfo) {
         openContextTab(message);
-        break;
-    default:
-        break;
+    } else if (type >= MessageType::BeginSection && type <= MessageType::GLError) {
+        addErrorListRow(message);
+        if (m_skipping)
+            m_backlog.push(message);
+        else
+            writeConsole(message);
+        if (type == MessageType::BeginSection)
+            m_sections.begin(message);
+        else if (type == MessageType::EndSection)
+            m_sections.end();
     }
     // Frames from a connection are grouped until the client's read handler returns; frames
     // handed over directly are written out one by one.
     if (!m_client || !m_client->socket())
         endBatch();
+}
+
+void ClientInterface::writeConsole(const Message& message)
+{
+    m_writer->write(message);
+    consoleAutoScroll();
 }
 
 void ClientInterface::beginBatch()
@@ -170,9 +165,10 @@ void ClientInterface::readEnded()
     if (!m_batchOpen)
         return;
     const int limit = m_firstBatchDone ? batchBlockLimit : firstBatchBlockLimit;
-    if (m_document->blockCount() - m_batchFirstBlockCount >= limit)
+    if (m_document->blockCount() - m_batchFirstBlockCount >= limit) {
+        m_batchFull = true;
         endBatch();
-    else if (!(m_client && m_client->inputPending()))
+    } else if (!(m_client && m_client->inputPending()))
         m_idleTimer.start();
     else
         m_idleTimer.stop();
@@ -182,6 +178,9 @@ void ClientInterface::endBatch()
 {
     if (!m_batchOpen)
         return;
+    if (m_skipping)
+        writeBacklog();
+    const bool full = std::exchange(m_batchFull, false);
     m_batchOpen = false;
     m_firstBatchDone = true;
     m_batchTimer.stop();
@@ -222,11 +221,91 @@ void ClientInterface::endBatch()
             ui->txtConsole->ensureCursorVisible();
         }
     }
+    updateSkipping(full);
     // Closing the edit block makes Qt rebuild its frame tree by a pass over the whole document,
     // which grows with the console; while a connection feeds the page it stays open (the tree
     // is kept right as frames go in, and the layout is brought up to date above).
     if (!(m_client && m_client->socket()))
         closeEdit();
+}
+
+void ClientInterface::updateSkipping(bool batchFull)
+{
+    const bool connected = m_client && m_client->socket();
+    const bool waiting = connected && m_client->inputPending();
+    // Someone reading older output keeps it: only a console that follows its newest output
+    // skips. Below its budget a console keeps everything, however fast it comes.
+    const bool following = ui->chkConsoleAutoScroll->isChecked();
+    if (m_skipping) {
+        if (!waiting || !following)
+            stopSkipping();
+        return;
+    }
+    if (!(batchFull && waiting && following && m_tail.noticeShown())) {
+        m_fullBatches = 0;
+        return;
+    }
+    if (++m_fullBatches >= floodEntryBatches)
+        skipAhead();
+}
+
+void ClientInterface::skipAhead()
+{
+    if (m_skipping || m_tail.blockLimit() <= 0)
+        return;
+    m_skipping = true;
+    m_backlog.setCapacity(std::min(floodWindowFrames, m_tail.blockLimit() / 8));
+    m_backlog.start(m_sections);
+}
+
+void ClientInterface::stopSkipping()
+{
+    if (!m_skipping)
+        return;
+    writeBacklog();
+    m_skipping = false;
+    m_fullBatches = 0;
+}
+
+void ClientInterface::writeBacklog()
+{
+    if (m_backlog.empty())
+        return;
+    // With frames gone from the window, what the console shows is not followed by what is
+    // left: it starts again from the window, and the old document is freed on the reaper's
+    // thread.
+    QTextDocument* old =
+        m_backlog.dropped() > 0 ? beginNewDocument(m_backlog.sectionsBefore()) : nullptr;
+    for (const Message& message : m_backlog.frames())
+        writeConsole(message);
+    m_skippedFrames += m_backlog.dropped();
+    m_backlog.start(m_sections);
+    if (old) {
+        m_editOpen = false;
+        m_cursor->endEditBlock();
+        ui->txtConsole->setDocument(m_document);
+        m_reaper.discard(old);
+    }
+}
+
+QTextDocument* ClientInterface::beginNewDocument(const SectionStack& openSections)
+{
+    QTextDocument* old = m_document;
+    m_document = new QTextDocument(this);
+    m_document->setUndoRedoEnabled(false);
+    m_document->setDefaultFont(old->defaultFont());
+    m_document->setDefaultTextOption(old->defaultTextOption());
+    // The old document's edit block goes with it.
+    *m_cursor = QTextCursor(m_document);
+    m_editOpen = true;
+    m_cursor->beginEditBlock();
+    m_tail.reset();
+    m_tail.showNotice(removalNotice());
+    m_cursor->setPosition(m_document->characterCount() - 1);
+    m_trimsInEdit = 0;
+    m_editRenewalPending = false;
+    m_writer->restart(openSections);
+    return old;
 }
 
 void ClientInterface::closeEdit()
@@ -304,18 +383,18 @@ void ClientInterface::trimConsole()
 bool ClientInterface::renewalDue() const
 {
     // A console without a bound removes nothing, and Qt keeps nothing behind.
-    return m_tail.blockLimit() > 0 && m_framesMade >= m_renewalFrames;
+    return m_tail.blockLimit() > 0 && m_writer->framesMade() >= m_renewalFrames;
 }
 
 void ClientInterface::renewConsole()
 {
     closeEdit();
-    QTextDocument* old = m_tail.renew(m_frames, this);
+    QTextDocument* old = m_tail.renew(m_writer->frames(), this);
     m_document = m_cursor->document();
     ui->txtConsole->setDocument(m_document);
     m_document->setUndoRedoEnabled(false);
     m_reaper.discard(old);
-    m_framesMade = 0;
+    m_writer->resetFramesMade();
     m_trimsInEdit = 0;
     m_editRenewalPending = false;
     if (ui->chkConsoleAutoScroll->isChecked()) {
@@ -362,10 +441,12 @@ bool ClientInterface::eventFilter(QObject* watched, QEvent* event)
 void ClientInterface::finish(const QString& text)
 {
     beginBatch();
+    stopSkipping();
     // The end of the document: behind every section frame still open.
-    m_frames.leaveAllSections();
-    m_flatSections = 0;
-    writeInfo(text);
+    m_writer->leaveAllSections();
+    m_sections.clear();
+    m_writer->writeInfo(text);
+    consoleAutoScroll();
     closeEdit();
     m_state = Finished;
 }
@@ -418,62 +499,6 @@ void ClientInterface::showErrorListItemContents(int row, int column, QPoint pos)
     delete popup.data();
 }
 
-void ClientInterface::writeSection(const Message& message)
-{
-    const QString title = message.qtext(layout::sectionTitle) + QStringLiteral(" (ID: ") +
-                          QString::number(message.u32(layout::sectionId)) + QLatin1Char(')');
-    if (m_frames.openSections() >= maxSectionDepth) {
-        // Too deep to nest: the title goes in as plain text in the innermost frame.
-        ++m_flatSections;
-        writeInfo(title);
-        return;
-    }
-    m_frames.enterSection(beginBlock(title, blockStyle(BlockKind::Section)));
-    consoleAutoScroll();
-}
-
-void ClientInterface::endSection()
-{
-    if (m_flatSections > 0) {
-        --m_flatSections;
-        return;
-    }
-    endBlock(true);
-}
-
-void ClientInterface::writeDebugMessage(const Message& message)
-{
-    const QString title = QString::fromUtf8(glEnumName(message.u32(layout::debugType))) +
-                          QStringLiteral(" (ID: ") + QString::number(message.u32(layout::debugId)) +
-                          QStringLiteral(")\n") + tr("Severity: ") +
-                          QString::fromUtf8(glEnumName(message.u32(layout::debugSeverity)));
-    writeFramed(title, BlockKind::Debug, message.qtext(layout::debugText));
-    consoleAutoScroll();
-}
-
-void ClientInterface::writeWarning(const Message& message)
-{
-    const QString text = message.qtext(layout::text);
-    writeFramed(tr("Warning"), BlockKind::Warning, text);
-    addErrorListRow({ErrorListEntry::Warning, message.frame(), QString(), text, QString()});
-}
-
-void ClientInterface::writeError(const Message& message)
-{
-    const QString text = message.qtext(layout::text);
-    writeFramed(tr("Error"), BlockKind::Error, text);
-    addErrorListRow({ErrorListEntry::Error, message.frame(), QString(), text, QString()});
-}
-
-void ClientInterface::writeGLError(const Message& message)
-{
-    const QString code = QString::fromUtf8(console::glErrorName(message.u32(layout::glErrorCode)));
-    const QString function = message.qtext(layout::glErrorFunction, layout::functionCapacity);
-    const QString text = message.qtext(layout::glErrorText);
-    writeFramed(tr("Error - ") + code + tr(" in ") + function, BlockKind::Error, text);
-    addErrorListRow({ErrorListEntry::Error, message.frame(), code, text, function});
-}
-
 void ClientInterface::openContextTab(const Message& message)
 {
     // Pages are built when the batch ends; of a flood of contexts only the newest would stay.
@@ -510,91 +535,25 @@ void ClientInterface::buildContextPages()
         scheduleContextPages();
 }
 
-const ClientInterface::BlockStyle& ClientInterface::blockStyle(BlockKind kind)
+void ClientInterface::addErrorListRow(const Message& message)
 {
-    // A block's formats follow the console's palette; working them out takes longer than
-    // writing a short message, so they are kept until the palette changes.
-    const QPalette& p = ui->txtConsole->palette();
-    if (p.cacheKey() != m_stylesKey || p.currentColorGroup() != m_stylesGroup) {
-        m_stylesKey = p.cacheKey();
-        m_stylesGroup = p.currentColorGroup();
-        const auto solid = QTextFrameFormat::BorderStyle_Solid;
-        m_styles[int(BlockKind::Section)] =
-            console::blockStyle(console::sectionPalette(p), QTextFrameFormat::BorderStyle_Dotted);
-        m_styles[int(BlockKind::Debug)] = console::blockStyle(console::debugPalette(p), solid);
-        m_styles[int(BlockKind::Warning)] =
-            console::blockStyle(console::alertPalette(p, QColor(255, 255, 0), Qt::black), solid);
-        m_styles[int(BlockKind::Error)] =
-            console::blockStyle(console::alertPalette(p, QColor(255, 0, 0), Qt::white), solid);
+    switch (message.type()) {
+    case MessageType::Warning:
+        m_pendingRows.append({ErrorListEntry::Warning, message.frame(), QString(),
+                              message.qtext(layout::text), QString()});
+        break;
+    case MessageType::Error:
+        m_pendingRows.append({ErrorListEntry::Error, message.frame(), QString(),
+                              message.qtext(layout::text), QString()});
+        break;
+    case MessageType::GLError:
+        m_pendingRows.append(
+            {ErrorListEntry::Error, message.frame(),
+             QString::fromUtf8(console::glErrorName(message.u32(layout::glErrorCode))),
+             message.qtext(layout::glErrorText),
+             message.qtext(layout::glErrorFunction, layout::functionCapacity)});
+        break;
+    default:
+        break;
     }
-    return m_styles[int(kind)];
-}
-
-void ClientInterface::writeFramed(const QString& title, BlockKind kind, const QString& text)
-{
-    beginBlock(title, blockStyle(kind));
-    m_cursor->insertText(text);
-    moveToEndOfBlock();
-    endBlock();
-}
-
-QTextFrame* ClientInterface::beginBlock(const QString& title, const BlockStyle& style)
-{
-    if (!m_lastOutputFramed)
-        m_cursor->insertText(QStringLiteral("\n\n"));
-    m_frames.prepareItem();
-    ++m_framesMade;
-
-    m_cursor->setBlockFormat(style.title);
-    m_cursor->insertText(title, style.titleText);
-    moveToEndOfBlock();
-    // Qt gives the blocks inside and behind a new frame the default block format, so only the
-    // body's character format needs setting.
-    QTextFrame* frame = m_cursor->insertFrame(style.frame);
-    m_cursor->setCharFormat(style.body);
-    m_lastOutputFramed = true;
-    return frame;
-}
-
-void ClientInterface::endBlock(bool leaveSection)
-{
-    // A section's contents may sit in containers of their own, so the way out of it is known
-    // to the frame tree; with no section open the writing position already is the end.
-    if (!leaveSection)
-        moveToNextBlock();
-    else if (m_frames.openSections() > 0)
-        m_frames.leaveSection();
-    m_cursor->setCharFormat(QTextCharFormat());
-    m_cursor->insertText(QStringLiteral("\n"));
-    consoleAutoScroll();
-}
-
-void ClientInterface::writeInfo(const QString& text)
-{
-    if (!m_cursor->block().text().isEmpty())
-        m_cursor->insertText(QStringLiteral("\n"));
-    m_cursor->insertText(text);
-    moveToEndOfBlock();
-    m_lastOutputFramed = false;
-    consoleAutoScroll();
-}
-
-// QTextCursor::movePosition lays the block out first, to support visual moves; these logical
-// moves need no layout, which is done once per batch instead.
-void ClientInterface::moveToEndOfBlock()
-{
-    const QTextBlock block = m_cursor->block();
-    m_cursor->setPosition(block.position() + block.length() - 1);
-}
-
-void ClientInterface::moveToNextBlock()
-{
-    const QTextBlock next = m_cursor->block().next();
-    if (next.isValid())
-        m_cursor->setPosition(next.position());
-}
-
-void ClientInterface::addErrorListRow(const ErrorListEntry& entry)
-{
-    m_pendingRows.append(entry);
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "monitor/Client.h"
-#include "monitor/ConsoleFrames.h"
+#include "monitor/ConsoleBacklog.h"
 #include "monitor/ConsoleTail.h"
+#include "monitor/ConsoleWriter.h"
 #include "monitor/DocumentReaper.h"
 #include "monitor/ErrorListModel.h"
 #include "monitor/Message.h"
@@ -17,7 +18,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <array>
+#include <memory>
 
 class ErrorListFilterProxyModel;
 class ErrorListView;
@@ -41,8 +42,7 @@ public:
         Finished = 2
     };
 
-    // Sections nested deeper than this are shown flat: the document layout recurses per level.
-    static constexpr int maxSectionDepth = 32;
+    static constexpr int maxSectionDepth = ConsoleWriter::maxSectionDepth;
     // Longest time that output arriving in a flood waits before it is shown.
     static constexpr int batchSpanMs = 100;
     // About 30 ms of writing and layout, whatever the size of the console; the removal of as
@@ -70,17 +70,15 @@ public:
     static constexpr int renewalKeepFraction = 64;
     static constexpr int renewalMinimumBlocks = 1000;
     static constexpr int renewalStepFraction = 32;
+    // Under a flood that the console does not keep up with (it already removes old output, and
+    // its batches keep filling up while more input waits), it writes only the newest frames of
+    // each batch: at most this many, and no more than an eighth of its block budget. When more
+    // arrived, the console starts a new document with them, under the removal notice. It does
+    // so from the fourth full batch in a row, and until the input pauses.
+    static constexpr int floodWindowFrames = 600;
+    static constexpr int floodEntryBatches = 4;
     // Context pages per application; a further context replaces the oldest page.
     static constexpr int maxContextPages = 64;
-
-    // The formats of one kind of framed block: its title line, its frame and its body text.
-    struct BlockStyle
-    {
-        QTextBlockFormat title;
-        QTextCharFormat titleText;
-        QTextFrameFormat frame;
-        QTextCharFormat body;
-    };
 
     ClientInterface(QWidget* parent, Client* client, const QFont& consoleFont);
     ~ClientInterface() override;
@@ -105,6 +103,12 @@ public:
     // Rebuilds the console's document from what it shows; done on its own when old output is
     // removed after defaultRenewalFrames frames.
     void renewConsole();
+    // Whether the console writes only the newest frames of each batch, and how many frames it
+    // passed over so far.
+    bool skipping() const { return m_skipping; }
+    qint64 skippedFrames() const { return m_skippedFrames; }
+    // Skips from now on, until the input pauses; done on its own under such a flood.
+    void skipAhead();
     // The first line of a console whose oldest output was removed.
     static QString removalNotice();
 
@@ -124,29 +128,9 @@ protected:
 
 private:
     void applyFont();
-    void writeSection(const ui::messages::Message& message);
-    void endSection();
-    void writeDebugMessage(const ui::messages::Message& message);
-    void writeInfo(const QString& text);
-    void writeWarning(const ui::messages::Message& message);
-    void writeError(const ui::messages::Message& message);
-    void writeGLError(const ui::messages::Message& message);
+    void writeConsole(const ui::messages::Message& message);
     void openContextTab(const ui::messages::Message& message);
-
-    enum class BlockKind
-    {
-        Section,
-        Debug,
-        Warning,
-        Error
-    };
-    const BlockStyle& blockStyle(BlockKind kind);
-    void writeFramed(const QString& title, BlockKind kind, const QString& text);
-    QTextFrame* beginBlock(const QString& title, const BlockStyle& style);
-    void endBlock(bool leaveSection = false);
-    void moveToEndOfBlock();
-    void moveToNextBlock();
-    void addErrorListRow(const ErrorListEntry& entry);
+    void addErrorListRow(const ui::messages::Message& message);
     void consoleAutoScroll();
 
     // Output is grouped per burst of input: one layout pass, one batch of error list rows and
@@ -158,6 +142,10 @@ private:
     void readEnded();
     void closeEdit();
     void trimConsole();
+    void updateSkipping(bool batchFull);
+    void stopSkipping();
+    void writeBacklog();
+    QTextDocument* beginNewDocument(const SectionStack& openSections);
     bool renewalDue() const;
     void scheduleContextPages();
     void buildContextPages();
@@ -172,15 +160,9 @@ private:
     QString m_name;
     PID_TYPE m_pid = 0;
     State m_state = Disconnected;
-    bool m_lastOutputFramed = false;
 
-    std::array<BlockStyle, 4> m_styles;
-    qint64 m_stylesKey = -1;
-    QPalette::ColorGroup m_stylesGroup = QPalette::NColorGroups;
-
-    ConsoleFrames m_frames;
+    std::unique_ptr<ConsoleWriter> m_writer; // made with the console view
     ConsoleTail m_tail;
-    int m_flatSections = 0; // sections opened beyond maxSectionDepth, shown flat
     bool m_batchOpen = false;
     bool m_editOpen = false;
     bool m_layoutPending = false;
@@ -196,10 +178,16 @@ private:
     QTimer m_trimTimer;
     bool m_trimPending = false;
     int m_trimsInEdit = 0;
-    int m_framesMade = 0;
     int m_renewalFrames = defaultRenewalFrames;
     DocumentReaper m_reaper;
     bool m_editRenewalPending = false;
+    // The BeginSection frames of the sections open at the end of the output received.
+    SectionStack m_sections{maxSectionDepth};
+    ConsoleBacklog m_backlog{maxSectionDepth};
+    bool m_skipping = false;
+    bool m_batchFull = false;
+    int m_fullBatches = 0;
+    qint64 m_skippedFrames = 0;
     QFont m_pendingFont;
     bool m_fontPending = false;
 };

@@ -67,10 +67,9 @@ QPalette alertPalette(const QPalette& p, const QColor& background, const QColor&
                         p);
 }
 
-ClientInterface::BlockStyle blockStyle(const QPalette& palette,
-                                       QTextFrameFormat::BorderStyle borderStyle)
+BlockStyle blockStyle(const QPalette& palette, QTextFrameFormat::BorderStyle borderStyle)
 {
-    ClientInterface::BlockStyle style;
+    BlockStyle style;
     style.title.setBackground(palette.brush(QPalette::Base));
     style.titleText.setForeground(palette.brush(QPalette::Text));
     style.frame.setTopMargin(-1.0);

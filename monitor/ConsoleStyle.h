@@ -1,10 +1,8 @@
 #pragma once
 
-#include "monitor/ClientInterface.h"
-
 #include <QFont>
 #include <QPalette>
-#include <QTextFrameFormat>
+#include <QTextFormat>
 
 #include <cstdint>
 
@@ -12,12 +10,20 @@
 // formats made from them, and the font the console lays its text out in.
 namespace console {
 
+// The formats of one kind of framed block: its title line, its frame and its body text.
+struct BlockStyle
+{
+    QTextBlockFormat title;
+    QTextCharFormat titleText;
+    QTextFrameFormat frame;
+    QTextCharFormat body;
+};
+
 const char* glErrorName(std::uint32_t code);
 QPalette sectionPalette(const QPalette& p);
 QPalette debugPalette(const QPalette& p);
 QPalette alertPalette(const QPalette& p, const QColor& background, const QColor& foreground);
-ClientInterface::BlockStyle blockStyle(const QPalette& palette,
-                                       QTextFrameFormat::BorderStyle borderStyle);
+BlockStyle blockStyle(const QPalette& palette, QTextFrameFormat::BorderStyle borderStyle);
 QFont layoutFont(QFont font);
 
 } // namespace console

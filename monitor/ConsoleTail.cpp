@@ -208,6 +208,12 @@ void ConsoleTail::moveSurvivorsBehind(int from, int to)
     }
 }
 
+void ConsoleTail::showNotice(const QString& notice)
+{
+    if (!m_noticeShown)
+        insertNotice(notice);
+}
+
 void ConsoleTail::insertNotice(const QString& notice)
 {
     QTextDocument* document = m_cursor->document();

@@ -44,6 +44,8 @@ public:
     // take in the change at the top of the document. With keepBlocks, removes down to that many
     // blocks instead, over budget or not.
     bool trim(const QString& notice, int keepBlocks = 0);
+    // Puts the notice in the first line of a document that starts with newer output only.
+    void showNotice(const QString& notice);
 
     // Copies the document into a new one (with the given parent) and moves the cursor there;
     // returns the old document, for the caller to dispose of. Qt keeps the formats of every

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "monitor/Client.h"
 #include "monitor/ClientInterface.h"
+#include "tests/peer/TestPeer.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QList>
+#include <QLocalServer>
 #include <QRectF>
 #include <QString>
 #include <QTabWidget>
@@ -11,6 +14,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+
+#include <memory>
 
 // The first block of the console document whose text is exactly the given one.
 inline QTextBlock blockWithText(const QTextDocument* document, const QString& text)
@@ -53,3 +58,45 @@ inline void showConsole(ClientInterface& page)
     page.findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
     page.show();
 }
+
+// The numbers of the lines "<prefix><n>" in document order.
+inline QList<int> numbered(const QTextDocument* document, const QString& prefix)
+{
+    QList<int> numbers;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        if (block.text().startsWith(prefix))
+            numbers.append(block.text().mid(prefix.size()).toInt());
+    }
+    return numbers;
+}
+
+// Every number from the first one kept to the last one sent, in order: the tail is whole.
+inline bool isTailUpTo(const QList<int>& numbers, int last)
+{
+    for (int i = 0; i < numbers.size(); ++i) {
+        if (numbers.at(i) != last - int(numbers.size()) + 1 + i)
+            return false;
+    }
+    return !numbers.isEmpty();
+}
+
+// A page wired to a real connection, as the main window wires it.
+struct ConnectedPage
+{
+    QLocalServer server;
+    kolz::test::TestPeer peer;
+    Client* client = nullptr;
+    std::unique_ptr<ClientInterface> page;
+
+    bool open()
+    {
+        if (!server.listen(QStringLiteral("KolZendra")) || !peer.connectToPanel() ||
+            !server.waitForNewConnection(5000))
+            return false;
+        client = new Client(&server, server.nextPendingConnection());
+        page = std::make_unique<ClientInterface>(nullptr, client, QFont());
+        QObject::connect(client, &Client::clientMessage, page.get(), &ClientInterface::receive);
+        page->setConnected();
+        return true;
+    }
+};

@@ -46,28 +46,6 @@ template <typename T> T* child(const QObject& parent, const char* name)
     return found;
 }
 
-// A page wired to a real connection, as the main window wires it.
-struct ConnectedPage
-{
-    QLocalServer server;
-    TestPeer peer;
-    Client* client = nullptr;
-    std::unique_ptr<ClientInterface> page;
-
-    bool open()
-    {
-        if (!server.listen(QStringLiteral("KolZendra")) || !peer.connectToPanel() ||
-            !server.waitForNewConnection(5000))
-            return false;
-        client = new Client(&server, server.nextPendingConnection());
-        page = std::make_unique<ClientInterface>(nullptr, client, QFont());
-        QObject::connect(client, SIGNAL(clientMessage(ui::messages::Message)), page.get(),
-                         SLOT(receive(ui::messages::Message)));
-        page->setConnected();
-        return true;
-    }
-};
-
 } // namespace
 
 class TestClientInterface : public QObject

@@ -27,27 +27,6 @@ using kolz::test::TestPeer;
 
 namespace {
 
-// The numbers of the lines "<prefix><n>" in document order.
-QList<int> numbered(const QTextDocument* document, const QString& prefix)
-{
-    QList<int> numbers;
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        if (block.text().startsWith(prefix))
-            numbers.append(block.text().mid(prefix.size()).toInt());
-    }
-    return numbers;
-}
-
-// Every number from the first one kept to the last one sent, in order: the tail is whole.
-bool isTailUpTo(const QList<int>& numbers, int last)
-{
-    for (int i = 0; i < numbers.size(); ++i) {
-        if (numbers.at(i) != last - int(numbers.size()) + 1 + i)
-            return false;
-    }
-    return !numbers.isEmpty();
-}
-
 // What the console shows, block by block: the text, whether it is hidden, its formats and the
 // formats of the frames around it, without the numbers that tie formats to frame objects.
 QStringList shownContent(const QTextDocument* document)
@@ -72,25 +51,6 @@ QStringList shownContent(const QTextDocument* document)
     }
     return lines;
 }
-
-struct ConnectedPage
-{
-    QLocalServer server;
-    TestPeer peer;
-    std::unique_ptr<ClientInterface> page;
-
-    bool open()
-    {
-        if (!server.listen(QStringLiteral("KolZendra")) || !peer.connectToPanel() ||
-            !server.waitForNewConnection(5000))
-            return false;
-        auto* client = new Client(&server, server.nextPendingConnection());
-        page = std::make_unique<ClientInterface>(nullptr, client, QFont());
-        QObject::connect(client, &Client::clientMessage, page.get(), &ClientInterface::receive);
-        page->setConnected();
-        return true;
-    }
-};
 
 // Sections and framed messages enclosing the block with the text.
 int sectionDepth(const QTextDocument* document, const QString& text)
