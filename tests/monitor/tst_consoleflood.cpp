@@ -80,6 +80,7 @@ private slots:
 
     void backlogKeepsTheNewestFramesAndTheSectionsInFrontOfThem();
     void floodIsShownByItsNewestFramesInTheirSections();
+    void consoleBeingReadSkipsNothing();
 };
 
 void TestConsoleFlood::backlogKeepsTheNewestFramesAndTheSectionsInFrontOfThem()
@@ -182,6 +183,28 @@ void TestConsoleFlood::floodIsShownByItsNewestFramesInTheirSections()
     // Output after the flood is written as it comes.
     page.finish("Client disconnected");
     QCOMPARE(frameDepth(doc, "Client disconnected", true), 0);
+}
+
+void TestConsoleFlood::consoleBeingReadSkipsNothing()
+{
+    // Someone scrolled back to read: the console keeps every frame it can within its budget.
+    constexpr int count = 6000;
+    QByteArray stream;
+    for (int i = 0; i < count; ++i)
+        stream.append(Message::makeWarning("flood " + std::to_string(i)).data(),
+                      qsizetype(Message::Size));
+    FloodLink link;
+    QVERIFY(link.open(stream));
+    ClientInterface& page = *link.page;
+    page.setConsoleBlockLimit(3000);
+    showConsole(page);
+    page.uncheckConsoleAutoScroll();
+    QTRY_VERIFY_WITH_TIMEOUT(blockWithText(page.document(), "flood 5999").isValid(), 60000);
+    QTRY_VERIFY(page.document()->blockCount() <= 3000);
+    QCOMPARE(page.skippedFrames(), 0);
+    const QList<int> kept = numbered(page.document(), "flood ");
+    QVERIFY(isTailUpTo(kept, count - 1));
+    QVERIFY(kept.size() > 900);
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestConsoleFlood)
