@@ -80,7 +80,17 @@ inline bool isTailUpTo(const QList<int>& numbers, int last)
     return !numbers.isEmpty();
 }
 
-// A page wired to a real connection, as the main window wires it.
+// A page for the connection the server has waiting, wired as the main window wires it.
+inline std::unique_ptr<ClientInterface> acceptPage(QLocalServer& server, Client*& client)
+{
+    client = new Client(&server, server.nextPendingConnection());
+    auto page = std::make_unique<ClientInterface>(nullptr, client, QFont());
+    QObject::connect(client, &Client::clientMessage, page.get(), &ClientInterface::receive);
+    page->setConnected();
+    return page;
+}
+
+// A page wired to a real connection.
 struct ConnectedPage
 {
     QLocalServer server;
@@ -93,10 +103,7 @@ struct ConnectedPage
         if (!server.listen(QStringLiteral("KolZendra")) || !peer.connectToPanel() ||
             !server.waitForNewConnection(5000))
             return false;
-        client = new Client(&server, server.nextPendingConnection());
-        page = std::make_unique<ClientInterface>(nullptr, client, QFont());
-        QObject::connect(client, &Client::clientMessage, page.get(), &ClientInterface::receive);
-        page->setConnected();
+        page = acceptPage(server, client);
         return true;
     }
 };

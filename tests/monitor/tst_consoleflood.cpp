@@ -54,10 +54,7 @@ struct FloodLink
         peer->start();
         if (!server.waitForNewConnection(5000))
             return false;
-        client = new Client(&server, server.nextPendingConnection());
-        page = std::make_unique<ClientInterface>(nullptr, client, QFont());
-        QObject::connect(client, &Client::clientMessage, page.get(), &ClientInterface::receive);
-        page->setConnected();
+        page = acceptPage(server, client);
         return true;
     }
     ~FloodLink()
