@@ -290,18 +290,12 @@ void ClientInterface::writeBacklog()
 
 QTextDocument* ClientInterface::beginNewDocument(const SectionStack& openSections)
 {
-    QTextDocument* old = m_document;
-    m_document = new QTextDocument(this);
-    m_document->setUndoRedoEnabled(false);
-    m_document->setDefaultFont(old->defaultFont());
-    m_document->setDefaultTextOption(old->defaultTextOption());
     // The old document's edit block goes with it.
-    *m_cursor = QTextCursor(m_document);
+    m_tail.reset();
+    QTextDocument* old = m_tail.restart(removalNotice(), this);
+    m_document = m_cursor->document();
     m_editOpen = true;
     m_cursor->beginEditBlock();
-    m_tail.reset();
-    m_tail.showNotice(removalNotice());
-    m_cursor->setPosition(m_document->characterCount() - 1);
     m_trimsInEdit = 0;
     m_editRenewalPending = false;
     m_writer->restart(openSections);
@@ -392,7 +386,6 @@ void ClientInterface::renewConsole()
     QTextDocument* old = m_tail.renew(m_writer->frames(), this);
     m_document = m_cursor->document();
     ui->txtConsole->setDocument(m_document);
-    m_document->setUndoRedoEnabled(false);
     m_reaper.discard(old);
     m_writer->resetFramesMade();
     m_trimsInEdit = 0;

@@ -208,12 +208,6 @@ void ConsoleTail::moveSurvivorsBehind(int from, int to)
     }
 }
 
-void ConsoleTail::showNotice(const QString& notice)
-{
-    if (!m_noticeShown)
-        insertNotice(notice);
-}
-
 void ConsoleTail::insertNotice(const QString& notice)
 {
     QTextDocument* document = m_cursor->document();
@@ -249,10 +243,7 @@ QTextDocument* ConsoleTail::renew(ConsoleFrames& frames, QObject* parent)
             hidden.push_back(block.blockNumber());
     }
 
-    auto* fresh = new QTextDocument(parent);
-    fresh->setUndoRedoEnabled(false);
-    fresh->setDefaultFont(old->defaultFont());
-    fresh->setDefaultTextOption(old->defaultTextOption());
+    QTextDocument* fresh = emptyDocumentLike(old, parent);
     QTextCursor cursor(fresh);
     cursor.beginEditBlock();
     cursor.insertFragment(QTextDocumentFragment(old));
@@ -265,4 +256,25 @@ QTextDocument* ConsoleTail::renew(ConsoleFrames& frames, QObject* parent)
     m_cursor->setCharFormat(charFormat);
     frames.rebind(framePositions);
     return old;
+}
+
+QTextDocument* ConsoleTail::restart(const QString& notice, QObject* parent)
+{
+    QTextDocument* old = m_cursor->document();
+    QTextDocument* fresh = emptyDocumentLike(old, parent);
+    *m_cursor = QTextCursor(fresh);
+    insertNotice(notice);
+    m_cursor->setPosition(fresh->characterCount() - 1);
+    return old;
+}
+
+// The console's documents keep no undo history (they are append-only; it would only hold a
+// second copy of the output) and share the font and text options of the one they replace.
+QTextDocument* ConsoleTail::emptyDocumentLike(const QTextDocument* old, QObject* parent)
+{
+    auto* fresh = new QTextDocument(parent);
+    fresh->setUndoRedoEnabled(false);
+    fresh->setDefaultFont(old->defaultFont());
+    fresh->setDefaultTextOption(old->defaultTextOption());
+    return fresh;
 }

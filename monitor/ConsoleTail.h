@@ -44,8 +44,6 @@ public:
     // take in the change at the top of the document. With keepBlocks, removes down to that many
     // blocks instead, over budget or not.
     bool trim(const QString& notice, int keepBlocks = 0);
-    // Puts the notice in the first line of a document that starts with newer output only.
-    void showNotice(const QString& notice);
 
     // Copies the document into a new one (with the given parent) and moves the cursor there;
     // returns the old document, for the caller to dispose of. Qt keeps the formats of every
@@ -53,6 +51,9 @@ public:
     // console that keeps removing old output for hours would grow without bound. What is shown
     // stays the same; the frames are new objects, which the writer's frame tracker is pointed at.
     QTextDocument* renew(ConsoleFrames& frames, QObject* parent);
+    // Moves the cursor to the end of a new document (with the given parent) that holds only the
+    // notice, for newer output to follow; returns the old document, as renew() does.
+    QTextDocument* restart(const QString& notice, QObject* parent);
 
 private:
     int excessBlocks(int targetBlocks, qint64 targetCharacters) const;
@@ -63,6 +64,7 @@ private:
     void removeRange(int from, int to);
     void moveSurvivorsBehind(int from, int to);
     void insertNotice(const QString& notice);
+    static QTextDocument* emptyDocumentLike(const QTextDocument* old, QObject* parent);
 
     QTextCursor* m_cursor;
     int m_blockLimit;

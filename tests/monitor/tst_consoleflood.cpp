@@ -12,16 +12,11 @@ using kolz::test::TestPeer;
 
 namespace {
 
-QString titleOf(const Message& message)
-{
-    return message.qtext(layout::sectionTitle);
-}
-
 QStringList titles(const std::vector<Message>& sections)
 {
     QStringList list;
     for (const Message& section : sections)
-        list.append(titleOf(section));
+        list.append(section.qtext(layout::sectionTitle));
     return list;
 }
 
