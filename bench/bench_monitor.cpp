@@ -15,6 +15,7 @@
 #include "tests/peer/TestPeer.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -421,6 +422,9 @@ void fontChange(Report& report)
         ClientInterface* page = tabs.addClient(clients.back().get(), QFont(), false);
         page->setConsoleBlockLimit(consoleBlockLimit);
         page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
+        // A console being read keeps all it can: without this, a console that cannot keep up
+        // would skip ahead and stay far below its bound.
+        page->uncheckConsoleAutoScroll();
         QObject::connect(clients.back().get(), &Client::clientMessage, page,
                          &ClientInterface::receive);
         QObject::connect(clients.back().get(), &Client::clientMessage, &loop, [&] {
@@ -433,6 +437,8 @@ void fontChange(Report& report)
         runEventLoopFor(50);
     }
     loop.exec();
+    for (ClientInterface* page : shown)
+        page->findChild<QCheckBox*>(QStringLiteral("chkConsoleAutoScroll"))->setChecked(true);
     runEventLoopFor(500);
     int blocks = 0;
     for (ClientInterface* page : shown)

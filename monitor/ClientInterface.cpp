@@ -83,7 +83,12 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
         connect(m_client->socket(), &QLocalSocket::readyRead, this, &ClientInterface::readEnded);
     m_batchTimer.setSingleShot(true);
     m_batchTimer.setInterval(batchSpanMs);
-    connect(&m_batchTimer, &QTimer::timeout, this, &ClientInterface::endBatch);
+    // A batch that lasts its whole span did not keep up either, however few frames a slow
+    // machine wrote in it.
+    connect(&m_batchTimer, &QTimer::timeout, this, [this] {
+        m_batchFull = true;
+        endBatch();
+    });
     m_idleTimer.setSingleShot(true);
     m_idleTimer.setInterval(batchIdleMs);
     connect(&m_idleTimer, &QTimer::timeout, this, &ClientInterface::endBatch);

@@ -71,10 +71,11 @@ public:
     static constexpr int renewalMinimumBlocks = 1000;
     static constexpr int renewalStepFraction = 32;
     // Under a flood that the console does not keep up with (it already removes old output, and
-    // its batches keep filling up while more input waits), it writes only the newest frames of
-    // each batch: at most this many, and no more than an eighth of its block budget. When more
-    // arrived, the console starts a new document with them, under the removal notice. It does
-    // so from the fourth full batch in a row, and until the input pauses.
+    // its batches keep filling up or lasting their whole span while more input waits), it
+    // writes only the newest frames of each batch: at most this many, and no more than an
+    // eighth of its block budget. When more arrived, the console starts a new document with
+    // them, under the removal notice. It does so from the fourth full batch in a row, and until
+    // the input pauses. A slow stream loses nothing by it: a batch holds fewer frames.
     static constexpr int floodWindowFrames = 600;
     static constexpr int floodEntryBatches = 4;
     // Context pages per application; a further context replaces the oldest page.
