@@ -79,7 +79,7 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     });
     // The client dispatches every buffered frame from its readyRead handler; this one runs
     // right after it and decides whether the batch ends with the read.
-    if (m_client && m_client->socket())
+    if (fedByConnection())
         connect(m_client->socket(), &QLocalSocket::readyRead, this, &ClientInterface::readEnded);
     m_batchTimer.setSingleShot(true);
     m_batchTimer.setInterval(batchSpanMs);
@@ -130,7 +130,7 @@ void ClientInterface::receive(const Message& message)
     }
     // Frames from a connection are grouped until the client's read handler returns; frames
     // handed over directly are written out one by one.
-    if (!m_client || !m_client->socket())
+    if (!fedByConnection())
         endBatch();
 }
 
@@ -190,8 +190,8 @@ void ClientInterface::endBatch()
     m_firstBatchDone = true;
     m_batchTimer.stop();
     m_idleTimer.stop();
-    if (m_layoutPending) {
-        m_layoutPending = false;
+    const bool wrote = std::exchange(m_outputPending, false);
+    if (wrote) {
         // Lays out what the batch wrote. Qt has gathered the changed range itself; this widens
         // it to the end of the document, which is where the output goes.
         const int from = m_cursor->position();
@@ -201,7 +201,7 @@ void ClientInterface::endBatch()
         // would stall the window twice as long.
         if (m_tail.overBudget() || renewalDue()) {
             m_trimPending = true;
-            if (m_client && m_client->socket())
+            if (fedByConnection())
                 m_trimTimer.start();
             else
                 trimConsole();
@@ -214,29 +214,26 @@ void ClientInterface::endBatch()
             m_errorListView->scrollToBottom();
     }
     if (!m_pendingContexts.isEmpty() && !m_contextTimer.isActive()) {
-        if (m_client && m_client->socket())
+        if (fedByConnection())
             scheduleContextPages();
         else
             buildContextPages();
     }
-    if (m_consoleScrollPending) {
-        m_consoleScrollPending = false;
-        if (ui->chkConsoleAutoScroll->isChecked()) {
-            ui->txtConsole->setTextCursor(*m_cursor);
-            ui->txtConsole->ensureCursorVisible();
-        }
+    if (wrote && ui->chkConsoleAutoScroll->isChecked()) {
+        ui->txtConsole->setTextCursor(*m_cursor);
+        ui->txtConsole->ensureCursorVisible();
     }
     updateSkipping(full);
     // Closing the edit block makes Qt rebuild its frame tree by a pass over the whole document,
     // which grows with the console; while a connection feeds the page it stays open (the tree
     // is kept right as frames go in, and the layout is brought up to date above).
-    if (!(m_client && m_client->socket()))
+    if (!fedByConnection())
         closeEdit();
 }
 
 void ClientInterface::updateSkipping(bool batchFull)
 {
-    const bool connected = m_client && m_client->socket();
+    const bool connected = fedByConnection();
     const bool waiting = connected && m_client->inputPending();
     // Someone reading older output keeps it: only a console that follows its newest output
     // skips. Below its budget a console keeps everything, however fast it comes.
@@ -372,7 +369,7 @@ void ClientInterface::trimConsole()
         renewConsole();
     } else if (renewing) {
         m_trimPending = true;
-        if (m_client && m_client->socket())
+        if (fedByConnection())
             m_trimTimer.start();
         else
             trimConsole();
@@ -405,8 +402,7 @@ void ClientInterface::consoleAutoScroll()
 {
     // Every console write ends here, so this also marks the batch's text for layout. Both are
     // done once when the batch closes: the view only needs to show where the burst ended.
-    m_layoutPending = true;
-    m_consoleScrollPending = true;
+    m_outputPending = true;
 }
 
 void ClientInterface::fontChanged(const QFont& font)
@@ -415,18 +411,17 @@ void ClientInterface::fontChanged(const QFont& font)
     // of sight takes the font when it is shown, so that a change across many pages lays out
     // one console at a time.
     m_pendingFont = font;
-    m_fontPending = true;
     if (ui->txtConsole->isVisible())
         applyFont();
 }
 
 void ClientInterface::applyFont()
 {
-    if (!m_fontPending)
+    if (!m_pendingFont)
         return;
-    m_fontPending = false;
+    const QFont font = *std::exchange(m_pendingFont, std::nullopt);
     closeEdit();
-    ui->txtConsole->setFont(console::layoutFont(m_pendingFont));
+    ui->txtConsole->setFont(console::layoutFont(font));
 }
 
 bool ClientInterface::eventFilter(QObject* watched, QEvent* event)
@@ -515,7 +510,7 @@ void ClientInterface::scheduleContextPages()
 
 void ClientInterface::buildContextPages()
 {
-    const bool connected = m_client && m_client->socket();
+    const bool connected = fedByConnection();
     int budget = connected ? 1 : int(m_pendingContexts.size());
     QTabWidget* tabs = ui->tabWidget_contexts;
     while (!m_pendingContexts.isEmpty() && budget-- > 0) {

@@ -19,6 +19,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class ErrorListFilterProxyModel;
 class ErrorListView;
@@ -129,6 +130,8 @@ protected:
 
 private:
     void applyFont();
+    // Frames come from a live connection rather than being handed over directly.
+    bool fedByConnection() const { return m_client && m_client->socket(); }
     void writeConsole(const ui::messages::Message& message);
     void openContextTab(const ui::messages::Message& message);
     void addErrorListRow(const ui::messages::Message& message);
@@ -166,12 +169,12 @@ private:
     ConsoleTail m_tail;
     bool m_batchOpen = false;
     bool m_editOpen = false;
-    bool m_layoutPending = false;
+    // The batch wrote to the console: its output is laid out and scrolled to once, at the end.
+    bool m_outputPending = false;
     int m_batchFirstBlockCount = 0;
     QTimer m_batchTimer;
     QTimer m_idleTimer;
     bool m_firstBatchDone = false;
-    bool m_consoleScrollPending = false;
     QList<ErrorListEntry> m_pendingRows;
     // ContextInfo frames whose pages are still to be built, newest last (at most maxContextPages)
     QList<ui::messages::Message> m_pendingContexts;
@@ -189,6 +192,6 @@ private:
     bool m_batchFull = false;
     int m_fullBatches = 0;
     qint64 m_skippedFrames = 0;
-    QFont m_pendingFont;
-    bool m_fontPending = false;
+    // A font chosen while the console was out of sight, taken when it is shown.
+    std::optional<QFont> m_pendingFont;
 };
