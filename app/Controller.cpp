@@ -157,6 +157,8 @@ Controller::Controller(int& argc, char** argv)
         mainWindow.ensureListening();
     mainWindow.refreshProfiles(builtInProfiles, userProfiles, currentProfile());
     watchTerminationSignals();
+    // A session that ends may not let the program reach its destructor.
+    connect(this, &QGuiApplication::commitDataRequest, this, [this] { prefs->Save(false); });
 }
 
 Controller::~Controller()
@@ -171,6 +173,9 @@ Controller::~Controller()
     }
     userProfiles.clear();
     builtInProfiles.clear();
+    // A value that something stored without saving the store yet is not lost by ending: the
+    // window's close, File > Exit and SIGINT or SIGTERM all come through here.
+    prefs->Save(false);
 }
 
 bool Controller::lockSingleInstance()

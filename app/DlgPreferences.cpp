@@ -138,14 +138,14 @@ void DlgPreferences::saveImportedProfile(tinyxml2::XMLDocument& document)
         return;
 
     // Written through a temporary file: a failed write never leaves a chosen file half
-    // overwritten.
+    // overwritten. Unbuffered, so that a short write (full disk, file size limit) shows in
+    // write()'s result: a buffered save file can lose it while flushing and still commit.
     tinyxml2::XMLPrinter printer(nullptr, false);
     document.Print(&printer);
+    const auto size = static_cast<qint64>(printer.CStrSize() - 1);
     QSaveFile file(path);
-    const bool saved = file.open(QIODevice::WriteOnly) &&
-                       file.write(printer.CStr(), printer.CStrSize() - 1) ==
-                           static_cast<qint64>(printer.CStrSize() - 1) &&
-                       file.commit();
+    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                       file.write(printer.CStr(), size) == size && file.commit();
     if (!saved) {
         QMessageBox::critical(nullptr, tr("Error"), tr("Failed to save file"), QMessageBox::Ok);
     }

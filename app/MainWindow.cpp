@@ -22,6 +22,8 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QMessageBox>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QThread>
 
 #include <utility>
@@ -202,16 +204,73 @@ void MainWindow::onHelp()
 
 void MainWindow::onPreferences()
 {
-    controller->showPreferences(this);
+    // The profiles are read again after the dialog, whatever its answer, which drops the edits.
+    if (settleUnsavedEdits())
+        controller->showPreferences(this);
 }
 
 void MainWindow::newProfile()
 {
-    profileEditor.newProfile();
+    if (settleUnsavedEdits())
+        profileEditor.newProfile();
+}
+
+QMessageBox::StandardButton MainWindow::askAboutUnsavedEdits()
+{
+    if (!profileEditor.hasUnsavedEdits())
+        return QMessageBox::NoButton;
+    const QScopedValueRollback<bool> asking(askingAboutEdits, true);
+    // The name comes from a file: shown as it is, never as markup.
+    QMessageBox box(QMessageBox::Warning, tr("Unsaved changes"),
+                    tr("The profile \"%1\" has changes that are not saved.")
+                        .arg(ui->cmbProfile->itemText(shownIndex)),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(tr("Do you want to save them?"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    const int answer = box.exec();
+    return answer == QMessageBox::Save || answer == QMessageBox::Discard
+               ? QMessageBox::StandardButton(answer)
+               : QMessageBox::Cancel;
+}
+
+bool MainWindow::settleUnsavedEdits()
+{
+    switch (askAboutUnsavedEdits()) {
+    case QMessageBox::Cancel:
+        return false;
+    case QMessageBox::Save:
+        return profileEditor.saveEdits();
+    default:
+        return true;
+    }
+}
+
+bool MainWindow::settleChosenProfile(int index)
+{
+    const auto chosen = itemProfile(ui->cmbProfile, index);
+    const std::string wanted = chosen ? chosen->identifier() : std::string();
+    const QMessageBox::StandardButton answer = askAboutUnsavedEdits();
+    if (answer == QMessageBox::NoButton || answer == QMessageBox::Discard)
+        return true;
+
+    // Back to the profile shown, quietly: it is still the current one, in the store too.
+    {
+        const QSignalBlocker blocker(ui->cmbProfile);
+        ui->cmbProfile->setCurrentIndex(shownIndex);
+    }
+    if (answer != QMessageBox::Save || !profileEditor.saveEdits())
+        return false;
+    // The save has read the profiles again and chosen the saved one: now the user's choice.
+    // An entry of the old lists is found again by its identifier; "Host" has none.
+    selectProfile(chosen ? controller->findProfile(wanted) : nullptr);
+    return false;
 }
 
 void MainWindow::selectProfile(std::weak_ptr<const ProfileDataWrapper> entry)
 {
+    const QScopedValueRollback<int> quiet(programSelecting, programSelecting + 1);
     const auto wanted = entry.lock();
     if (!wanted) {
         ui->cmbProfile->setCurrentIndex(0);
@@ -228,15 +287,19 @@ void MainWindow::selectProfile(std::weak_ptr<const ProfileDataWrapper> entry)
 void MainWindow::refreshProfiles(const ProfileList& builtIns, const ProfileList& users,
                                  std::weak_ptr<const ProfileDataWrapper> current)
 {
+    const QScopedValueRollback<int> quiet(programSelecting, programSelecting + 1);
     fillProfileCombo(ui->cmbProfile, builtIns, users, current);
 }
 
 void MainWindow::optionChanged()
 {
     const int index = ui->cmbProfile->currentIndex();
+    if (programSelecting == 0 && index != shownIndex && !settleChosenProfile(index))
+        return;
     controller->setCurrentProfile(index < 0 ? nullptr : itemProfile(ui->cmbProfile, index));
     updateProfileEditor();
     prefs->Save(false);
+    shownIndex = ui->cmbProfile->currentIndex();
 }
 
 void MainWindow::updateProfileEditor()
@@ -248,6 +311,7 @@ void MainWindow::updateProfileEditor()
     }
     const auto entry = controller->currentProfile();
     if (!entry) {
+        const QScopedValueRollback<int> quiet(programSelecting, programSelecting + 1);
         ui->cmbProfile->setCurrentIndex(0);
         profileEditor.clearProfile();
         return;
@@ -362,6 +426,11 @@ void MainWindow::fatalError()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // While the question is up, a request to close (a signal, say) waits for its answer.
+    if (askingAboutEdits || !settleUnsavedEdits()) {
+        event->ignore();
+        return;
+    }
     // An application that connected a moment ago is waiting in the listen queue: take it in so
     // that it hears the stop too, and take no more.
     if (server->isListening()) {

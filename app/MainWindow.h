@@ -7,6 +7,7 @@
 #include "widgets/Profile.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPointer>
 #include <QString>
 
@@ -92,6 +93,15 @@ private:
     void initWidgets();
     void makeConnections();
     void updateProfileEditor();
+    // Asks "Save", "Discard" or "Cancel" when the editor holds unsaved edits; NoButton when it
+    // holds none.
+    QMessageBox::StandardButton askAboutUnsavedEdits();
+    // Whether a step that drops the editor's edits may go ahead: nothing unsaved, Discard, or
+    // Save and the save succeeded.
+    bool settleUnsavedEdits();
+    // The same for a profile chosen in the selector; when it may not go ahead, the selector is
+    // back on the profile shown.
+    bool settleChosenProfile(int index);
     void finishClient(Client* client, const QString& text);
     void releaseClients();
     // Deletes a page, client or socket once no nested event loop is running: the page's popup or a
@@ -113,6 +123,11 @@ private:
     SystemReportViewer* reportViewer = nullptr;
     QList<QPointer<QObject>> released;
     int topLoopLevel = 0;
+    // The selector's index of the profile the editor shows.
+    int shownIndex = 0;
+    // Above 0 while the program itself changes the selector: nobody is to be asked then.
+    int programSelecting = 0;
+    bool askingAboutEdits = false;
 };
 
 // Fills the selector with "Host", the user profiles and the built-in profiles, separated, and

@@ -100,11 +100,17 @@ FeedbackDialog::FeedbackDialog(const QString& appVersion, const QString& infoTex
     bool collect = true;
     store->GetBool(collectUsageKey, collect, true);
     form->usageStats_checkBox->setChecked(collect);
+    collectWhenOpened = collect;
 }
 
 FeedbackDialog::~FeedbackDialog()
 {
-    store->SetBool(collectUsageKey, form->usageStats_checkBox->isChecked());
+    const bool collect = form->usageStats_checkBox->isChecked();
+    store->SetBool(collectUsageKey, collect);
+    // Nothing else may save the store before the program ends, and the user's choice must
+    // outlive an end that saves nothing.
+    if (collect != collectWhenOpened)
+        store->Save(false);
     delete form;
 }
 

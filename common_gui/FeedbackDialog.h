@@ -29,7 +29,7 @@ public:
     // store must not be null.
     FeedbackDialog(const QString& appVersion, const QString& infoText, KolPreferences* store,
                    QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
-    // Writes the switch to the store without saving it: the next save of the store takes it.
+    // Writes the switch to the store, and saves the store when the user changed it.
     ~FeedbackDialog() override;
 
     using QDialog::exec;
@@ -43,4 +43,5 @@ public slots:
 private:
     Ui::FeedbackClass* form;
     KolPreferences* store;
+    bool collectWhenOpened = true;
 };

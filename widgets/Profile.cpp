@@ -185,11 +185,31 @@ void Profile::savePressed()
     // The flow runs modal dialogs inside the press; the release they swallow must not leave the
     // button drawn pressed.
     ui->btnSave->setDown(false);
+    saveEdits();
+}
+
+bool Profile::saveEdits()
+{
     if (!guarded([this] { return saveProfile(); }))
-        return;
+        return false;
     if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
         showHeader(*shown->data());
     enterViewMode();
+    return true;
+}
+
+bool Profile::hasUnsavedEdits() const
+{
+    const std::shared_ptr<const ProfileDataWrapper> shown = current.lock();
+    if (mode != EditMode || !models || !shown)
+        return false;
+    // Compared in the form a save would write, so that what the trees or the header fields
+    // normalise on the way in counts as no change.
+    try {
+        return !unedited || editedData(*shown) != *unedited;
+    } catch (const std::runtime_error&) {
+        return true;
+    }
 }
 
 void Profile::saveAsPressed()
@@ -227,6 +247,14 @@ void Profile::enterEditMode()
     if (models)
         models->setEditable(true);
     setViewsEditable(true);
+
+    unedited.reset();
+    if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock(); shown && models) {
+        try {
+            unedited = std::make_unique<ProfileData>(editedData(*shown));
+        } catch (const std::runtime_error&) {
+        }
+    }
 }
 
 void Profile::enterViewMode()
@@ -245,6 +273,7 @@ void Profile::enterViewMode()
     if (models)
         models->setEditable(false);
     setViewsEditable(false);
+    unedited.reset();
 }
 
 void Profile::showHeader(const ProfileData& data)

@@ -52,6 +52,10 @@ public:
     void newProfile();
 
     bool isEditing() const { return mode == EditMode; }
+    // Whether the header texts or the trees differ from the profile as edit mode found it.
+    bool hasUnsavedEdits() const;
+    // What Save does; true when the edits were written (the editor is then back in view mode).
+    bool saveEdits();
 
 public slots:
     void discardPressed();
@@ -87,6 +91,8 @@ private:
     ProfileServices* services = nullptr;
     Mode mode = ViewMode;
     std::weak_ptr<const ProfileDataWrapper> current;
+    // The edited form of the shown profile when edit mode began on it; null outside edit mode.
+    std::unique_ptr<ProfileData> unedited;
 };
 
 } // namespace widgets
