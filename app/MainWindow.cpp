@@ -14,6 +14,7 @@
 #include "resources/KolZendraResources.h"
 #include "ui_MainWindow.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -217,6 +218,14 @@ void MainWindow::newProfile()
 
 QMessageBox::StandardButton MainWindow::askAboutUnsavedEdits()
 {
+    // A cell still being edited counts too. Its editor commits when it loses the focus, which a
+    // menu or the window's close button never takes from it: commit it as the delegate would.
+    for (QAbstractItemView* view : profileEditor.findChildren<QAbstractItemView*>()) {
+        const QModelIndex index = view->currentIndex();
+        QWidget* editor = view->indexWidget(index);
+        if (editor)
+            emit view->itemDelegateForIndex(index)->commitData(editor);
+    }
     if (!profileEditor.hasUnsavedEdits())
         return QMessageBox::NoButton;
     const QScopedValueRollback<bool> asking(askingAboutEdits, true);

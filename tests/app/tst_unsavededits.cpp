@@ -85,6 +85,15 @@ void TestUnsavedEdits::edit(const QString& how)
     } else if (how == "tree") {
         QAbstractItemModel* configs = editor->findChild<QTreeView*>("eglConfigsView")->model();
         QVERIFY(configs->removeRows(0, 1, configs->index(0, 0)));
+    } else if (how == "cell") {
+        // A value typed into a cell whose editor is still open.
+        auto* view = editor->findChild<QTreeView*>("eglConfigsView");
+        const QModelIndex redSize = view->model()->index(0, 1, view->model()->index(0, 0));
+        view->setCurrentIndex(redSize);
+        view->edit(redSize);
+        auto* text = qobject_cast<QLineEdit*>(view->indexWidget(redSize));
+        QVERIFY(text);
+        text->setText("5");
     } else if (how == "back") {
         // Changed and changed back: nothing to save.
         editor->findChild<QLineEdit*>("editDevice")->setText("Edited");
@@ -134,12 +143,21 @@ void TestUnsavedEdits::stepsThatDropEditsAskFirst_data()
                                                       : QStringList{question} + after);
         }
     }
+    // Edits of the trees, also one still in its cell's editor, count like the header's.
+    const QStringList oneQuestion{question};
     QTest::newRow("choose, tree edited, Cancel") << "choose"
                                                  << "tree"
-                                                 << "Cancel" << QStringList{question};
+                                                 << "Cancel" << oneQuestion;
     QTest::newRow("choose, tree edited, Save") << "choose"
                                                << "tree"
-                                               << "Save" << QStringList{question};
+                                               << "Save" << oneQuestion;
+    QTest::newRow("close, cell in editing, Cancel") << "close"
+                                                    << "cell"
+                                                    << "Cancel" << oneQuestion;
+    QTest::newRow("new profile, cell in editing, Save")
+        << "new profile"
+        << "cell"
+        << "Save" << QStringList{question, "Choose a file name"};
 }
 
 void TestUnsavedEdits::stepsThatDropEditsAskFirst()
@@ -150,8 +168,9 @@ void TestUnsavedEdits::stepsThatDropEditsAskFirst()
     QFETCH(QStringList, shown);
 
     this->edit(edit);
-    const bool edited = edit == "header" || edit == "tree";
-    QCOMPARE(editor->hasUnsavedEdits(), edited);
+    const bool edited = edit != "none" && edit != "back";
+    if (edit != "cell")
+        QCOMPARE(editor->hasUnsavedEdits(), edited);
     const QByteArray before = fileContents(path("edit.xml"));
 
     widgets::test::ModalDriver driver;
@@ -171,6 +190,7 @@ void TestUnsavedEdits::stepsThatDropEditsAskFirst()
     const QByteArray after = fileContents(path("edit.xml"));
     if (answer == "Save")
         QVERIFY(edit == "header" ? after.contains("<device>Edited</device>")
+                : edit == "cell" ? after.contains("<red_size>5</red_size>")
                                  : !after.contains("red_size"));
     else
         QCOMPARE(after, before);
