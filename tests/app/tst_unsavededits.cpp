@@ -43,6 +43,8 @@ private slots:
     void cleanup();
     void stepsThatDropEditsAskFirst_data();
     void stepsThatDropEditsAskFirst();
+    void savingABuiltInFromTheQuestionOffersACopy_data();
+    void savingABuiltInFromTheQuestionOffersACopy();
 
 private:
     QString path(const char* name) const { return environment().profiles() + '/' + name; }
@@ -212,6 +214,42 @@ void TestUnsavedEdits::stepsThatDropEditsAskFirst()
         QCOMPARE(storedString(currentProfileKey), std::string("other.xml"));
         QCOMPARE(editor->findChild<QLineEdit*>("editDevice")->text(), QStringLiteral("Other"));
     }
+}
+
+void TestUnsavedEdits::savingABuiltInFromTheQuestionOffersACopy_data()
+{
+    QTest::addColumn<QString>("copy");
+    QTest::newRow("copy declined") << "btnCancel";
+    QTest::newRow("copy made") << "btnCopy";
+}
+
+// A built-in profile is never written: Save in the question goes the Save button's way, and a
+// declined copy leaves everything as it was.
+void TestUnsavedEdits::savingABuiltInFromTheQuestionOffersACopy()
+{
+    QFETCH(QString, copy);
+    editor->discardPressed();
+    const QString builtIn = QString::fromStdString(app.builtIns().front()->data()->displayName());
+    profiles->setCurrentIndex(profiles->findText(builtIn));
+    editor->findChild<QPushButton*>("btnEdit")->click();
+    edit("header");
+
+    widgets::test::ModalDriver driver{"Save", copy, "accept"};
+    profiles->setCurrentIndex(profiles->findText("Other"));
+    QStringList titles;
+    for (const auto& dialog : driver.shown)
+        titles << dialog.title;
+    const bool made = copy == "btnCopy";
+    QStringList expected{"Unsaved changes", "Save changes"};
+    if (made)
+        expected << "Choose a file name";
+    QCOMPARE(titles, expected);
+    QCOMPARE(profiles->currentText(), made ? QStringLiteral("Other") : builtIn);
+    QCOMPARE(editor->hasUnsavedEdits(), !made);
+    const QString copyPath = environment().profiles() + '/' + builtIn + " (copy).xml";
+    QCOMPARE(QFile::exists(copyPath), made);
+    if (made)
+        QVERIFY(fileContents(copyPath).contains("<device>Edited</device>"));
 }
 
 KOLZ_APP_TEST_MAIN(TestUnsavedEdits, nothingToPrepare)
