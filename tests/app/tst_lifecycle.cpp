@@ -1,14 +1,12 @@
-// Whole runs of the program's application object, one per case: how it starts and how it ends.
+// Whole runs of the program's application object, one per case.
 #include "app/Controller.h"
+#include "common_gui/KitTestHelpers.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
-#include <QFile>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include <csignal>
-#include <functional>
 
 namespace {
 
@@ -16,47 +14,14 @@ int appArgc = 1;
 char appName[] = "test_app_lifecycle";
 char* appArgv[] = {appName, nullptr};
 
-const char* const collectUsageKey = "Stats/CollectUsage";
-
-// The preference file as it stands on disk.
-std::unique_ptr<KolPreferences> storeOnDisk()
-{
-    auto store = std::make_unique<KolPreferences>("KolZendra", 0);
-    std::string error;
-    return store->Load(error, false) ? std::move(store) : nullptr;
-}
-
-// Runs the program until during(app), called once its event loop runs, makes it end; gives the
-// exit code.
-int runProgram(const std::function<void(Controller&)>& prepare,
-               const std::function<void(Controller&)>& during)
+// Runs the program, stored is set without saving first, until `end` makes it end.
+int runProgram(const std::string& stored, const std::function<void(Controller&)>& end)
 {
     Controller app(appArgc, appArgv);
-    prepare(app);
-    QTimer::singleShot(0, &app, [&app, &during] { during(app); });
+    if (!stored.empty())
+        app.preferences()->SetBool(stored, false);
+    QTimer::singleShot(0, &app, [&] { end(app); });
     return app.run();
-}
-
-// The key path the manual names for the start-up splash: its code words up to "ShowSplash",
-// joined as the store joins them.
-QString manualSplashKey()
-{
-    QFile manual(QStringLiteral(KOLZ_MANUAL));
-    if (!manual.open(QIODevice::ReadOnly))
-        return {};
-    const QString html = QString::fromUtf8(manual.readAll());
-    for (const QString& paragraph : html.split(QStringLiteral("<p>"))) {
-        QStringList words;
-        auto codes = QRegularExpression(QStringLiteral("<code>(.*?)</code>"),
-                                        QRegularExpression::DotMatchesEverythingOption)
-                         .globalMatch(paragraph);
-        while (codes.hasNext()) {
-            words << codes.next().captured(1).simplified();
-            if (words.last() == QLatin1String("ShowSplash"))
-                return words.join(QLatin1Char('/'));
-        }
-    }
-    return {};
 }
 
 } // namespace
@@ -66,77 +31,57 @@ class TestLifecycle : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void endingSavesWhatWasStoredUnsaved_data();
-    void endingSavesWhatWasStoredUnsaved();
-    void manualsSplashSettingKeepsItAway_data();
-    void manualsSplashSettingKeepsItAway();
+    void endingSavesUnsavedSettings_data();
+    void endingSavesUnsavedSettings();
 };
 
-void TestLifecycle::init()
-{
-    // Every case starts as a first start does.
-    QFile::remove(
-        kolz::test::environment().home() +
-        QStringLiteral("/.kolconfig/Tollerwaith Technologies/com.heliark.KolZendra.plist"));
-    QVERIFY(!storeOnDisk()->Exists(collectUsageKey));
-}
-
-void TestLifecycle::endingSavesWhatWasStoredUnsaved_data()
+void TestLifecycle::endingSavesUnsavedSettings_data()
 {
     QTest::addColumn<QString>("how");
-    QTest::newRow("window closed") << "close";
-    QTest::newRow("File > Exit") << "actionExit";
-    QTest::newRow("Ctrl+C") << "SIGINT";
-    QTest::newRow("terminated") << "SIGTERM";
+    QTest::addColumn<QString>("key");
+    for (const char* how : {"close", "actionExit", "SIGINT", "SIGTERM"})
+        QTest::newRow(how) << how << "Stats/CollectUsage";
+    // The splash setting the manual tells users to write: its code words up to "ShowSplash".
+    QFile manual(QStringLiteral(KOLZ_MANUAL));
+    QVERIFY(manual.open(QIODevice::ReadOnly));
+    QStringList words;
+    auto codes =
+        QRegularExpression("<code>(.*?)</code>", QRegularExpression::DotMatchesEverythingOption)
+            .globalMatch(QString::fromUtf8(manual.readAll()));
+    while (codes.hasNext() && !words.contains("ShowSplash"))
+        words << codes.next().captured(1).simplified();
+    QTest::newRow("splash, as the manual says")
+        << "splash" << words.mid(words.size() - 3).join('/');
 }
 
-void TestLifecycle::endingSavesWhatWasStoredUnsaved()
+// A setting stored but not saved reaches the file however the program ends; the manual's
+// splash setting, saved, keeps the splash away.
+void TestLifecycle::endingSavesUnsavedSettings()
 {
     QFETCH(QString, how);
-    const int code =
-        runProgram([](Controller& app) { app.preferences()->SetBool(collectUsageKey, false); },
-                   [&how](Controller& app) {
-                       if (how == "close")
-                           app.window().close();
-                       else if (how == "actionExit")
-                           app.window().findChild<QAction*>("actionExit")->trigger();
-                       else
-                           std::raise(how == "SIGINT" ? SIGINT : SIGTERM);
-                   });
+    QFETCH(QString, key);
+    bool splashShown = true;
+    const int code = runProgram(key.toStdString(), [&](Controller& app) {
+        splashShown = app.window().aboutBoxDialog()->isVisible();
+        if (how.startsWith("SIG"))
+            std::raise(how == "SIGINT" ? SIGINT : SIGTERM);
+        else if (how == "actionExit")
+            app.window().findChild<QAction*>(how)->trigger();
+        else
+            app.window().close();
+    });
     QCOMPARE(code, 0);
-    const auto store = storeOnDisk();
-    QVERIFY(store);
-    bool collect = true;
-    QCOMPARE(store->GetBool(collectUsageKey, collect, true), KolPreferences::SUCCESS);
-    QVERIFY(!collect);
-}
-
-void TestLifecycle::manualsSplashSettingKeepsItAway_data()
-{
-    QTest::addColumn<bool>("followManual");
-    QTest::newRow("as the manual says") << true;
-    QTest::newRow("nothing set") << false;
-}
-
-void TestLifecycle::manualsSplashSettingKeepsItAway()
-{
-    QFETCH(bool, followManual);
-    const QString key = manualSplashKey();
-    QVERIFY2(!key.isEmpty(), "the manual names no setting for the splash");
-    if (followManual) {
-        auto store = storeOnDisk();
-        QVERIFY(store);
-        store->SetBool(key.toStdString(), false);
-        QVERIFY(store->Save(true));
+    bool value = true;
+    QCOMPARE(kolz::test::loadedStore("KolZendra")->GetBool(key.toStdString(), value, true),
+             KolPreferences::SUCCESS);
+    QVERIFY(!value);
+    if (how == "splash") {
+        runProgram({}, [&](Controller& app) {
+            splashShown = app.window().aboutBoxDialog()->isVisible();
+            app.window().close();
+        });
+        QVERIFY(!splashShown);
     }
-    bool splashShown = false;
-    runProgram([](Controller&) {},
-               [&splashShown](Controller& app) {
-                   splashShown = app.window().aboutBoxDialog()->isVisible();
-                   app.window().close();
-               });
-    QCOMPARE(splashShown, !followManual);
 }
 
 int main(int argc, char** argv)

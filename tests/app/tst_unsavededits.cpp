@@ -1,5 +1,4 @@
-// Every step that would drop the profile editor's unsaved edits asks first, once: Save, Discard
-// or Cancel. Driven through the real controller, window and dialogs.
+// Each step that would drop the editor's unsaved edits asks once first: Save, Discard or Cancel.
 #include "AppTestSupport.h"
 #include "tests/widgets/WidgetsTestSupport.h"
 #include "widgets/Profile.h"
@@ -12,19 +11,7 @@
 using namespace kolz::test;
 
 namespace {
-
 void nothingToPrepare() {}
-
-const QByteArray editedXml = "<profile><device>Before</device><es version=\"2\"><extension>"
-                             "GL_OES_depth24</extension></es><egl><config id=\"1\"><red_size>8"
-                             "</red_size></config></egl></profile>";
-
-QByteArray fileContents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestUnsavedEdits : public QObject
@@ -32,134 +19,42 @@ class TestUnsavedEdits : public QObject
     Q_OBJECT
 
 public:
-    explicit TestUnsavedEdits(Controller& controller)
-        : app(controller), window(controller.window()),
-          profiles(window.findChild<QComboBox*>(QStringLiteral("cmbProfile"))),
-          editor(window.profileEditorWidget())
-    {}
+    explicit TestUnsavedEdits(Controller& controller) : app(controller) {}
 
 private slots:
-    void init();
-    void cleanup();
     void stepsThatDropEditsAskFirst_data();
     void stepsThatDropEditsAskFirst();
-    void savingABuiltInFromTheQuestionOffersACopy_data();
-    void savingABuiltInFromTheQuestionOffersACopy();
+    void cleanup();
 
 private:
-    QString path(const char* name) const { return environment().profiles() + '/' + name; }
-    void edit(const QString& how);
-    // Runs the step; for closing and choosing, true when it went ahead.
-    bool runStep(const QString& step);
-
     Controller& app;
-    MainWindow& window;
-    QComboBox* profiles;
-    widgets::Profile* editor;
 };
-
-void TestUnsavedEdits::init()
-{
-    writeFile(path("edit.xml"), editedXml);
-    writeFile(path("other.xml"), profileXml("Other"));
-    app.reloadUserProfiles();
-    profiles->setCurrentIndex(profiles->findText("Before"));
-    QCOMPARE(storedString(currentProfileKey), std::string("edit.xml"));
-    editor->findChild<QPushButton*>("btnEdit")->click();
-    QVERIFY(editor->isEditing());
-}
-
-void TestUnsavedEdits::cleanup()
-{
-    if (editor->isEditing())
-        editor->discardPressed();
-    profiles->setCurrentIndex(0);
-    for (const char* name : {"edit.xml", "other.xml"})
-        QFile::remove(path(name));
-    for (const QString& left : QDir(environment().profiles()).entryList(QDir::Files))
-        QFile::remove(environment().profiles() + '/' + left);
-}
-
-void TestUnsavedEdits::edit(const QString& how)
-{
-    if (how == "header") {
-        editor->findChild<QLineEdit*>("editDevice")->setText("Edited");
-    } else if (how == "tree") {
-        QAbstractItemModel* configs = editor->findChild<QTreeView*>("eglConfigsView")->model();
-        QVERIFY(configs->removeRows(0, 1, configs->index(0, 0)));
-    } else if (how == "cell") {
-        // A value typed into a cell whose editor is still open.
-        auto* view = editor->findChild<QTreeView*>("eglConfigsView");
-        const QModelIndex redSize = view->model()->index(0, 1, view->model()->index(0, 0));
-        view->setCurrentIndex(redSize);
-        view->edit(redSize);
-        auto* text = qobject_cast<QLineEdit*>(view->indexWidget(redSize));
-        QVERIFY(text);
-        text->setText("5");
-    } else if (how == "back") {
-        // Changed and changed back: nothing to save.
-        editor->findChild<QLineEdit*>("editDevice")->setText("Edited");
-        editor->findChild<QLineEdit*>("editDevice")->setText("Before");
-    }
-}
-
-bool TestUnsavedEdits::runStep(const QString& step)
-{
-    if (step == "close") {
-        window.show(); // a window closed before has no platform window to close again
-        return window.close();
-    }
-    if (step == "choose") {
-        profiles->setCurrentIndex(profiles->findText("Other"));
-        return profiles->currentText() == "Other";
-    }
-    window.findChild<QAction*>(step == "preferences" ? "actionPreferences" : "actionNew_Profile")
-        ->trigger();
-    return true;
-}
 
 void TestUnsavedEdits::stepsThatDropEditsAskFirst_data()
 {
     QTest::addColumn<QString>("step");
     QTest::addColumn<QString>("edit");
     QTest::addColumn<QString>("answer");
-    // The dialogs that open, by title, in order; every dialog after the question is cancelled.
+    // The titles of the dialogs that open; every one after the question is cancelled.
     QTest::addColumn<QStringList>("shown");
-
-    const QString question = "Unsaved changes";
-    const QStringList steps[] = {{"preferences", "Preferences"},
-                                 {"new profile", "Choose a file name"},
+    const QStringList steps[] = {{"actionPreferences", "Preferences"},
+                                 {"actionNew_Profile", "Choose a file name"},
                                  {"choose"},
                                  {"close"}};
     for (const QStringList& step : steps) {
-        const QStringList after = step.mid(1);
-        const QByteArray name = step[0].toUtf8();
-        QTest::newRow((name + ", nothing edited").constData()) << step[0] << "none"
-                                                               << "" << after;
-        QTest::newRow((name + ", edited back").constData()) << step[0] << "back"
-                                                            << "" << after;
-        for (const char* answer : {"Cancel", "Discard", "Save"}) {
-            QTest::newRow((name + ", " + answer).constData())
-                << step[0] << "header" << answer
-                << (answer == QLatin1String("Cancel") ? QStringList{question}
-                                                      : QStringList{question} + after);
-        }
+        const QStringList asked = QStringList{"Unsaved changes"} + step.mid(1);
+        for (const char* edit : {"none", "back"})
+            QTest::addRow("%s, %s", qPrintable(step[0]), edit)
+                << step[0] << edit << "" << step.mid(1);
+        for (const char* answer : {"Cancel", "Discard", "Save"})
+            QTest::addRow("%s, %s", qPrintable(step[0]), answer)
+                << step[0] << "header" << answer << (*answer == 'C' ? asked.mid(0, 1) : asked);
+        // A tree's edit, also one still in its cell's editor, counts like the header's.
+        QTest::addRow("%s, tree", qPrintable(step[0])) << step[0] << "tree"
+                                                       << "Save" << asked;
+        QTest::addRow("%s, cell", qPrintable(step[0])) << step[0] << "cell"
+                                                       << "Cancel" << asked.mid(0, 1);
     }
-    // Edits of the trees, also one still in its cell's editor, count like the header's.
-    const QStringList oneQuestion{question};
-    QTest::newRow("choose, tree edited, Cancel") << "choose"
-                                                 << "tree"
-                                                 << "Cancel" << oneQuestion;
-    QTest::newRow("choose, tree edited, Save") << "choose"
-                                               << "tree"
-                                               << "Save" << oneQuestion;
-    QTest::newRow("close, cell in editing, Cancel") << "close"
-                                                    << "cell"
-                                                    << "Cancel" << oneQuestion;
-    QTest::newRow("new profile, cell in editing, Save")
-        << "new profile"
-        << "cell"
-        << "Save" << QStringList{question, "Choose a file name"};
 }
 
 void TestUnsavedEdits::stepsThatDropEditsAskFirst()
@@ -168,88 +63,76 @@ void TestUnsavedEdits::stepsThatDropEditsAskFirst()
     QFETCH(QString, edit);
     QFETCH(QString, answer);
     QFETCH(QStringList, shown);
-
-    this->edit(edit);
-    const bool edited = edit != "none" && edit != "back";
-    if (edit != "cell")
-        QCOMPARE(editor->hasUnsavedEdits(), edited);
-    const QByteArray before = fileContents(path("edit.xml"));
+    MainWindow& window = app.window();
+    auto* profiles = window.findChild<QComboBox*>("cmbProfile");
+    widgets::Profile* editor = window.profileEditorWidget();
+    auto* device = editor->findChild<QLineEdit*>("editDevice");
+    const QString file = environment().profiles() + "/edit.xml";
+    writeFile(file, "<profile><device>Before</device><egl><config id=\"1\"><red_size>8</red_size>"
+                    "</config></egl></profile>");
+    writeFile(environment().profiles() + "/other.xml", profileXml("Other"));
+    app.reloadUserProfiles();
+    profiles->setCurrentIndex(profiles->findText("Before"));
+    editor->findChild<QPushButton*>("btnEdit")->click();
+    auto* configs = editor->findChild<QTreeView*>("eglConfigsView");
+    const QModelIndex redSize = configs->model()->index(0, 1, configs->model()->index(0, 0));
+    if (edit == "header" || edit == "back")
+        device->setText("Edited");
+    if (edit == "back")
+        device->setText("Before");
+    if (edit == "tree")
+        configs->model()->removeRows(0, 1, redSize.parent());
+    if (edit == "cell") {
+        configs->setCurrentIndex(redSize);
+        configs->edit(redSize);
+        qobject_cast<QLineEdit*>(configs->indexWidget(redSize))->setText("5");
+    }
 
     widgets::test::ModalDriver driver;
     if (!answer.isEmpty())
         driver.queue({answer});
-    const bool wentAhead = runStep(step);
-
+    bool wentAhead = true;
+    if (step == "close") {
+        window.show(); // a window closed before has no platform window to close again
+        wentAhead = window.close();
+    } else if (step == "choose") {
+        profiles->setCurrentIndex(profiles->findText("Other"));
+        wentAhead = profiles->currentText() == "Other";
+    }
+    if (step.startsWith("action"))
+        window.findChild<QAction*>(step)->trigger();
     QStringList titles;
     for (const auto& dialog : driver.shown)
         titles << dialog.title;
+    if (step.startsWith("action")) // its dialog opened
+        wentAhead = !titles.isEmpty() && titles.last() != "Unsaved changes";
     QCOMPARE(titles, shown);
-    const bool cancelled = answer == "Cancel";
-    if (step == "close" || step == "choose") // the actions' own dialogs show whether they ran
-        QCOMPARE(wentAhead, !cancelled);
+    QCOMPARE(wentAhead, answer != "Cancel");
 
-    // Saved only when asked to, in place: the file has the edit, and nothing else was written.
-    const QByteArray after = fileContents(path("edit.xml"));
-    if (answer == "Save")
-        QVERIFY(edit == "header" ? after.contains("<device>Edited</device>")
-                : edit == "cell" ? after.contains("<red_size>5</red_size>")
-                                 : !after.contains("red_size"));
-    else
-        QCOMPARE(after, before);
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray saved = written.readAll();
+    QCOMPARE(saved.contains("Edited") || !saved.contains("red_size"), answer == "Save");
     QCOMPARE(QDir(environment().profiles()).entryList(QDir::Files),
              (QStringList{"edit.xml", "other.xml"}));
-
-    if (cancelled) {
-        // Everything as it was: the edits, the selector and the stored choice.
-        QVERIFY(editor->isEditing());
+    if (answer == "Cancel") { // everything as it was, the stored choice too
         QVERIFY(editor->hasUnsavedEdits());
         QCOMPARE(profiles->currentText(), QStringLiteral("Before"));
         QCOMPARE(storedString(currentProfileKey), std::string("edit.xml"));
-        if (edit == "header")
-            QCOMPARE(editor->findChild<QLineEdit*>("editDevice")->text(), QStringLiteral("Edited"));
-    } else if (step != "close") { // a closed window leaves the models to the program's end
-        QVERIFY(!editor->hasUnsavedEdits());
-    }
-    if (step == "choose" && !cancelled) {
+    } else if (step == "choose") {
         QCOMPARE(storedString(currentProfileKey), std::string("other.xml"));
-        QCOMPARE(editor->findChild<QLineEdit*>("editDevice")->text(), QStringLiteral("Other"));
+        QCOMPARE(device->text(), QStringLiteral("Other"));
     }
+    QCOMPARE(editor->hasUnsavedEdits(),
+             answer == "Cancel" || (step == "close" && answer == "Discard"));
 }
 
-void TestUnsavedEdits::savingABuiltInFromTheQuestionOffersACopy_data()
+void TestUnsavedEdits::cleanup()
 {
-    QTest::addColumn<QString>("copy");
-    QTest::newRow("copy declined") << "btnCancel";
-    QTest::newRow("copy made") << "btnCopy";
-}
-
-// A built-in profile is never written: Save in the question goes the Save button's way, and a
-// declined copy leaves everything as it was.
-void TestUnsavedEdits::savingABuiltInFromTheQuestionOffersACopy()
-{
-    QFETCH(QString, copy);
-    editor->discardPressed();
-    const QString builtIn = QString::fromStdString(app.builtIns().front()->data()->displayName());
-    profiles->setCurrentIndex(profiles->findText(builtIn));
-    editor->findChild<QPushButton*>("btnEdit")->click();
-    edit("header");
-
-    widgets::test::ModalDriver driver{"Save", copy, "accept"};
-    profiles->setCurrentIndex(profiles->findText("Other"));
-    QStringList titles;
-    for (const auto& dialog : driver.shown)
-        titles << dialog.title;
-    const bool made = copy == "btnCopy";
-    QStringList expected{"Unsaved changes", "Save changes"};
-    if (made)
-        expected << "Choose a file name";
-    QCOMPARE(titles, expected);
-    QCOMPARE(profiles->currentText(), made ? QStringLiteral("Other") : builtIn);
-    QCOMPARE(editor->hasUnsavedEdits(), !made);
-    const QString copyPath = environment().profiles() + '/' + builtIn + " (copy).xml";
-    QCOMPARE(QFile::exists(copyPath), made);
-    if (made)
-        QVERIFY(fileContents(copyPath).contains("<device>Edited</device>"));
+    app.window().profileEditorWidget()->discardPressed();
+    app.window().findChild<QComboBox*>("cmbProfile")->setCurrentIndex(0);
+    for (const QString& name : QDir(environment().profiles()).entryList(QDir::Files))
+        QFile::remove(environment().profiles() + '/' + name);
 }
 
 KOLZ_APP_TEST_MAIN(TestUnsavedEdits, nothingToPrepare)
