@@ -1,6 +1,7 @@
 #!/bin/sh
-# Screenshots of the program under Xvfb: a built-in profile, edit mode with an editor open, two
-# application tabs (one finished), the system report and the preferences dialog.
+# Screenshots of the program under Xvfb: a built-in profile, edit mode with an editor open, the
+# question about unsaved edits, two application tabs (one finished), the system report and the
+# preferences dialog.
 # Usage: tools/screenshots/app.sh [output dir]   (default: build/screenshots/app)
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)

@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QIcon>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -120,6 +122,15 @@ int main(int argc, char** argv)
     shoot("02-edit-mode");
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window,
                     Qt::Key_Escape);
+
+    // The question in front of a step that would drop the edits.
+    window.profileEditorWidget()->findChild<QLineEdit*>("editDevice")->setText("Edited device");
+    QTimer::singleShot(800, &app, [] {
+        shoot("02b-unsaved-edits-question");
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Cancel)->click();
+    });
+    window.newProfile();
     window.profileEditorWidget()->findChild<QPushButton*>("btnDiscard")->click();
     settle();
 
