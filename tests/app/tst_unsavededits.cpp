@@ -116,7 +116,6 @@ void TestUnsavedEdits::stepsThatDropEditsAskFirst()
     QCOMPARE(QDir(environment().profiles()).entryList(QDir::Files),
              (QStringList{"edit.xml", "other.xml"}));
     if (answer == "Cancel") { // everything as it was, the stored choice too
-        QVERIFY(editor->hasUnsavedEdits());
         QCOMPARE(profiles->currentText(), QStringLiteral("Before"));
         QCOMPARE(storedString(currentProfileKey), std::string("edit.xml"));
     } else if (step == "choose") {
