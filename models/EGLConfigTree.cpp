@@ -83,10 +83,39 @@ QVariant EGLConfigTree::data(const QModelIndex& index, int role) const
     return item ? item->data(index.column(), role) : QVariant();
 }
 
+QString EGLConfigTree::refusal(const QModelIndex& index, const QVariant& value) const
+{
+    const ProfileTreeItem* item = itemFromIndex(index);
+    if (!item || index.model() != this)
+        return {};
+    if (item->isTopLevel()) {
+        if (index.column() != 0)
+            return {};
+        // Ids are compared as the profile is written: by their value as an int.
+        const int id = value.toInt();
+        for (const ProfileTreeItem* other : topItems) {
+            if (other != item && other->data(0, Qt::EditRole).toInt() == id)
+                return tr("\"Config %1\" already exists. Each configuration needs an id of its "
+                          "own.")
+                    .arg(id);
+        }
+        return {};
+    }
+    EGLAttribKey attribute;
+    if (index.column() != 1 || !findEGLAttribKey(item->data(0, Qt::EditRole).toInt(), &attribute) ||
+        eglValueFits(attribute.value, value))
+        return {};
+    const QString name = QString::fromUtf8(attribute.displayName.text.c_str());
+    const QStringList names = eglValueNames(attribute.value);
+    return tr("%1 cannot hold \"%2\". Enter a decimal number or one of %3.")
+        .arg(name, value.toString(), names.join(QStringLiteral(", ")));
+}
+
 bool EGLConfigTree::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     auto* item = static_cast<EGLConfigTreeItem*>(itemFromIndex(index));
-    if (!item || role != Qt::EditRole || !item->setData(index.column(), value))
+    if (!item || role != Qt::EditRole || !refusal(index, value).isEmpty() ||
+        !item->setData(index.column(), value))
         return false;
     emit dataChanged(index, index);
     return true;

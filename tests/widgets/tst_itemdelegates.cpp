@@ -111,6 +111,8 @@ private slots:
     void aChoiceIsWritten();
     void everyEditorLeftWithoutChoiceKeepsTheModel_data();
     void everyEditorLeftWithoutChoiceKeepsTheModel();
+    void eglCellsRefuseWhatTheFileCannotHold_data();
+    void eglCellsRefuseWhatTheFileCannotHold();
 
 private:
     void show(std::unique_ptr<ProfileFixture> shown)
@@ -220,6 +222,15 @@ void TestItemDelegates::offeredValueQueries()
              QStringList({"GL_OES_rgb8_rgba8", "GL_OES_depth24"}));
     const QStringList offered = widgets::ESExtensionTreeView::unusedExtensions(nullptr);
     QVERIFY(std::is_sorted(offered.begin(), offered.end()) && offered.size() == 133);
+
+    // A name listed without its "GL_" prefix (as profile 7 lists them) is not offered again.
+    show(std::make_unique<ProfileFixture>(std::size_t(6)));
+    const models::ProfileTreeItem* api = itemAt(cell(Exts, "0"));
+    const QStringList listed = widgets::ESExtensionTreeView::usedExtensions(api);
+    QVERIFY(listed.contains("OES_depth24"));
+    const QStringList rest = widgets::ESExtensionTreeView::unusedExtensions(api);
+    for (const QString& name : listed)
+        QVERIFY2(!rest.contains("GL_" + name) && !rest.contains(name), qPrintable(name));
 }
 
 void TestItemDelegates::aChoiceIsWritten()
@@ -267,6 +278,57 @@ void TestItemDelegates::everyEditorLeftWithoutChoiceKeepsTheModel()
         QCOMPARE(changes.count(), 0);
         QCOMPARE(snapshot(m), before);
     }
+}
+
+void TestItemDelegates::eglCellsRefuseWhatTheFileCannotHold_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QVariant>("typed");
+    QTest::addColumn<QVariant>("stored"); // the cell's value afterwards
+    QTest::addColumn<QString>("why");     // a pattern over the box's text; empty: no box
+    auto row = [](const char* name, const char* path, QVariant typed, QVariant stored,
+                  const char* why = "") {
+        QTest::newRow(name) << QString(path) << typed << stored << QString(why);
+    };
+    // Configurations 1, 2 and 150; a second id 150 would merge two configurations on save.
+    row("id another holds", "0", 150, 1, "^\"Config 150\" already exists\\. ");
+    row("free id", "0", 3, 3);
+    row("word in a size", "0/0:1", "abc", "8",
+        "^EGL_RED_SIZE cannot hold \"abc\"\\. Enter a decimal number or one of EGL_TRUE, ");
+    row("markup in a size", "0/0:1", "<img src=x.png>", "8", "\"<img src=x.png>\"");
+    row("size beyond an int", "0/0:1", "4294967296", "8", "Enter a decimal number");
+    row("bit name as transparent type", "0/2:1", "EGL_WINDOW_BIT", "EGL_TRANSPARENT_RGB",
+        "EGL_NON_CONFORMANT_CONFIG, EGL_TRANSPARENT_RGB\\.$");
+    row("API bit as renderable type", "0/7:1", "EGL_OPENGL_ES3_BIT_KHR", "EGL_OPENGL_ES3_BIT_KHR");
+    row("boolean as conformant", "0/5:1", "EGL_TRUE", 1);
+}
+
+// Types into the cell's editor and commits it: a value the profile file could not hold (or
+// would merge on) leaves the cell as it was, and a box says why in plain text. The model itself
+// refuses the same values.
+void TestItemDelegates::eglCellsRefuseWhatTheFileCannotHold()
+{
+    QFETCH(QString, path);
+    QFETCH(QVariant, typed);
+    QFETCH(QVariant, stored);
+    QFETCH(QString, why);
+    const QModelIndex index = cell(EGL, path);
+    std::unique_ptr<QWidget> editor(
+        egl.itemDelegate()->createEditor(egl.viewport(), QStyleOptionViewItem(), index));
+    egl.itemDelegate()->setEditorData(editor.get(), index);
+    QVERIFY(editor->metaObject()->userProperty().write(editor.get(), typed));
+    ModalDriver driver{"OK"};
+    egl.itemDelegate()->setModelData(editor.get(), egl.model(), index);
+    QCoreApplication::processEvents(); // the box opens once the editor is done with
+    QCOMPARE(index.data(Qt::EditRole), stored);
+    QCOMPARE(driver.shown.size(), std::size_t(why.isEmpty() ? 0 : 1));
+    if (!why.isEmpty()) {
+        QVERIFY2(QRegularExpression(why).match(driver.shown[0].text).hasMatch(),
+                 qPrintable(driver.shown[0].text));
+        QCOMPARE(driver.shown[0].format, Qt::PlainText);
+    }
+    QCOMPARE(egl.model()->setData(index, typed, Qt::EditRole), why.isEmpty());
+    QCOMPARE(index.data(Qt::EditRole), stored);
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestItemDelegates)

@@ -56,6 +56,8 @@ public:
     }
     Entry copyProfile(const ProfileDataWrapper& source) override
     {
+        if (!failure.empty())
+            throw std::runtime_error(failure);
         user.push_back(std::make_shared<ProfileDataWrapper>(source));
         user.back()->editableData()->setFileName(source.data()->displayName() + " (copy).xml");
         return user.back();
@@ -85,6 +87,7 @@ public:
     }
 
     std::vector<Entry> user;
+    std::string failure; // thrown by copyProfile when set
     bool reselect = true;
     std::string directory = profilesDir().toStdString();
     widgets::Profile* editor = nullptr;
@@ -112,6 +115,8 @@ private slots:
     void saveAsLeavesOriginalUntouched();
     void discardAndFailedSavesKeepTheFile();
     void newProfileSavedOrCancelled();
+    void sharedConfigIdsAreNeverSaved();
+    void failureTextsAreShownAsText();
     void screenshots();
 
 private:
@@ -259,6 +264,7 @@ void TestProfileEditor::saveOfBuiltInOffersCopy()
     QVERIFY(driver.allAnswered());
     QCOMPARE(driver.shown[2].input, copyName);
     QVERIFY(driver.shown[3].text.contains("already exists"));
+    QCOMPARE(driver.shown[3].format, Qt::PlainText);
     QCOMPARE(fileBytes(copyName), "an older copy");
     QVERIFY(editor->isEditing());
 
@@ -352,6 +358,50 @@ void TestProfileEditor::newProfileSavedOrCancelled()
     QVERIFY(fileBytes("New profile.xml").contains("<device>New profile</device>"));
     QCOMPARE(services->calls.last(), "select New profile.xml");
     QCOMPARE(child<QLineEdit>("editVendor")->text(), "Unknown vendor");
+}
+
+void TestProfileEditor::sharedConfigIdsAreNeverSaved()
+{
+    showSlate();
+    QAbstractItemModel* configs = model("eglConfigsView");
+    QVERIFY(configs->insertRows(1, 1));
+    QVERIFY(configs->setData(configs->index(1, 0), 2, Qt::EditRole));
+    QVERIFY(configs->insertRows(0, 1, configs->index(1, 0)));
+    QVERIFY(configs->setData(configs->index(0, 0, configs->index(1, 0)), "12324", Qt::EditRole));
+    QVERIFY(configs->setData(configs->index(0, 1, configs->index(1, 0)), "5", Qt::EditRole));
+    // Config 1 cannot take the id of config 2.
+    QVERIFY(!configs->setData(configs->index(0, 0), 2, Qt::EditRole));
+    ModalDriver driver;
+    press("btnSave");
+    QVERIFY(driver.shown.empty() && !editor->isEditing());
+    const QByteArray saved = fileBytes("slate.xml");
+    QCOMPARE(saved.count("<config id=\"1\">"), 1);
+    QCOMPARE(saved.count("<config id=\"2\">"), 1);
+    QVERIFY(saved.contains("<red_size>8</red_size>") && saved.contains("<red_size>5</red_size>"));
+
+    // Rows that read as one id however they got there: the save is refused, naming the id.
+    press("btnEdit");
+    configs = model("eglConfigsView");
+    QVERIFY(configs->insertRows(0, 2));
+    driver.queue({"OK"});
+    press("btnSave");
+    QVERIFY(driver.allAnswered() && editor->isEditing());
+    QCOMPARE(driver.shown[0].title, "Error");
+    QVERIFY2(driver.shown[0].text.contains("\"Config 0\""), qPrintable(driver.shown[0].text));
+    QCOMPARE(fileBytes("slate.xml"), saved);
+    QCOMPARE(configs->rowCount(), 4);
+}
+
+// A failure's message may quote a file, a profile's texts or a path; markup in it stays text.
+void TestProfileEditor::failureTextsAreShownAsText()
+{
+    showSlate();
+    services->failure = "Cannot copy '<b>Slate</b> <img src=missing.png>'";
+    ModalDriver driver{"OK"};
+    press("btnSaveAs");
+    QVERIFY(driver.allAnswered() && editor->isEditing());
+    QCOMPARE(driver.shown[0].text, QString::fromStdString(services->failure));
+    QCOMPARE(driver.shown[0].format, Qt::PlainText);
 }
 
 // Pictures for tools/screenshots/editor.sh; skipped unless KOLZ_SCREENSHOTS names a folder.
