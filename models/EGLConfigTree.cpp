@@ -101,14 +101,18 @@ QString EGLConfigTree::refusal(const QModelIndex& index, const QVariant& value) 
         }
         return {};
     }
+    // A value must fit its attribute, both when it is typed and when its row changes attribute
+    // (a row just added has no value yet).
+    const bool rekeyed = index.column() == 0;
+    const QVariant held = rekeyed ? item->data(1, Qt::EditRole) : value;
     EGLAttribKey attribute;
-    if (index.column() != 1 || !findEGLAttribKey(item->data(0, Qt::EditRole).toInt(), &attribute) ||
-        eglValueFits(attribute.value, value))
+    if ((rekeyed && held.toString().isEmpty()) ||
+        !findEGLAttribKey((rekeyed ? value : item->data(0, Qt::EditRole)).toInt(), &attribute) ||
+        eglValueFits(attribute.value, held))
         return {};
-    const QString name = QString::fromUtf8(attribute.displayName.text.c_str());
-    const QStringList names = eglValueNames(attribute.value);
     return tr("%1 cannot hold \"%2\". Enter a decimal number or one of %3.")
-        .arg(name, value.toString(), names.join(QStringLiteral(", ")));
+        .arg(QString::fromUtf8(attribute.displayName.text.c_str()), held.toString(),
+             eglValueNames(attribute.value).join(QStringLiteral(", ")));
 }
 
 bool EGLConfigTree::setData(const QModelIndex& index, const QVariant& value, int role)

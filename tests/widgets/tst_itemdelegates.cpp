@@ -301,6 +301,7 @@ void TestItemDelegates::eglCellsRefuseWhatTheFileCannotHold_data()
     row("markup in a size", "0/0:1", "<img src=x.png>", "8", "\"<img src=x.png>\"");
     row("bit name as transparent type", "0/2:1", "EGL_WINDOW_BIT", "EGL_TRANSPARENT_RGB",
         "EGL_NON_CONFORMANT_CONFIG, EGL_TRANSPARENT_RGB.");
+    row("bit name moved to a size", "0/7", "12325", 12352, "EGL_DEPTH_SIZE cannot hold");
     row("API bit as renderable type", "0/7:1", "EGL_OPENGL_ES3_BIT_KHR", "EGL_OPENGL_ES3_BIT_KHR");
 }
 
