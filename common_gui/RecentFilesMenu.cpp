@@ -2,6 +2,7 @@
 
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QTextDocument>
 #include <QToolTip>
 
 RecentFilesMenu::RecentFilesMenu(const QString& title, QWidget* parent) : QMenu(title, parent) {}
@@ -12,7 +13,9 @@ bool RecentFilesMenu::event(QEvent* e)
         return QMenu::event(e);
     const QAction* action = activeAction();
     if (action && !action->toolTip().isEmpty() && action->property("ARecentFile").isValid()) {
-        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), action->toolTip(), this);
+        // A tool tip that looks like markup is rendered as markup; a path is only ever text.
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(),
+                           Qt::convertFromPlainText(action->toolTip(), Qt::WhiteSpaceNoWrap), this);
         return true;
     }
     QToolTip::hideText();

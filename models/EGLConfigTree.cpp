@@ -83,10 +83,43 @@ QVariant EGLConfigTree::data(const QModelIndex& index, int role) const
     return item ? item->data(index.column(), role) : QVariant();
 }
 
+QString EGLConfigTree::refusal(const QModelIndex& index, const QVariant& value) const
+{
+    const ProfileTreeItem* item = itemFromIndex(index);
+    if (!item || index.model() != this)
+        return {};
+    if (item->isTopLevel()) {
+        if (index.column() != 0)
+            return {};
+        // Ids are compared as the profile is written: by their value as an int.
+        const int id = value.toInt();
+        for (const ProfileTreeItem* other : topItems) {
+            if (other != item && other->data(0, Qt::EditRole).toInt() == id)
+                return tr("\"Config %1\" already exists. Each configuration needs an id of its "
+                          "own.")
+                    .arg(id);
+        }
+        return {};
+    }
+    // A value must fit its attribute, both when it is typed and when its row changes attribute
+    // (a row just added has no value yet).
+    const bool rekeyed = index.column() == 0;
+    const QVariant held = rekeyed ? item->data(1, Qt::EditRole) : value;
+    EGLAttribKey attribute;
+    if ((rekeyed && held.toString().isEmpty()) ||
+        !findEGLAttribKey((rekeyed ? value : item->data(0, Qt::EditRole)).toInt(), &attribute) ||
+        eglValueFits(attribute.value, held))
+        return {};
+    return tr("%1 cannot hold \"%2\". Enter a decimal number or one of %3.")
+        .arg(QString::fromUtf8(attribute.displayName.text.c_str()), held.toString(),
+             eglValueNames(attribute.value).join(QStringLiteral(", ")));
+}
+
 bool EGLConfigTree::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     auto* item = static_cast<EGLConfigTreeItem*>(itemFromIndex(index));
-    if (!item || role != Qt::EditRole || !item->setData(index.column(), value))
+    if (!item || role != Qt::EditRole || !refusal(index, value).isEmpty() ||
+        !item->setData(index.column(), value))
         return false;
     emit dataChanged(index, index);
     return true;

@@ -37,6 +37,12 @@ public:
     bool insertRows(int row, int count, const QModelIndex& parent = {}) override;
     bool removeRows(int row, int count, const QModelIndex& parent = {}) override;
 
+    // Why a cell cannot take a value, empty when it can. A configuration id that another
+    // configuration holds would merge the two when the profile is written, and an attribute value
+    // that is neither a decimal number nor a name the attribute knows would be written as it is.
+    // setData refuses what this refuses.
+    QString refusal(const QModelIndex& index, const QVariant& value) const;
+
     // The nodes a configuration row was built from; none for a row added since.
     const std::vector<ProfileNode>& nodesBuiltFrom(const QModelIndex& configuration) const;
     // Where an attribute row's leaf lies in those nodes; empty for a row added since.

@@ -2,6 +2,9 @@
 
 #include "models/EGLAttribKey.h"
 
+#include <QRegularExpression>
+
+#include <limits>
 #include <span>
 
 namespace models {
@@ -59,7 +62,57 @@ std::span<const Token> shownTokens(int attribute)
     }
 }
 
+// Names the files hold for the bit-mask attributes, one bit per element.
+constexpr const char* apiBits[] = {"EGL_OPENGL_ES_BIT", "EGL_OPENGL_ES2_BIT",
+                                   "EGL_OPENGL_ES3_BIT_KHR", "EGL_OPENGL_BIT", "EGL_OPENVG_BIT"};
+constexpr const char* surfaceBits[] = {"EGL_PBUFFER_BIT", "EGL_PIXMAP_BIT", "EGL_WINDOW_BIT"};
+
+bool isDecimalInt(const QVariant& value)
+{
+    bool ok = false;
+    if (value.typeId() == QMetaType::QString) {
+        static const QRegularExpression decimal(QStringLiteral("^-?[0-9]+$"));
+        const QString text = value.toString();
+        if (!decimal.match(text).hasMatch())
+            return false;
+        (void)text.toInt(&ok, 10);
+        return ok;
+    }
+    if (!value.isValid() || value.typeId() == QMetaType::Bool || !value.canConvert<qlonglong>())
+        return false;
+    const qlonglong number = value.toLongLong(&ok);
+    return ok && number >= std::numeric_limits<int>::min() &&
+           number <= std::numeric_limits<int>::max();
+}
+
 } // namespace
+
+QStringList eglValueNames(int attribute)
+{
+    // The stored tokens become numbers whatever the attribute; the shown ones may stay texts.
+    QStringList names;
+    for (const Token& token : storedTokens)
+        names << QString::fromLatin1(token.name);
+    for (const Token& token : shownTokens(attribute)) {
+        if (!names.contains(QLatin1String(token.name)))
+            names << QString::fromLatin1(token.name);
+    }
+    std::span<const char* const> bits;
+    if (attribute == 0x3040 || attribute == 0x3042) // EGL_RENDERABLE_TYPE, EGL_CONFORMANT
+        bits = apiBits;
+    else if (attribute == 0x3033) // EGL_SURFACE_TYPE
+        bits = surfaceBits;
+    for (const char* bit : bits)
+        names << QString::fromLatin1(bit);
+    return names;
+}
+
+bool eglValueFits(int attribute, const QVariant& value)
+{
+    return isDecimalInt(value) ||
+           (value.typeId() == QMetaType::QString &&
+            eglValueNames(attribute).contains(value.toString(), Qt::CaseSensitive));
+}
 
 EGLConfigTreeItem::EGLConfigTreeItem(const QVariant& key, const QVariant& value,
                                      ProfileTreeItem* parent)

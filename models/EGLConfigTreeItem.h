@@ -3,10 +3,19 @@
 #include "models/ProfileNode.h"
 #include "models/ProfileTreeItem.h"
 
+#include <QStringList>
+
 #include <cstddef>
 #include <vector>
 
 namespace models {
+
+// Whether an attribute's element can hold a value: a decimal number, or one of the names that
+// eglValueNames gives for the attribute. Anything else would be written into the profile as it
+// is and read back by the emulation layer as garbage.
+bool eglValueFits(int attribute, const QVariant& value);
+// The names an attribute's element may hold besides decimal numbers: EGL tokens, bit names.
+QStringList eglValueNames(int attribute);
 
 // A row of the EGL configuration tree: a configuration (top level, keyed by its id) or one
 // attribute of it (keyed by the EGL attribute value). Well-known EGL token texts in attribute

@@ -5,10 +5,13 @@
 #include "models/Profile.h"
 #include "models/ProfileData.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <iterator>
 #include <map>
 #include <set>
+#include <stdexcept>
 
 namespace {
 
@@ -77,6 +80,25 @@ void appendAttribute(const EGLAttribKey& attribute, const std::string& text,
     parent->children.push_back(ProfileNode{second, text, {}});
 }
 
+// Configurations are written by id, so two rows with one id would become a single element
+// holding both rows' attributes and the other configuration would be gone. Such a profile is
+// refused before anything changes.
+void refuseSharedConfigIds(const QAbstractItemModel& configModel)
+{
+    std::set<int> ids;
+    for (int r = 0; r < configModel.rowCount(); ++r) {
+        const int id = editNumber(configModel, configModel.index(r, 0));
+        if (!ids.insert(id).second)
+            throw std::runtime_error(
+                QCoreApplication::translate("ProfileData",
+                                            "More than one configuration is named \"Config %1\". "
+                                            "Give each configuration an id of its own, then save "
+                                            "again.")
+                    .arg(id)
+                    .toStdString());
+    }
+}
+
 } // namespace
 
 void collectNodes(const QModelIndex& parent, const QAbstractItemModel& model,
@@ -134,6 +156,8 @@ void collectAttributes(const QModelIndex& configuration, const QAbstractItemMode
 
 void ProfileData::updateFromModels(const models::Profile& profile)
 {
+    refuseSharedConfigIds(*profile.eglConfigTree());
+
     capabilities.clear();
     const QAbstractItemModel& capabilityModel = *profile.capabilityTree();
     for (int r = 0; r < capabilityModel.rowCount(); ++r) {

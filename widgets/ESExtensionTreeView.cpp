@@ -6,12 +6,21 @@
 
 #include <QInputDialog>
 #include <QMenu>
+#include <QSet>
 
 namespace widgets {
 
 namespace {
+
 constexpr ESExtensionID lastExtension = 133;
+
+// Profiles list extensions with or without the "GL_" prefix; either way names one extension.
+QString withoutPrefix(const QString& name)
+{
+    return name.startsWith(QLatin1String("GL_")) ? name.mid(3) : name;
 }
+
+} // namespace
 
 ESExtensionTreeView::ESExtensionTreeView(QWidget* parent) : ESTreeView(parent)
 {
@@ -43,11 +52,13 @@ QStringList ESExtensionTreeView::usedExtensions(const models::ProfileTreeItem* a
 
 QStringList ESExtensionTreeView::unusedExtensions(const models::ProfileTreeItem* api)
 {
-    const QStringList used = usedExtensions(api);
+    QSet<QString> used;
+    for (const QString& name : usedExtensions(api))
+        used.insert(withoutPrefix(name));
     QStringList unused;
     for (ESExtensionID id = 1; id <= lastExtension; ++id) {
         const QString name = QString::fromUtf8(esExtensionName(id, true));
-        if (!used.contains(name, Qt::CaseSensitive))
+        if (!used.contains(withoutPrefix(name)))
             unused << name;
     }
     unused.sort(Qt::CaseSensitive);

@@ -23,7 +23,7 @@ public:
     explicit ESExtensionTreeView(QWidget* parent = nullptr);
 
     // The names listed under an API row, in row order, and the known extensions not among them
-    // ("GL_"-prefixed, sorted case-sensitively).
+    // ("GL_"-prefixed, sorted case-sensitively). A listed name counts with or without its prefix.
     static QStringList usedExtensions(const models::ProfileTreeItem* api);
     static QStringList unusedExtensions(const models::ProfileTreeItem* api);
 

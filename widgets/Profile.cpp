@@ -28,11 +28,14 @@ void showHeaderField(QLabel* label, QLineEdit* edit, const std::string& text)
 
 bool confirmReplace(const QString& name)
 {
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        QApplication::activeWindow(), Profile::tr("Choose a file name"),
+    QMessageBox box(
+        QMessageBox::Question, Profile::tr("Choose a file name"),
         Profile::tr("A file named '%1' already exists. Do you want to replace it?").arg(name),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    return answer == QMessageBox::Yes;
+        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    // The name is the user's or a file's: text, never markup.
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
 }
 
 // Writes a profile that has no file of its own yet under a name the user chooses. The prompt
@@ -59,7 +62,11 @@ bool saveUnderNewName(ProfileData& data, const std::string& profilesDir)
 
 void Profile::showFailure(const std::runtime_error& error)
 {
-    QMessageBox::critical(this, tr("Error"), QString::fromUtf8(error.what()));
+    // The message may quote a file, a profile's texts or a path: shown as text, never markup.
+    QMessageBox box(QMessageBox::Critical, tr("Error"), QString::fromUtf8(error.what()),
+                    QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 // A profile that cannot be named or edited must not take the program down from inside a

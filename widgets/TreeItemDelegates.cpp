@@ -1,6 +1,7 @@
 #include "widgets/TreeItemDelegates.h"
 
 #include "models/EGLAttribKey.h"
+#include "models/EGLConfigTree.h"
 #include "models/ESCapabilityKey.h"
 #include "models/ProfileTreeItem.h"
 #include "widgets/EGLConfigTreeView.h"
@@ -10,7 +11,10 @@
 #include "widgets/ESSelectors.h"
 #include "widgets/FormatSelectors.h"
 
+#include <QCoreApplication>
+#include <QMessageBox>
 #include <QMetaProperty>
+#include <QPointer>
 
 #include <cstdint>
 #include <set>
@@ -62,17 +66,40 @@ QVariant editRole(const QModelIndex& index)
     return index.data(Qt::EditRole);
 }
 
-void commitIfChosen(const QStyledItemDelegate& delegate, QWidget* editor, QAbstractItemModel* model,
-                    const QModelIndex& index)
+// Whether the editor holds a value of the user's choosing that differs from the cell's.
+bool chosen(QWidget* editor, const QModelIndex& index)
 {
     // Item 0 is the cell's own value; the separator cannot be a choice either.
     if (const auto* selector = dynamic_cast<const GenericValueSelector*>(editor);
         selector && selector->currentIndex() < 2)
-        return;
+        return false;
     const QMetaProperty property = editor->metaObject()->userProperty();
-    if (property.isValid() && property.read(editor).toString() == editRole(index).toString())
-        return;
-    delegate.QStyledItemDelegate::setModelData(editor, model, index);
+    return !property.isValid() || property.read(editor).toString() != editRole(index).toString();
+}
+
+void commitIfChosen(const QStyledItemDelegate& delegate, QWidget* editor, QAbstractItemModel* model,
+                    const QModelIndex& index)
+{
+    if (chosen(editor, index))
+        delegate.QStyledItemDelegate::setModelData(editor, model, index);
+}
+
+// The box waits until the editor is closed: shown from inside the commit, it would take the
+// focus from the editor, whose focus-out commits (and refuses) once more.
+void explainLater(QObject* view, const QString& why)
+{
+    const QPointer<QWidget> parent = qobject_cast<QWidget*>(view);
+    QMetaObject::invokeMethod(
+        view ? view : QCoreApplication::instance(),
+        [parent, why] {
+            QMessageBox box(QMessageBox::Warning,
+                            QCoreApplication::translate("EGLConfigTreeItemDelegate", "Error"), why,
+                            QMessageBox::Ok, parent);
+            // The text quotes what the user typed.
+            box.setTextFormat(Qt::PlainText);
+            box.exec();
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace
@@ -121,7 +148,19 @@ QWidget* EGLConfigTreeItemDelegate::createEditor(QWidget* parent,
 void EGLConfigTreeItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                              const QModelIndex& index) const
 {
-    commitIfChosen(*this, editor, model, index);
+    if (!chosen(editor, index))
+        return;
+    // A value the cell cannot take leaves the old one in place, and the user learns why.
+    const QMetaProperty property = editor->metaObject()->userProperty();
+    if (const auto* tree = qobject_cast<const models::EGLConfigTree*>(model);
+        tree && property.isValid()) {
+        const QString why = tree->refusal(index, property.read(editor));
+        if (!why.isEmpty()) {
+            explainLater(parent(), why);
+            return;
+        }
+    }
+    QStyledItemDelegate::setModelData(editor, model, index);
 }
 
 ESTreeItemDelegate::ESTreeItemDelegate(QObject* parent) : QStyledItemDelegate(parent) {}

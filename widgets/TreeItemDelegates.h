@@ -9,7 +9,9 @@ class ESAPISelector;
 // The delegates pick each cell's editor: a value selector where the cell holds a key or an
 // enumerated value, Qt's standard editor elsewhere. Values move through Qt's standard code,
 // except that an editor left without a choice writes nothing back: a selector still on its
-// current item, or any editor whose value reads as the stored text.
+// current item, or any editor whose value reads as the stored text. An EGL cell refuses what
+// its model refuses (an id another configuration holds, a value the attribute cannot hold):
+// the cell keeps its value and a box says why.
 class EGLConfigTreeItemDelegate : public QStyledItemDelegate
 {
 public:

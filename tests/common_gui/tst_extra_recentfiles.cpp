@@ -7,6 +7,8 @@
 #include <QHelpEvent>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 
 using List = std::deque<std::string>;
 
@@ -193,6 +195,16 @@ void TestRecentFiles::menuFillsClearsAndRefillsStably()
     emit menu.aboutToShow();
     QCOMPARE(entryTexts(menu), (QStringList{"1 /four"}));
     QCOMPARE(entries(menu).front()->property("ARecentFile").toString(), QStringLiteral("/four"));
+
+    // A path that looks like markup reads as itself in its tool tip (no bold, no image).
+    const QString odd = QStringLiteral("/tmp/<b>R&amp;D</b><img src=x.png>");
+    recent.addFile(odd);
+    emit menu.aboutToShow();
+    menu.setActiveAction(entries(menu).front());
+    QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), QPoint(2, 2));
+    QVERIFY(QCoreApplication::sendEvent(&menu, &tip));
+    QCOMPARE(QTextDocumentFragment::fromHtml(QToolTip::text()).toPlainText(), odd);
+    QToolTip::hideText();
 }
 
 void TestRecentFiles::missingFilesAreDroppedWhenFlagged()

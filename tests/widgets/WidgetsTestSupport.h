@@ -86,6 +86,7 @@ public:
     {
         QString title, text, input;
         QStringList items;
+        Qt::TextFormat format = Qt::AutoText; // of a message box's text
     };
 
     explicit ModalDriver(std::initializer_list<QString> answers = {}) : m_answers(answers)
@@ -104,12 +105,14 @@ private:
         if (!modal || modal->property("kolzAnswered").toBool())
             return;
         modal->setProperty("kolzAnswered", true);
-        Shown seen{modal->windowTitle(), {}, {}, {}};
-        if (auto* prompt = qobject_cast<QInputDialog*>(modal))
-            seen = {seen.title, prompt->labelText(), prompt->textValue(), prompt->comboBoxItems()};
-        else if (auto* box = qobject_cast<QMessageBox*>(modal))
+        Shown seen{modal->windowTitle(), {}, {}, {}, Qt::AutoText};
+        if (auto* prompt = qobject_cast<QInputDialog*>(modal)) {
+            seen = {seen.title, prompt->labelText(), prompt->textValue(), prompt->comboBoxItems(),
+                    Qt::AutoText};
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             seen.text = box->text();
-        else if (auto* label = modal->findChild<QLabel*>(QStringLiteral("label")))
+            seen.format = box->textFormat();
+        } else if (auto* label = modal->findChild<QLabel*>(QStringLiteral("label")))
             seen.text = label->text();
         shown.push_back(seen);
         answer(modal, m_answers.isEmpty() ? QStringLiteral("cancel") : m_answers.takeFirst());

@@ -27,7 +27,7 @@ ProfileData sampleData()
         leaf("max_texture_image_units", "8"),
     };
     data.capabilities[31] = {};
-    data.extensions[2] = {"GL_OES_rgb8_rgba8", "GL_OES_depth24"};
+    data.extensions[2] = {"GL_OES_rgb8_rgba8", "GL_OES_depth24", "OES_mapbuffer"};
     data.eglConfigs[1] = {
         leaf("red_size", "8"),
         leaf("config_caveat", "EGL_NONE"),
@@ -63,14 +63,18 @@ QString editorOf(const widgets::ProfileTreeView& view, const QModelIndex& index)
     return text;
 }
 
-// Opens the cell's editor as the view does and commits it, after picking item `choice` if any.
-void commit(widgets::ProfileTreeView& view, const QModelIndex& index, int choice = -1)
+// Opens the cell's editor as the view does and commits it, after picking item `choice` or
+// entering `typed` if any.
+void commit(widgets::ProfileTreeView& view, const QModelIndex& index, int choice = -1,
+            const QVariant& typed = {})
 {
     std::unique_ptr<QWidget> editor(
         view.itemDelegate()->createEditor(view.viewport(), QStyleOptionViewItem(), index));
     view.itemDelegate()->setEditorData(editor.get(), index);
     if (choice >= 0)
         static_cast<QComboBox*>(editor.get())->setCurrentIndex(choice);
+    if (typed.isValid())
+        QVERIFY(editor->metaObject()->userProperty().write(editor.get(), typed));
     view.itemDelegate()->setModelData(editor.get(), view.model(), index);
 }
 
@@ -111,6 +115,8 @@ private slots:
     void aChoiceIsWritten();
     void everyEditorLeftWithoutChoiceKeepsTheModel_data();
     void everyEditorLeftWithoutChoiceKeepsTheModel();
+    void eglCellsRefuseWhatTheFileCannotHold_data();
+    void eglCellsRefuseWhatTheFileCannotHold();
 
 private:
     void show(std::unique_ptr<ProfileFixture> shown)
@@ -169,7 +175,9 @@ void TestItemDelegates::editorPerCell_data()
     row("added image format", Caps, "1/0:1", "^ImageFormatSelector 0 ",
         "GL_COMPRESSED_TEXTURE_FORMATS");
     row("extension API", Exts, "0", "^ESAPISelector 2  1 3 31$");
-    row("extension", Exts, "0/1", "^ESExtensionSelector GL_OES_depth24  GL_APPLE_(?!.*depth24)");
+    // A name listed without its "GL_" prefix is not offered again either.
+    row("extension", Exts, "0/1",
+        "^ESExtensionSelector GL_OES_depth24  GL_APPLE_(?!.*(depth24|mapbuffer))");
 }
 
 void TestItemDelegates::editorPerCell()
@@ -217,7 +225,7 @@ void TestItemDelegates::offeredValueQueries()
     QVERIFY(unused.count("compressed_texture_format") && unused.count("shader_binary_format"));
 
     QCOMPARE(widgets::ESExtensionTreeView::usedExtensions(itemAt(cell(Exts, "0"))),
-             QStringList({"GL_OES_rgb8_rgba8", "GL_OES_depth24"}));
+             QStringList({"GL_OES_rgb8_rgba8", "GL_OES_depth24", "OES_mapbuffer"}));
     const QStringList offered = widgets::ESExtensionTreeView::unusedExtensions(nullptr);
     QVERIFY(std::is_sorted(offered.begin(), offered.end()) && offered.size() == 133);
 }
@@ -267,6 +275,45 @@ void TestItemDelegates::everyEditorLeftWithoutChoiceKeepsTheModel()
         QCOMPARE(changes.count(), 0);
         QCOMPARE(snapshot(m), before);
     }
+}
+
+void TestItemDelegates::eglCellsRefuseWhatTheFileCannotHold_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QVariant>("typed");
+    QTest::addColumn<QVariant>("stored"); // the cell's value afterwards
+    QTest::addColumn<QString>("why");     // part of the box's text; empty: no box
+    auto row = [](const char* name, const char* path, QVariant typed, QVariant stored,
+                  const char* why = "") {
+        QTest::newRow(name) << QString(path) << typed << stored << QString(why);
+    };
+    // Configurations 1, 2 and 150: a second 150 would merge two configurations on save.
+    row("id another holds", "0", 150, 1, "\"Config 150\" already exists");
+    row("free id", "0", 3, 3);
+    row("word in a size", "0/0:1", "abc", "8", "EGL_RED_SIZE cannot hold \"abc\"");
+    row("markup in a size", "0/0:1", "<img src=x.png>", "8", "\"<img src=x.png>\"");
+    row("bit name as transparent type", "0/2:1", "EGL_WINDOW_BIT", "EGL_TRANSPARENT_RGB",
+        "EGL_NON_CONFORMANT_CONFIG, EGL_TRANSPARENT_RGB.");
+    row("bit name moved to a size", "0/7", "12325", 12352, "EGL_DEPTH_SIZE cannot hold");
+    row("API bit as renderable type", "0/7:1", "EGL_OPENGL_ES3_BIT_KHR", "EGL_OPENGL_ES3_BIT_KHR");
+}
+
+// What a profile file cannot hold (or would merge on) leaves the cell as it was, and a box says
+// why in plain text; the model refuses the same.
+void TestItemDelegates::eglCellsRefuseWhatTheFileCannotHold()
+{
+    QFETCH(QString, path);
+    QFETCH(QVariant, typed);
+    QFETCH(QVariant, stored);
+    QFETCH(QString, why);
+    ModalDriver driver{"OK"};
+    commit(egl, cell(EGL, path), -1, typed);
+    QCoreApplication::processEvents(); // the box waits for the editor to be done with
+    QCOMPARE(cell(EGL, path).data(Qt::EditRole), stored);
+    QCOMPARE(driver.shown.size(), std::size_t(why.isEmpty() ? 0 : 1));
+    QVERIFY(why.isEmpty() ||
+            (driver.shown[0].text.contains(why) && driver.shown[0].format == Qt::PlainText));
+    QCOMPARE(egl.model()->setData(cell(EGL, path), typed, Qt::EditRole), why.isEmpty());
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestItemDelegates)

@@ -56,6 +56,8 @@ public:
     }
     Entry copyProfile(const ProfileDataWrapper& source) override
     {
+        if (!failure.empty())
+            throw std::runtime_error(failure);
         user.push_back(std::make_shared<ProfileDataWrapper>(source));
         user.back()->editableData()->setFileName(source.data()->displayName() + " (copy).xml");
         return user.back();
@@ -85,6 +87,7 @@ public:
     }
 
     std::vector<Entry> user;
+    std::string failure; // thrown by copyProfile when set
     bool reselect = true;
     std::string directory = profilesDir().toStdString();
     widgets::Profile* editor = nullptr;
@@ -112,6 +115,7 @@ private slots:
     void saveAsLeavesOriginalUntouched();
     void discardAndFailedSavesKeepTheFile();
     void newProfileSavedOrCancelled();
+    void sharedConfigIdsAreNeverSaved();
     void screenshots();
 
 private:
@@ -259,6 +263,7 @@ void TestProfileEditor::saveOfBuiltInOffersCopy()
     QVERIFY(driver.allAnswered());
     QCOMPARE(driver.shown[2].input, copyName);
     QVERIFY(driver.shown[3].text.contains("already exists"));
+    QCOMPARE(driver.shown[3].format, Qt::PlainText);
     QCOMPARE(fileBytes(copyName), "an older copy");
     QVERIFY(editor->isEditing());
 
@@ -326,6 +331,13 @@ void TestProfileEditor::discardAndFailedSavesKeepTheFile()
     QVERIFY(driver.allAnswered() && editor->isEditing());
     QCOMPARE(driver.shown.back().text, "Profile has no name");
     QCOMPARE(QDir(profilesDir()).entryList(QDir::Files), QStringList{"slate.xml"});
+
+    // A failure may quote a file or a path: markup in it stays text.
+    services->failure = "Cannot copy '<b>Slate</b><img src=x.png>'";
+    driver.queue({"OK"});
+    press("btnSaveAs");
+    QCOMPARE(driver.shown.back().text, QString::fromStdString(services->failure));
+    QCOMPARE(driver.shown.back().format, Qt::PlainText);
 }
 
 void TestProfileEditor::newProfileSavedOrCancelled()
@@ -352,6 +364,18 @@ void TestProfileEditor::newProfileSavedOrCancelled()
     QVERIFY(fileBytes("New profile.xml").contains("<device>New profile</device>"));
     QCOMPARE(services->calls.last(), "select New profile.xml");
     QCOMPARE(child<QLineEdit>("editVendor")->text(), "Unknown vendor");
+}
+
+void TestProfileEditor::sharedConfigIdsAreNeverSaved()
+{
+    // Two configurations added and never given an id both read as 0: saved, they would merge.
+    showSlate();
+    QVERIFY(model("eglConfigsView")->insertRows(0, 2));
+    ModalDriver driver{"OK"};
+    press("btnSave");
+    QVERIFY(driver.allAnswered() && editor->isEditing());
+    QVERIFY2(driver.shown[0].text.contains("\"Config 0\""), qPrintable(driver.shown[0].text));
+    QCOMPARE(fileBytes("slate.xml"), slateXml);
 }
 
 // Pictures for tools/screenshots/editor.sh; skipped unless KOLZ_SCREENSHOTS names a folder.
