@@ -54,6 +54,7 @@ void ContextInterface::showRemovalNotice(QTabWidget* tabs)
         return;
     auto* notice = new QLabel(removalNotice(), tabs);
     notice->setObjectName(QStringLiteral("lblContextPagesNotice"));
+    notice->setContentsMargins(6, 0, 4, 0);
     tabs->setCornerWidget(notice, Qt::TopRightCorner);
     notice->show();
 }

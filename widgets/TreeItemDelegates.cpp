@@ -10,7 +10,10 @@
 #include "widgets/ESSelectors.h"
 #include "widgets/FormatSelectors.h"
 
+#include <QComboBox>
 #include <QMetaProperty>
+
+#include <algorithm>
 
 #include <cstdint>
 #include <set>
@@ -75,6 +78,26 @@ void commitIfChosen(const QStyledItemDelegate& delegate, QWidget* editor, QAbstr
     delegate.QStyledItemDelegate::setModelData(editor, model, index);
 }
 
+// An editor covers its cell and more where its value needs it: a selector shows its longest name
+// and a spin box its digits with its frame, which a row of text is too low for. It stays
+// centred on the row and inside the view.
+void fitEditorToCell(QWidget* editor, const QStyleOptionViewItem& option)
+{
+    const QSize needed =
+        qobject_cast<QComboBox*>(editor) ? editor->sizeHint() : editor->minimumSizeHint();
+    QRect rect = option.rect;
+    rect.setWidth(std::max(rect.width(), needed.width()));
+    const int height = std::max(rect.height(), needed.height());
+    rect.moveTop(option.rect.center().y() - height / 2);
+    rect.setHeight(height);
+    if (const QWidget* area = editor->parentWidget()) {
+        if (rect.right() >= area->width())
+            rect.moveRight(area->width() - 1);
+        rect.moveLeft(std::max(0, rect.left()));
+    }
+    editor->setGeometry(rect);
+}
+
 } // namespace
 
 EGLConfigTreeItemDelegate::EGLConfigTreeItemDelegate(QObject* parent) : QStyledItemDelegate(parent)
@@ -124,7 +147,20 @@ void EGLConfigTreeItemDelegate::setModelData(QWidget* editor, QAbstractItemModel
     commitIfChosen(*this, editor, model, index);
 }
 
+void EGLConfigTreeItemDelegate::updateEditorGeometry(QWidget* editor,
+                                                     const QStyleOptionViewItem& option,
+                                                     const QModelIndex&) const
+{
+    fitEditorToCell(editor, option);
+}
+
 ESTreeItemDelegate::ESTreeItemDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+void ESTreeItemDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                              const QModelIndex&) const
+{
+    fitEditorToCell(editor, option);
+}
 
 void ESTreeItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                       const QModelIndex& index) const

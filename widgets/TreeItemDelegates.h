@@ -9,7 +9,8 @@ class ESAPISelector;
 // The delegates pick each cell's editor: a value selector where the cell holds a key or an
 // enumerated value, Qt's standard editor elsewhere. Values move through Qt's standard code,
 // except that an editor left without a choice writes nothing back: a selector still on its
-// current item, or any editor whose value reads as the stored text.
+// current item, or any editor whose value reads as the stored text. An editor may be larger than
+// its cell: a selector is as wide as its longest name, and every editor as tall as it needs.
 class EGLConfigTreeItemDelegate : public QStyledItemDelegate
 {
 public:
@@ -19,6 +20,8 @@ public:
                           const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
 };
 
 class ESTreeItemDelegate : public QStyledItemDelegate
@@ -28,6 +31,8 @@ public:
 
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
 
     // The API level editor of a top-level row: the row's level and the levels not yet present.
     static ESAPISelector* createAPIEditor(QWidget* parent, const QModelIndex& index);
