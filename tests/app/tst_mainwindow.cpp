@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -58,6 +59,7 @@ private slots:
     void closingTabsBringsBackPlaceholder();
     void pageClosedDuringModalBoxOutlivesIt();
     void fontIsStoredAndPagesFollow();
+    void profileSelectorShowsWholeNames();
     void closingWindowStopsEveryPeer();
 
 private:
@@ -434,6 +436,37 @@ void TestMainWindow::fontIsStoredAndPagesFollow()
     QTRY_COMPARE(console->font().family(), chosen);
     peer->disconnectCleanly();
     QTRY_VERIFY(window.connectedClients().empty());
+}
+
+// The selector asks for a text field that holds its longest name whole, also for a name listed
+// after it was first shown.
+void TestMainWindow::profileSelectorShowsWholeNames()
+{
+    window.resize(863, 213);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // A profile listed after the window was first shown.
+    const auto copy = app.copyProfile(*app.builtIns().front());
+    copy->editableData()->setDevice("Brannock Slate 10 Custom, the longest name in the list");
+    window.refreshProfiles(app.builtIns(), app.userList(), {});
+    const auto dropCopy = qScopeGuard([this] { app.reloadUserProfiles(); });
+    auto fieldWidth = [this] {
+        // The selector's own width is bounded by the test screen's; the one it asks for counts.
+        QStyleOptionComboBox option;
+        option.initFrom(profiles);
+        option.rect = QRect(QPoint(), profiles->sizeHint());
+        option.frame = true;
+        return profiles->style()
+                   ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField,
+                                    profiles)
+                   .width() -
+               2;
+    };
+    int widest = 0;
+    for (const QString& name : comboTexts(profiles))
+        widest = std::max(widest, profiles->fontMetrics().horizontalAdvance(name));
+    QTRY_VERIFY2(widest <= fieldWidth(),
+                 qPrintable(QString("%1 > %2").arg(widest).arg(fieldWidth())));
 }
 
 void TestMainWindow::closingWindowStopsEveryPeer()
