@@ -93,7 +93,9 @@ void fitEditorToCell(QWidget* editor, const QStyleOptionViewItem& option)
     if (const QWidget* area = editor->parentWidget()) {
         if (rect.right() >= area->width())
             rect.moveRight(area->width() - 1);
-        rect.moveLeft(std::max(0, rect.left()));
+        if (rect.bottom() >= area->height())
+            rect.moveBottom(area->height() - 1);
+        rect.moveTopLeft({std::max(0, rect.left()), std::max(0, rect.top())});
     }
     editor->setGeometry(rect);
 }

@@ -98,25 +98,34 @@ int main(int argc, char** argv)
         view->expandAll();
     shoot(&window, "02-profile-edit-mode");
 
-    // 2. The capability tree's format values with a format's editor open.
+    // 2. The capability tree's format values with a format's editor open, and the EGL
+    // configuration id's editor.
     window.resize(1400, 900);
     settle();
-    for (QTreeView* view : window.profileEditorWidget()->findChildren<QTreeView*>()) {
-        QAbstractItemModel* model = view->model();
-        const QModelIndexList found =
-            model ? model->match(model->index(0, 1, model->index(0, 0)), Qt::DisplayRole,
-                                 QStringLiteral("GL_PALETTE4"), 1,
-                                 Qt::MatchStartsWith | Qt::MatchRecursive)
-                  : QModelIndexList();
-        if (found.isEmpty())
-            continue;
-        view->scrollTo(found.first());
-        view->setCurrentIndex(found.first());
-        view->edit(found.first());
+    auto* capabilities = window.profileEditorWidget()->findChild<QTreeView*>("capabilitiesView");
+    auto* configs = window.profileEditorWidget()->findChild<QTreeView*>("eglConfigsView");
+    auto openEditor = [](QTreeView* view, const QModelIndex& cell, const QString& name) {
+        view->scrollTo(cell);
+        view->setCurrentIndex(cell);
+        view->edit(cell);
+        shoot(view->window(), name);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : view,
+                        Qt::Key_Escape);
+    };
+    if (QAbstractItemModel* model = capabilities ? capabilities->model() : nullptr) {
+        QModelIndex format;
+        for (int top = 0; !format.isValid() && top < model->rowCount(); ++top) {
+            const QModelIndex api = model->index(top, 0);
+            for (int row = 0; !format.isValid() && row < model->rowCount(api); ++row) {
+                if (model->index(row, 1, api).data().toString().startsWith("GL_PALETTE4"))
+                    format = model->index(row, 1, api);
+            }
+        }
+        if (format.isValid())
+            openEditor(capabilities, format, "03-capability-formats");
     }
-    shoot(&window, "03-capability-formats");
-    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window,
-                    Qt::Key_Escape);
+    if (configs && configs->model())
+        openEditor(configs, configs->model()->index(0, 0), "03-configuration-id");
 
     // 3. The file-name prompt of Save As.
     QTimer::singleShot(800, &app, [] {
