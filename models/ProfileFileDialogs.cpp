@@ -7,8 +7,14 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+#include <algorithm>
 
 namespace {
 
@@ -52,6 +58,42 @@ bool confirmReplace(const QString& name)
     return answer == QMessageBox::Yes;
 }
 
+// Asks for a file name in a prompt wide enough for its title (beside the window manager's
+// buttons) and for the whole proposed name, up to most of the screen's width.
+QString promptFileName(const QString& proposal, bool* accepted)
+{
+    QInputDialog prompt(QApplication::activeWindow());
+    prompt.setInputMode(QInputDialog::TextInput);
+    prompt.setWindowTitle(ProfileFileTexts::tr("Choose a file name"));
+    prompt.setLabelText(ProfileFileTexts::tr("File name:"));
+    prompt.setTextValue(proposal);
+
+    const QFontMetrics metrics(prompt.font());
+    int width = metrics.horizontalAdvance(prompt.windowTitle()) * 3 / 2 + 120;
+    if (auto* field = prompt.findChild<QLineEdit*>()) {
+        // The line edit's own margins, two pixels a side and the cursor, around the name.
+        const QMargins margins = field->textMargins() + field->contentsMargins();
+        QStyleOptionFrame option;
+        option.initFrom(field);
+        option.lineWidth =
+            field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
+        const QSize text(QFontMetrics(field->font()).horizontalAdvance(proposal) + 5 +
+                             margins.left() + margins.right(),
+                         field->sizeHint().height());
+        const QMargins outer =
+            prompt.layout() ? prompt.layout()->contentsMargins() : QMargins(11, 11, 11, 11);
+        width = std::max(
+            width,
+            field->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, field).width() +
+                outer.left() + outer.right());
+    }
+    if (const QScreen* screen = prompt.screen())
+        width = std::min(width, screen->availableGeometry().width() * 4 / 5);
+    prompt.resize(std::max(width, prompt.sizeHint().width()), prompt.sizeHint().height());
+    *accepted = prompt.exec() == QDialog::Accepted;
+    return prompt.textValue();
+}
+
 } // namespace
 
 // The name is joined to the profiles directory as it stands, so anything that would leave the
@@ -80,9 +122,7 @@ std::string askFileName(const ProfileData& data, const std::string& profilesDir)
 
     for (;;) {
         bool accepted = false;
-        const QString name = QInputDialog::getText(
-            QApplication::activeWindow(), ProfileFileTexts::tr("Choose a file name"),
-            ProfileFileTexts::tr("File name:"), QLineEdit::Normal, proposal, &accepted);
+        const QString name = promptFileName(proposal, &accepted);
         if (!accepted)
             return {};
         if (name.isEmpty())

@@ -67,6 +67,8 @@ ClientInterface::ClientInterface(QWidget* parent, Client* client, const QFont& c
     connect(ui->chkWarnings, SIGNAL(stateChanged(int)), this,
             SLOT(errorListWarningsStateChanged(int)));
     connect(ui->chkErrors, SIGNAL(stateChanged(int)), this, SLOT(errorListErrorsStateChanged(int)));
+    connect(m_errorListModel, &ErrorListModel::oldRowsRemoved, ui->lblErrorListNotice,
+            &QWidget::show);
 
     // Clearing removes every open section frame along with the text.
     connect(ui->btnClear, &QPushButton::clicked, this, [this] {
@@ -495,8 +497,10 @@ void ClientInterface::showErrorListItemContents(int row, int column, QPoint pos)
 void ClientInterface::openContextTab(const Message& message)
 {
     // Pages are built when the batch ends; of a flood of contexts only the newest would stay.
-    if (m_pendingContexts.size() >= maxContextPages)
+    if (m_pendingContexts.size() >= maxContextPages) {
         m_pendingContexts.removeFirst();
+        ContextInterface::showRemovalNotice(ui->tabWidget_contexts);
+    }
     m_pendingContexts.append(message);
 }
 
@@ -514,15 +518,7 @@ void ClientInterface::buildContextPages()
     int budget = connected ? 1 : int(m_pendingContexts.size());
     QTabWidget* tabs = ui->tabWidget_contexts;
     while (!m_pendingContexts.isEmpty() && budget-- > 0) {
-        const Message message = m_pendingContexts.takeFirst();
-        if (tabs->count() >= maxContextPages) {
-            QWidget* oldest = tabs->widget(0);
-            tabs->removeTab(0);
-            delete oldest;
-        }
-        auto* page = new ContextInterface(tabs, message);
-        const auto id = static_cast<qint64>(message.u64(layout::contextId));
-        tabs->addTab(page, tr("Context ") + QString::number(id));
+        ContextInterface::addPage(tabs, m_pendingContexts.takeFirst(), maxContextPages);
     }
     if (!m_pendingContexts.isEmpty())
         scheduleContextPages();

@@ -72,7 +72,10 @@ BlockStyle blockStyle(const QPalette& palette, QTextFrameFormat::BorderStyle bor
     BlockStyle style;
     style.title.setBackground(palette.brush(QPalette::Base));
     style.titleText.setForeground(palette.brush(QPalette::Text));
-    style.frame.setTopMargin(-1.0);
+    // The frame starts right below the title line and its border, in the title's colour, joins
+    // the title band. Reaching a pixel up into the title, it would paint over the line's bottom
+    // row, where underscores and descenders end (an underscore reads as a blank).
+    style.frame.setTopMargin(0.0);
     style.frame.setBorderBrush(palette.brush(QPalette::Base));
     style.frame.setBorderStyle(borderStyle);
     style.frame.setBorder(1.0);

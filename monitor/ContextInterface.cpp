@@ -4,8 +4,12 @@
 #include "monitor/Message.h"
 #include "ui_ContextInterface.h"
 
+#include <QEvent>
 #include <QHeaderView>
+#include <QLabel>
+#include <QTabWidget>
 
+#include <algorithm>
 #include <iterator>
 #include <vector>
 
@@ -18,12 +22,69 @@ ContextInterface::ContextInterface(QWidget* parent, const Message& contextInfo)
     ui->setupUi(this);
     ui->table_context_info_es_extensions->horizontalHeader()->setStretchLastSection(true);
     ui->table_context_info_es_extensions->verticalHeader()->hide();
+    // A status reads on one line; a wrapped one would be cut by the row's height.
+    ui->table_context_info_es_extensions->setWordWrap(false);
+    ui->table_context_info_es_extensions->viewport()->installEventFilter(this);
     fill(contextInfo);
 }
 
 ContextInterface::~ContextInterface()
 {
     delete ui;
+}
+
+ContextInterface* ContextInterface::addPage(QTabWidget* tabs, const Message& contextInfo,
+                                            int maxPages)
+{
+    if (tabs->count() >= maxPages) {
+        QWidget* oldest = tabs->widget(0);
+        tabs->removeTab(0);
+        delete oldest;
+        showRemovalNotice(tabs);
+    }
+    auto* page = new ContextInterface(tabs, contextInfo);
+    const auto id = static_cast<qint64>(contextInfo.u64(layout::contextId));
+    tabs->addTab(page, tr("Context ") + QString::number(id));
+    return page;
+}
+
+void ContextInterface::showRemovalNotice(QTabWidget* tabs)
+{
+    if (tabs->cornerWidget(Qt::TopRightCorner))
+        return;
+    auto* notice = new QLabel(removalNotice(), tabs);
+    notice->setObjectName(QStringLiteral("lblContextPagesNotice"));
+    notice->setContentsMargins(6, 0, 4, 0);
+    tabs->setCornerWidget(notice, Qt::TopRightCorner);
+    notice->show();
+}
+
+QString ContextInterface::removalNotice()
+{
+    return tr("Older context pages were removed.");
+}
+
+bool ContextInterface::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize &&
+        watched == ui->table_context_info_es_extensions->viewport())
+        fitStatusColumn();
+    return QWidget::eventFilter(watched, event);
+}
+
+// The status column takes the width the names leave, but never less than its longest text: a
+// narrow table scrolls rather than cut a status.
+void ContextInterface::fitStatusColumn()
+{
+    QTableWidget* table = ui->table_context_info_es_extensions;
+    QHeaderView* header = table->horizontalHeader();
+    const int needed = std::max(static_cast<QAbstractItemView*>(table)->sizeHintForColumn(1),
+                                header->sectionSizeHint(1));
+    const bool fits = needed <= table->viewport()->width() - header->sectionSize(0);
+    if (header->stretchLastSection() != fits)
+        header->setStretchLastSection(fits);
+    if (!fits)
+        header->resizeSection(1, needed);
 }
 
 void ContextInterface::fill(const Message& frame)
@@ -84,4 +145,5 @@ void ContextInterface::fill(const Message& frame)
     if (frame.u8(layout::contextStrict) == 0)
         ui->grp_context_info_es->setTitle(tr("OpenGL ES (Emulated) (Loose mode)"));
     table->resizeColumnsToContents();
+    fitStatusColumn();
 }

@@ -117,9 +117,11 @@ void ErrorListModel::dropOldest()
         return;
     // A thirty-second of the limit at a time: the next removal is thousands of rows away, and
     // the proxy and the view renumber their rows in a few milliseconds.
-    const int keep = std::max(1, m_rowLimit - m_rowLimit / 32);
+    const int keep = std::max(1, m_rowLimit - m_rowLimit / removalFraction);
     const int drop = count - keep;
     beginRemoveRows(QModelIndex(), 0, drop - 1);
     m_entries.remove(0, drop);
     endRemoveRows();
+    m_removedOldRows = true;
+    emit oldRowsRemoved();
 }

@@ -60,14 +60,23 @@ public:
     // longest description and function name a frame carries: an application that reports an
     // error per draw call must not exhaust memory through its list.
     static constexpr int defaultRowLimit = 200000;
+    // Past the limit, this share of it goes at once (a thirty-second: 6,250 rows of 200,000).
+    static constexpr int removalFraction = 32;
     int rowLimit() const { return m_rowLimit; }
     void setRowLimit(int rows);
+    // Whether the oldest rows were ever removed to stay within the limit.
+    bool removedOldRows() const { return m_removedOldRows; }
+
+signals:
+    // Sent after each removal of the oldest rows.
+    void oldRowsRemoved();
 
 private:
     void dropOldest();
 
     QList<ErrorListEntry> m_entries;
     int m_rowLimit = defaultRowLimit;
+    bool m_removedOldRows = false;
     QIcon m_infoIcon;
     QIcon m_warningIcon;
     QIcon m_errorIcon;

@@ -5,7 +5,58 @@
 #include <QMenu>
 #include <QPersistentModelIndex>
 
+#include <algorithm>
+
+namespace {
+
+// Texts measured once per column: functions and codes repeat, so a flood measures a few
+// hundred names rather than every row. Past this many, only a text longer than any before is
+// measured; frame numbers (column 0) are all different, and only a longer one can be wider.
+constexpr qsizetype measuredTextLimit = 4096;
+
+} // namespace
+
 ErrorListView::ErrorListView(QWidget* parent) : QTableView(parent) {}
+
+void ErrorListView::setModel(QAbstractItemModel* newModel)
+{
+    if (model())
+        disconnect(model(), &QAbstractItemModel::rowsInserted, this, &ErrorListView::fitColumns);
+    QTableView::setModel(newModel);
+    m_measured.clear();
+    if (!newModel)
+        return;
+    connect(newModel, &QAbstractItemModel::rowsInserted, this, &ErrorListView::fitColumns);
+    fitColumns(QModelIndex(), 0, newModel->rowCount() - 1);
+}
+
+void ErrorListView::fitColumns(const QModelIndex& parent, int first, int last)
+{
+    const int columns = model()->columnCount(parent) - 1;
+    if (m_measured.size() < columns)
+        m_measured.resize(columns);
+    for (int column = 0; column < columns; ++column) {
+        Measured& measured = m_measured[column];
+        const qsizetype cacheLimit = column == 0 ? 0 : measuredTextLimit;
+        const int width = columnWidth(column) - (showGrid() ? 1 : 0);
+        int wanted = width;
+        for (int row = first; row <= last; ++row) {
+            const QModelIndex index = model()->index(row, column, parent);
+            const QString text = index.data().toString();
+            if (text.isEmpty() || measured.texts.contains(text))
+                continue;
+            if (measured.texts.size() >= cacheLimit && text.size() <= measured.longest)
+                continue;
+            if (measured.texts.size() < cacheLimit)
+                measured.texts.insert(text);
+            measured.longest = std::max(measured.longest, text.size());
+            wanted = std::max(wanted, sizeHintForIndex(index).width());
+        }
+        // The grid line is drawn inside the cell.
+        if (wanted > width)
+            setColumnWidth(column, wanted + (showGrid() ? 1 : 0));
+    }
+}
 
 void ErrorListView::contextMenuEvent(QContextMenuEvent* event)
 {

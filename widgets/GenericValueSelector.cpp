@@ -5,6 +5,8 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
+#include <algorithm>
+
 namespace widgets {
 
 GenericValueSelector::GenericValueSelector(QWidget* parent, const QStringList& offered,
@@ -29,6 +31,22 @@ void GenericValueSelector::showPopup()
         width += list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, list);
     list->setMinimumWidth(width);
     QComboBox::showPopup();
+}
+
+QSize GenericValueSelector::sizeHint() const
+{
+    const QSize hint = QComboBox::sizeHint();
+    const QFontMetrics metrics = fontMetrics();
+    int widest = 0;
+    for (int i = 0; i < count(); ++i) {
+        if (itemData(i, Qt::AccessibleDescriptionRole).toString() != QLatin1String("separator"))
+            widest = std::max(widest, metrics.horizontalAdvance(displayText(itemText(i))));
+    }
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QSize fitted =
+        style()->sizeFromContents(QStyle::CT_ComboBox, &option, QSize(widest, hint.height()), this);
+    return {std::max(hint.width(), fitted.width()), hint.height()};
 }
 
 void GenericValueSelector::paintEvent(QPaintEvent*)

@@ -18,6 +18,8 @@ public:
 
     // The popup is at least as wide as its longest name, which is usually wider than the cell.
     void showPopup() override;
+    // Wide enough for the longest name shown, rather than for the longest stored text.
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

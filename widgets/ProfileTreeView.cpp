@@ -1,5 +1,7 @@
 #include "widgets/ProfileTreeView.h"
 
+#include <QEvent>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPointer>
 
@@ -7,9 +9,35 @@
 
 namespace widgets {
 
+namespace {
+
+// Fits the columns again when the view's width changes, since what the last column may take
+// changes with it.
+class WidthWatch : public QObject
+{
+public:
+    explicit WidthWatch(ProfileTreeView* view) : QObject(view), m_view(view)
+    {
+        view->viewport()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize && m_view->model())
+            m_view->resizeToFit();
+        return false;
+    }
+
+private:
+    ProfileTreeView* m_view;
+};
+
+} // namespace
+
 ProfileTreeView::ProfileTreeView(QWidget* parent) : QTreeView(parent)
 {
     setStyleSheet(QStringLiteral("QLineEdit, QSpinBox { background-color: white; }"));
+    new WidthWatch(this);
 }
 
 void ProfileTreeView::setEditable(bool editable)
@@ -31,7 +59,7 @@ void ProfileTreeView::setModel(QAbstractItemModel* newModel)
         delete oldSelection;
     if (!newModel)
         return;
-    resizeColumnToContents(0);
+    resizeToFit();
     connect(newModel, &QAbstractItemModel::dataChanged, this, &ProfileTreeView::resizeToFit,
             Qt::UniqueConnection);
     connect(this, &QTreeView::expanded, this, &ProfileTreeView::resizeToFit, Qt::UniqueConnection);
@@ -40,6 +68,17 @@ void ProfileTreeView::setModel(QAbstractItemModel* newModel)
 void ProfileTreeView::resizeToFit()
 {
     resizeColumnToContents(0);
+    QHeaderView* columns = header();
+    const int last = columns->count() - 1;
+    if (last < 1)
+        return;
+    const int needed = sizeHintForColumn(last);
+    const bool fits =
+        needed <= viewport()->width() - (columns->length() - columns->sectionSize(last));
+    if (columns->stretchLastSection() != fits)
+        columns->setStretchLastSection(fits);
+    if (!fits)
+        columns->resizeSection(last, needed);
 }
 
 QModelIndex ProfileTreeView::topLevelIndex(const QModelIndex& index)

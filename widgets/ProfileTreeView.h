@@ -6,7 +6,9 @@
 namespace widgets {
 
 // Common base of the three profile tree views: the look of the cell editors, column 0 kept
-// fitted to its contents, and the delete action that the concrete views put in their menus.
+// fitted to its contents while the last column takes what is left (but never less than its
+// contents: a view too narrow for a value scrolls), and the delete action that the concrete
+// views put in their menus.
 class ProfileTreeView : public QTreeView
 {
     Q_OBJECT

@@ -11,10 +11,13 @@
 #include "widgets/ESSelectors.h"
 #include "widgets/FormatSelectors.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QMessageBox>
 #include <QMetaProperty>
 #include <QPointer>
+
+#include <algorithm>
 
 #include <cstdint>
 #include <set>
@@ -102,6 +105,28 @@ void explainLater(QObject* view, const QString& why)
         Qt::QueuedConnection);
 }
 
+// An editor covers its cell and more where its value needs it: a selector shows its longest name
+// and a spin box its digits with its frame, which a row of text is too low for. It stays
+// centred on the row and inside the view.
+void fitEditorToCell(QWidget* editor, const QStyleOptionViewItem& option)
+{
+    const QSize needed =
+        qobject_cast<QComboBox*>(editor) ? editor->sizeHint() : editor->minimumSizeHint();
+    QRect rect = option.rect;
+    rect.setWidth(std::max(rect.width(), needed.width()));
+    const int height = std::max(rect.height(), needed.height());
+    rect.moveTop(option.rect.center().y() - height / 2);
+    rect.setHeight(height);
+    if (const QWidget* area = editor->parentWidget()) {
+        if (rect.right() >= area->width())
+            rect.moveRight(area->width() - 1);
+        if (rect.bottom() >= area->height())
+            rect.moveBottom(area->height() - 1);
+        rect.moveTopLeft({std::max(0, rect.left()), std::max(0, rect.top())});
+    }
+    editor->setGeometry(rect);
+}
+
 } // namespace
 
 EGLConfigTreeItemDelegate::EGLConfigTreeItemDelegate(QObject* parent) : QStyledItemDelegate(parent)
@@ -163,7 +188,20 @@ void EGLConfigTreeItemDelegate::setModelData(QWidget* editor, QAbstractItemModel
     QStyledItemDelegate::setModelData(editor, model, index);
 }
 
+void EGLConfigTreeItemDelegate::updateEditorGeometry(QWidget* editor,
+                                                     const QStyleOptionViewItem& option,
+                                                     const QModelIndex&) const
+{
+    fitEditorToCell(editor, option);
+}
+
 ESTreeItemDelegate::ESTreeItemDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
+
+void ESTreeItemDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                              const QModelIndex&) const
+{
+    fitEditorToCell(editor, option);
+}
 
 void ESTreeItemDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                       const QModelIndex& index) const

@@ -11,7 +11,8 @@ class ESAPISelector;
 // except that an editor left without a choice writes nothing back: a selector still on its
 // current item, or any editor whose value reads as the stored text. An EGL cell refuses what
 // its model refuses (an id another configuration holds, a value the attribute cannot hold):
-// the cell keeps its value and a box says why.
+// the cell keeps its value and a box says why. An editor may be larger than its cell: a selector
+// is as wide as its longest name, and every editor as tall as it needs.
 class EGLConfigTreeItemDelegate : public QStyledItemDelegate
 {
 public:
@@ -21,6 +22,8 @@ public:
                           const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
 };
 
 class ESTreeItemDelegate : public QStyledItemDelegate
@@ -30,6 +33,8 @@ public:
 
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override;
+    void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const override;
 
     // The API level editor of a top-level row: the row's level and the levels not yet present.
     static ESAPISelector* createAPIEditor(QWidget* parent, const QModelIndex& index);

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -58,6 +59,7 @@ private slots:
     void closingTabsBringsBackPlaceholder();
     void pageClosedDuringModalBoxOutlivesIt();
     void fontIsStoredAndPagesFollow();
+    void profileSelectorShowsWholeNames();
     void closingWindowStopsEveryPeer();
 
 private:
@@ -434,6 +436,28 @@ void TestMainWindow::fontIsStoredAndPagesFollow()
     QTRY_COMPARE(console->font().family(), chosen);
     peer->disconnectCleanly();
     QTRY_VERIFY(window.connectedClients().empty());
+}
+
+// The selector asks for a text field that holds its longest name whole, also for a name listed
+// after it was first shown.
+void TestMainWindow::profileSelectorShowsWholeNames()
+{
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // A profile listed after the window was first shown.
+    const auto copy = app.copyProfile(*app.builtIns().front());
+    copy->editableData()->setDevice("Brannock Slate 10 Custom, the longest name in the list");
+    window.refreshProfiles(app.builtIns(), app.userList(), {});
+    const auto dropCopy = qScopeGuard([this] { app.reloadUserProfiles(); });
+    // The test screen bounds the selector's width; the width it asks for is what counts.
+    QStyleOptionComboBox option;
+    option.initFrom(profiles);
+    option.rect = QRect(QPoint(), profiles->sizeHint());
+    const QRect field = profiles->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                          QStyle::SC_ComboBoxEditField, profiles);
+    for (const QString& name : comboTexts(profiles))
+        QVERIFY2(profiles->fontMetrics().horizontalAdvance(name) <= field.width() - 2,
+                 qPrintable(name));
 }
 
 void TestMainWindow::closingWindowStopsEveryPeer()
