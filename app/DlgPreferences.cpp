@@ -4,6 +4,7 @@
 #include "app/FileListWidget.h"
 #include "app/ProfileImport.h"
 #include "common_gui/ClickableLabel.h"
+#include "models/ProfileFiles.h"
 #include "prefs/KolPreferences.h"
 #include "prefs/ProgramSettings.h"
 #include "resources/KolZendraResources.h"
@@ -117,8 +118,8 @@ void DlgPreferences::importProfiles()
     tinyxml2::XMLDocument output(true, tinyxml2::PRESERVE_WHITESPACE);
     for (int i = 0; i < fileList->count(); ++i) {
         tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
-        const QByteArray path = QFile::encodeName(fileList->item(i)->text());
-        if (input.LoadFile(path.constData()) != tinyxml2::XML_SUCCESS)
+        // Read like a profile file: a FIFO, a device or a huge file is skipped, never waited on.
+        if (!loadXmlFile(input, QFile::encodeName(fileList->item(i)->text()).toStdString()))
             continue;
         mergeProfileDocument(output, input);
     }

@@ -2,6 +2,8 @@
 
 #include <tinyxml2.h>
 
+#include <unordered_set>
+
 namespace {
 
 int sectionVersion(const tinyxml2::XMLElement* es)
@@ -10,16 +12,6 @@ int sectionVersion(const tinyxml2::XMLElement* es)
     if (es->QueryIntAttribute("version", &version) != tinyxml2::XML_SUCCESS)
         return 0;
     return version;
-}
-
-bool hasSection(const tinyxml2::XMLElement* profile, int version)
-{
-    for (const tinyxml2::XMLElement* es = profile->FirstChildElement("es"); es;
-         es = es->NextSiblingElement("es")) {
-        if (sectionVersion(es) == version)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -56,9 +48,16 @@ void mergeProfileDocument(tinyxml2::XMLDocument& output, const tinyxml2::XMLDocu
     const tinyxml2::XMLElement* source = input.FirstChildElement("profile");
     if (!source)
         return;
+    // The versions the output holds, kept up to date as sections are appended: looking each
+    // incoming section up in the output itself would make merging slow down with the square of
+    // the number of sections.
+    std::unordered_set<int> versions;
+    for (const tinyxml2::XMLElement* es = target->FirstChildElement("es"); es;
+         es = es->NextSiblingElement("es"))
+        versions.insert(sectionVersion(es));
     for (const tinyxml2::XMLElement* es = source->FirstChildElement("es"); es;
          es = es->NextSiblingElement("es")) {
-        if (hasSection(target, sectionVersion(es)))
+        if (!versions.insert(sectionVersion(es)).second)
             continue;
         tinyxml2::XMLNode* clone = es->ShallowClone(&output);
         copyElementTree(output, clone, es);

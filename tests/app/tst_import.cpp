@@ -1,0 +1,170 @@
+#include "support/TestEnvironment.h"
+
+#include "app/Controller.h"
+#include "app/DlgPreferences.h"
+#include "app/FileListWidget.h"
+#include "app/ProfileImport.h"
+#include "common_gui/KitTestHelpers.h"
+#include "models/ProfileData.h"
+#include "models/ProfileFiles.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <tinyxml2.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using kolz::test::answerFileDialog;
+using kolz::test::writeFile;
+
+namespace {
+
+QString profilesDir()
+{
+    return kolz::test::environment().profiles();
+}
+
+// A profile file whose sections carry their file's number, "-" standing for a section without
+// a version.
+QByteArray sectionsFile(const QString& versions, int file)
+{
+    QByteArray xml = "<profile><device>F" + QByteArray::number(file) + "</device>";
+    for (const QString& version : versions.split(' ', Qt::SkipEmptyParts)) {
+        xml += version == "-" ? QByteArray("<es>") : "<es version=\"" + version.toLatin1() + "\">";
+        xml += "<from>" + QByteArray::number(file) + "</from></es>";
+    }
+    return xml + "<egl/></profile>";
+}
+
+QString mergedSections(const tinyxml2::XMLDocument& output)
+{
+    QStringList sections;
+    for (auto* es = output.FirstChildElement("profile")->FirstChildElement("es"); es;
+         es = es->NextSiblingElement("es")) {
+        const char* version = es->Attribute("version");
+        sections << QStringLiteral("%1:%2").arg(version ? version : "-",
+                                                es->FirstChildElement("from")->GetText());
+    }
+    return sections.join(' ');
+}
+
+} // namespace
+
+class TestImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void skipsWhatCannotBeAProfile_data();
+    void skipsWhatCannotBeAProfile();
+    void mergeKeepsFirstOfEachVersion_data();
+    void mergeKeepsFirstOfEachVersion();
+
+private:
+    QTemporaryDir work;
+};
+
+void TestImport::init()
+{
+    QDir(profilesDir()).removeRecursively();
+    QVERIFY(QDir().mkpath(profilesDir()) && work.isValid());
+}
+
+// Neither the profile list nor the import waits on a FIFO or reads a file far larger than any
+// profile (sparse, costing no disk); both go on with the files that are profiles.
+void TestImport::skipsWhatCannotBeAProfile_data()
+{
+    QTest::addColumn<qint64>("size"); // -1: a FIFO
+    QTest::newRow("FIFO") << qint64(-1);
+    QTest::newRow("a byte past the bound") << qint64(maxProfileFileSize + 1);
+    QTest::newRow("64 GiB") << (qint64(64) << 30);
+}
+
+void TestImport::skipsWhatCannotBeAProfile()
+{
+    QFETCH(qint64, size);
+    const QString good =
+        writeFile(profilesDir() + "/good.xml",
+                  "<profile><device>Good</device><es version=\"2\"/><egl/></profile>");
+    const QString odd = profilesDir() + "/odd.xml";
+    if (size < 0) {
+        QVERIFY(::mkfifo(QFile::encodeName(odd).constData(), 0600) == 0);
+    } else {
+        QFile file(writeFile(odd, "<profile><device>Odd</device><es version=\"3\"/><egl/>"
+                                  "</profile>"));
+        QVERIFY(file.resize(size));
+    }
+
+    auto store = kolz::test::loadedStore("KolZendraImport");
+    QVERIFY(store);
+    const ProfileList listed = loadUserProfiles(store.get());
+    QCOMPARE(listed.size(), std::size_t(1));
+    QCOMPARE(listed.front()->data()->device(), std::string("Good"));
+
+    // Should the import still wait on the FIFO after a long while, a writer releases it and
+    // the test fails on that.
+    std::atomic<bool> imported{false};
+    std::atomic<bool> released{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 1000 && !imported; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!imported && size < 0) {
+            released = true;
+            const int fd = ::open(QFile::encodeName(odd).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    DlgPreferences dialog(store.get());
+    dialog.show();
+    dialog.importList()->addFiles({odd, good});
+    answerFileDialog(work.filePath("out.xml"));
+    dialog.findChild<QPushButton*>("btnImport")->click();
+    imported = true;
+    watchdog.join();
+
+    QVERIFY(!released);
+    QCOMPARE(dialog.importList()->count(), 0);
+    const ProfileData out = ProfileData::fromFile(work.filePath("out.xml").toStdString());
+    QCOMPARE(out.device(), std::string("Good"));
+    QCOMPARE(out.extensions.size(), std::size_t(1));
+}
+
+// Each version comes from the first file that has it; the first file is taken whole.
+void TestImport::mergeKeepsFirstOfEachVersion_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("merged");
+    QTest::newRow("distinct") << QStringList{"1 2", "3 4"} << "1:0 2:0 3:1 4:1";
+    QTest::newRow("overlapping") << QStringList{"2 3", "3 31"} << "2:0 3:0 31:1";
+    QTest::newRow("repeated in a later file") << QStringList{"1", "5 5 1"} << "1:0 5:1";
+    QTest::newRow("repeated in the first file") << QStringList{"5 5", "5"} << "5:0 5:0";
+    QTest::newRow("without a version") << QStringList{"2", "- -"} << "2:0 -:1";
+    QTest::newRow("without a version meets 0") << QStringList{"0", "- 1"} << "0:0 1:1";
+    QTest::newRow("a file merged with itself") << QStringList{"2 3", "2 3"} << "2:0 3:0";
+    QTest::newRow("three files") << QStringList{"1", "2 1", "3 2 1"} << "1:0 2:1 3:2";
+}
+
+void TestImport::mergeKeepsFirstOfEachVersion()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, merged);
+    tinyxml2::XMLDocument output;
+    for (int i = 0; i < files.size(); ++i) {
+        tinyxml2::XMLDocument input;
+        QCOMPARE(input.Parse(sectionsFile(files[i], i).constData()), tinyxml2::XML_SUCCESS);
+        mergeProfileDocument(output, input);
+    }
+    QCOMPARE(mergedSections(output), merged);
+}
+
+KOLZ_TEST_MAIN_WIDGETS(TestImport)
+#include "tst_import.moc"
