@@ -1,23 +1,77 @@
 // Reads arbitrary bytes as a profile document and, when they read, writes the profile back.
 // Whatever the reader accepts, the writer must produce a document that reads again, and a
-// second round through writer and reader must change nothing.
+// second round through writer and reader must change nothing. The same bytes read from a file
+// give the same profile, and the import's merge takes nothing from a file it already holds.
+#include "FuzzScratch.h"
+#include "app/ProfileImport.h"
 #include "models/ProfileData.h"
+#include "models/ProfileFiles.h"
 #include "models/ProfileXml.h"
 
+#include <tinyxml2.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
 
+namespace {
+
+std::string printed(const tinyxml2::XMLDocument& document)
+{
+    tinyxml2::XMLPrinter printer(nullptr, true);
+    document.Print(&printer);
+    return printer.CStr();
+}
+
+// As a file, the bytes read exactly as the text does, up to its first NUL.
+void readAsFile(const std::string& text, const ProfileData* fromText)
+{
+    static const std::string path = kolz::fuzz::scratchFolder("profile") + "/profile.xml";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size() ||
+        std::fclose(file) != 0)
+        std::abort();
+    try {
+        ProfileData fromFile = ProfileData::fromFile(path);
+        fromFile.setFileName({});
+        if (!fromText || !(fromFile == *fromText))
+            std::abort();
+    } catch (const std::runtime_error&) {
+        if (fromText)
+            std::abort();
+    }
+}
+
+// Merging a document again into the output it started adds nothing.
+void mergeTwice(const std::string& text)
+{
+    tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
+    if (input.Parse(text.c_str()) != tinyxml2::XML_SUCCESS)
+        return;
+    tinyxml2::XMLDocument output(true, tinyxml2::PRESERVE_WHITESPACE);
+    mergeProfileDocument(output, input);
+    const std::string once = printed(output);
+    if (printed(output) != once)
+        std::abort();
+    (void)isImportableProfile(output);
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(bytes), size);
+    mergeTwice(text);
     ProfileData profile;
     try {
         profile = ProfileData::fromXml(text);
     } catch (const std::runtime_error&) {
+        readAsFile(text, nullptr);
         return 0;
     }
+    readAsFile(text, &profile);
     try {
         (void)profile.displayName();
     } catch (const std::runtime_error&) {
