@@ -125,10 +125,16 @@ bool loadXmlFile(tinyxml2::XMLDocument& document, const std::string& path)
 FileWrite replaceFile(const std::string& path, const std::string& bytes)
 {
     std::string target = path;
+    // Only a link to a regular file is followed: the profile was listed through it. Any other
+    // link is replaced itself, so nothing is written wherever it leads.
     struct stat entry
     {
     };
-    if (::lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode)) {
+    struct stat linked
+    {
+    };
+    if (::lstat(path.c_str(), &entry) == 0 && S_ISLNK(entry.st_mode) &&
+        ::stat(path.c_str(), &linked) == 0 && S_ISREG(linked.st_mode)) {
         if (char* resolved = ::realpath(path.c_str(), nullptr)) {
             target = resolved;
             std::free(resolved);

@@ -506,19 +506,20 @@ void TestProfileSave::showsNamesAsPlainText()
 // its file, and saving it writes that file.
 void TestProfileSave::neverWritesThroughDanglingLinks_data()
 {
-    QTest::addColumn<bool>("targetExists");
+    QTest::addColumn<QString>("target"); // what the link leads to: "", "file" or "folder"
     QTest::addColumn<bool>("prompted");
     QTest::addColumn<int>("answer");
     QTest::addColumn<bool>("saved");
-    QTest::newRow("dangling, replacing refused") << false << true << int(QMessageBox::No) << false;
-    QTest::newRow("dangling, replaced") << false << true << int(QMessageBox::Yes) << true;
-    QTest::newRow("dangling, its own name") << false << false << 0 << true;
-    QTest::newRow("listed link to a file") << true << false << 0 << true;
+    QTest::newRow("dangling, replacing refused") << "" << true << int(QMessageBox::No) << false;
+    QTest::newRow("dangling, replaced") << "" << true << int(QMessageBox::Yes) << true;
+    QTest::newRow("dangling, its own name") << "" << false << 0 << true;
+    QTest::newRow("to a folder, replaced") << "folder" << true << int(QMessageBox::Yes) << true;
+    QTest::newRow("listed link to a file") << "file" << false << 0 << true;
 }
 
 void TestProfileSave::neverWritesThroughDanglingLinks()
 {
-    QFETCH(bool, targetExists);
+    QFETCH(QString, target);
     QFETCH(bool, prompted);
     QFETCH(int, answer);
     QFETCH(bool, saved);
@@ -526,10 +527,10 @@ void TestProfileSave::neverWritesThroughDanglingLinks()
     QDir(elsewhere).removeRecursively();
     QVERIFY(QDir().mkpath(elsewhere));
     const QString planted = elsewhere + "/planted.xml";
-    if (targetExists)
+    if (target == "file")
         writeBytes(planted, "<profile><device>Old</device></profile>");
     const QString trap = profilesDir() + "/trap.xml";
-    QVERIFY(QFile::link(planted, trap));
+    QVERIFY(QFile::link(target == "folder" ? elsewhere : planted, trap));
 
     ModalDriver driver;
     ProfileData data = sample("Slate");
@@ -548,12 +549,18 @@ void TestProfileSave::neverWritesThroughDanglingLinks()
         QVERIFY(driver.shown()[1].text.contains("'trap.xml' already exists"));
 
     const QFileInfo link(trap);
-    if (targetExists) {
+    if (target == "file") {
         QVERIFY(link.isSymLink());
         QCOMPARE(ProfileData::fromFile(planted.toStdString()).device(), std::string("Slate"));
         return;
     }
-    QVERIFY(!QFileInfo::exists(planted));
+    // Nothing new beside the link's target, nor in the folder it led to.
+    QCOMPARE(QDir(elsewhere).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+    QCOMPARE(QDir(elsewhere + "/..")
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                 .filter(".kolz-"),
+             QStringList());
     QCOMPARE(link.isSymLink(), !saved);
     if (saved)
         QCOMPARE(ProfileData::fromFile(trap.toStdString()).device(), std::string("Slate"));
