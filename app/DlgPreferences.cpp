@@ -4,7 +4,6 @@
 #include "app/FileListWidget.h"
 #include "app/ProfileImport.h"
 #include "common_gui/ClickableLabel.h"
-#include "models/ProfileFiles.h"
 #include "prefs/KolPreferences.h"
 #include "prefs/ProgramSettings.h"
 #include "resources/KolZendraResources.h"
@@ -116,13 +115,10 @@ void DlgPreferences::importBrowseProfiles()
 void DlgPreferences::importProfiles()
 {
     tinyxml2::XMLDocument output(true, tinyxml2::PRESERVE_WHITESPACE);
-    for (int i = 0; i < fileList->count(); ++i) {
-        tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
-        // Read like a profile file: a FIFO, a device or a huge file is skipped, never waited on.
-        if (!loadXmlFile(input, QFile::encodeName(fileList->item(i)->text()).toStdString()))
-            continue;
-        mergeProfileDocument(output, input);
-    }
+    // Files are read like profile files: a FIFO, a device or a huge file is skipped, never
+    // waited on.
+    for (int i = 0; i < fileList->count(); ++i)
+        mergeProfileFile(output, QFile::encodeName(fileList->item(i)->text()).toStdString());
     if (isImportableProfile(output)) {
         saveImportedProfile(output);
         return;

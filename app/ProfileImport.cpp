@@ -1,5 +1,7 @@
 #include "app/ProfileImport.h"
 
+#include "models/ProfileFiles.h"
+
 #include <tinyxml2.h>
 
 #include <unordered_set>
@@ -63,6 +65,31 @@ void mergeProfileDocument(tinyxml2::XMLDocument& output, const tinyxml2::XMLDocu
         copyElementTree(output, clone, es);
         target->InsertEndChild(clone);
     }
+}
+
+void mergeProfileFile(tinyxml2::XMLDocument& output, const std::string& path)
+{
+    if (!output.FirstChildElement("profile")) {
+        // Nothing merged yet, so the output is empty: the file is parsed into it, and what
+        // copyDocumentRoot would leave out (a declaration, comments, any other top-level node)
+        // is dropped.
+        if (!loadXmlFile(output, path)) {
+            output.Clear();
+            return;
+        }
+        output.SetBOM(false);
+        tinyxml2::XMLElement* profile = output.FirstChildElement("profile");
+        for (tinyxml2::XMLNode* node = output.FirstChild(); node;) {
+            tinyxml2::XMLNode* next = node->NextSibling();
+            if (node != profile)
+                output.DeleteNode(node);
+            node = next;
+        }
+        return;
+    }
+    tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
+    if (loadXmlFile(input, path))
+        mergeProfileDocument(output, input);
 }
 
 bool isImportableProfile(const tinyxml2::XMLDocument& output)

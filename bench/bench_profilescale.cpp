@@ -6,7 +6,6 @@
 #include "BenchRuns.h"
 #include "app/ProfileImport.h"
 #include "models/ProfileData.h"
-#include "models/ProfileFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -103,12 +102,8 @@ void mergeSections(benchmark::State& state)
 {
     for (auto _ : state) {
         tinyxml2::XMLDocument output(true, tinyxml2::PRESERVE_WHITESPACE);
-        for (const std::string* path : {&files().sectionsA, &files().sectionsB}) {
-            tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
-            if (!loadXmlFile(input, *path))
-                std::abort();
-            mergeProfileDocument(output, input);
-        }
+        for (const std::string* path : {&files().sectionsA, &files().sectionsB})
+            mergeProfileFile(output, *path);
         if (!isImportableProfile(output))
             std::abort();
     }

@@ -1,7 +1,7 @@
 // Reads arbitrary bytes as a profile document and, when they read, writes the profile back.
 // Whatever the reader accepts, the writer must produce a document that reads again, and a
 // second round through writer and reader must change nothing. The same bytes read from a file
-// give the same profile, and the import's merge takes nothing from a file it already holds.
+// give the same profile, and the import's merge of them gives one output either way.
 #include "FuzzScratch.h"
 #include "app/ProfileImport.h"
 #include "models/ProfileData.h"
@@ -25,14 +25,19 @@ std::string printed(const tinyxml2::XMLDocument& document)
     return printer.CStr();
 }
 
-// As a file, the bytes read exactly as the text does, up to its first NUL.
-void readAsFile(const std::string& text, const ProfileData* fromText)
+std::string writtenToFile(const std::string& text)
 {
     static const std::string path = kolz::fuzz::scratchFolder("profile") + "/profile.xml";
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file || std::fwrite(text.data(), 1, text.size(), file) != text.size() ||
         std::fclose(file) != 0)
         std::abort();
+    return path;
+}
+
+// As a file, the bytes read exactly as the text does, up to its first NUL.
+void readAsFile(const std::string& path, const ProfileData* fromText)
+{
     try {
         ProfileData fromFile = ProfileData::fromFile(path);
         fromFile.setFileName({});
@@ -44,18 +49,24 @@ void readAsFile(const std::string& text, const ProfileData* fromText)
     }
 }
 
-// Merging a document again into the output it started adds nothing.
-void mergeTwice(const std::string& text)
+// The import's first file, parsed into the output, makes the same output as the copy that
+// mergeProfileDocument makes of it; merging the same document again adds nothing.
+void mergeAsImport(const std::string& text, const std::string& path)
 {
     tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (input.Parse(text.c_str()) != tinyxml2::XML_SUCCESS)
-        return;
-    tinyxml2::XMLDocument output(true, tinyxml2::PRESERVE_WHITESPACE);
-    mergeProfileDocument(output, input);
-    const std::string once = printed(output);
-    if (printed(output) != once)
+    tinyxml2::XMLDocument copied(true, tinyxml2::PRESERVE_WHITESPACE);
+    if (input.Parse(text.c_str()) == tinyxml2::XML_SUCCESS)
+        mergeProfileDocument(copied, input);
+    tinyxml2::XMLDocument imported(true, tinyxml2::PRESERVE_WHITESPACE);
+    mergeProfileFile(imported, path);
+    const std::string once = printed(copied);
+    if (printed(imported) != once)
         std::abort();
-    (void)isImportableProfile(output);
+    mergeProfileFile(imported, path);
+    mergeProfileDocument(copied, input);
+    if (printed(imported) != once || printed(copied) != once)
+        std::abort();
+    (void)isImportableProfile(imported);
 }
 
 } // namespace
@@ -63,15 +74,16 @@ void mergeTwice(const std::string& text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(bytes), size);
-    mergeTwice(text);
+    const std::string path = writtenToFile(text);
+    mergeAsImport(text, path);
     ProfileData profile;
     try {
         profile = ProfileData::fromXml(text);
     } catch (const std::runtime_error&) {
-        readAsFile(text, nullptr);
+        readAsFile(path, nullptr);
         return 0;
     }
-    readAsFile(text, &profile);
+    readAsFile(path, &profile);
     try {
         (void)profile.displayName();
     } catch (const std::runtime_error&) {

@@ -117,7 +117,9 @@ bool loadXmlFile(tinyxml2::XMLDocument& document, const std::string& path)
             return false;
         return document.Parse(bytes.data(), bytes.size()) == tinyxml2::XML_SUCCESS;
     } catch (const std::bad_alloc&) {
-        // Too big for the memory left: as unreadable as a file that cannot be opened.
+        // Too big for the memory left: as unreadable as a file that cannot be opened, and
+        // nothing of it stays in the document.
+        document.Clear();
         return false;
     }
 }

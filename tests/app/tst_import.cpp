@@ -32,15 +32,26 @@ QString profilesDir()
 }
 
 // A profile file whose sections carry their file's number, "-" standing for a section without
-// a version.
+// a version; "!" makes a file that is no XML. Each begins as exported files may: a byte order
+// mark, a declaration and a comment.
 QByteArray sectionsFile(const QString& versions, int file)
 {
-    QByteArray xml = "<profile><device>F" + QByteArray::number(file) + "</device>";
+    QByteArray xml = "\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- exported -->\n<profile><device>F" +
+                     QByteArray::number(file) + "</device>";
+    if (versions == "!")
+        return xml;
     for (const QString& version : versions.split(' ', Qt::SkipEmptyParts)) {
         xml += version == "-" ? QByteArray("<es>") : "<es version=\"" + version.toLatin1() + "\">";
         xml += "<from>" + QByteArray::number(file) + "</from></es>";
     }
     return xml + "<egl/></profile>";
+}
+
+QByteArray printed(const tinyxml2::XMLDocument& document)
+{
+    tinyxml2::XMLPrinter printer;
+    document.Print(&printer);
+    return printer.CStr();
 }
 
 QString mergedSections(const tinyxml2::XMLDocument& output)
@@ -151,19 +162,27 @@ void TestImport::mergeKeepsFirstOfEachVersion_data()
     QTest::newRow("without a version meets 0") << QStringList{"0", "- 1"} << "0:0 1:1";
     QTest::newRow("a file merged with itself") << QStringList{"2 3", "2 3"} << "2:0 3:0";
     QTest::newRow("three files") << QStringList{"1", "2 1", "3 2 1"} << "1:0 2:1 3:2";
+    QTest::newRow("the first not XML") << QStringList{"!", "2 3", "3"} << "2:1 3:1";
 }
 
 void TestImport::mergeKeepsFirstOfEachVersion()
 {
     QFETCH(QStringList, files);
     QFETCH(QString, merged);
-    tinyxml2::XMLDocument output;
+    // As documents already parsed, and as the import reads them from their files.
+    tinyxml2::XMLDocument fromDocuments;
+    tinyxml2::XMLDocument fromFiles;
     for (int i = 0; i < files.size(); ++i) {
+        const QByteArray xml = sectionsFile(files[i], i);
         tinyxml2::XMLDocument input;
-        QCOMPARE(input.Parse(sectionsFile(files[i], i).constData()), tinyxml2::XML_SUCCESS);
-        mergeProfileDocument(output, input);
+        if (input.Parse(xml.constData()) == tinyxml2::XML_SUCCESS)
+            mergeProfileDocument(fromDocuments, input);
+        mergeProfileFile(fromFiles,
+                         writeFile(work.filePath(QString::number(i)), xml).toStdString());
     }
-    QCOMPARE(mergedSections(output), merged);
+    QCOMPARE(mergedSections(fromDocuments), merged);
+    QCOMPARE(printed(fromFiles), printed(fromDocuments));
+    QVERIFY(printed(fromFiles).startsWith("<profile>"));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestImport)
