@@ -560,8 +560,9 @@ void TestProfileSave::neverWritesThroughDanglingLinks()
         QCOMPARE(ProfileData::fromFile(trap.toStdString()).device(), std::string("Slate"));
 }
 
-// The temporary file a save writes first has a short name of its own, so a name that uses all
-// the file system allows still saves (a longer one is refused at the prompt, see above).
+// Replacing a profile's file goes through a temporary file with a short name of its own, so a
+// profile whose name uses all the file system allows saves (a longer name is refused at the
+// prompt, see above).
 void TestProfileSave::savesLongestFileNames_data()
 {
     QTest::addColumn<QString>("name");
@@ -572,9 +573,10 @@ void TestProfileSave::savesLongestFileNames_data()
 void TestProfileSave::savesLongestFileNames()
 {
     QFETCH(QString, name);
-    ModalDriver driver;
-    driver.enter(name);
+    writeBytes(profilesDir() + "/" + name, "<profile><device>Old</device></profile>");
     ProfileData data = sample("Slate");
+    data.setFileName(name.toStdString());
+    ModalDriver driver;
     QVERIFY(data.save(profilesDir().toStdString()));
     CHECK_DRIVER(driver);
     QCOMPARE(QDir(profilesDir()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
