@@ -151,7 +151,8 @@ FileWrite replaceFile(const std::string& path, const std::string& bytes)
     struct stat old
     {
     };
-    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    // A replaced file keeps its permissions; a new one gets the usual ones (umask applied).
+    const bool replacing = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
     const bool written = (!replacing || ::fchmod(fd.get(), old.st_mode & 07777) == 0) &&
                          writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.close() &&
                          ::rename(temporary.c_str(), target.c_str()) == 0;
