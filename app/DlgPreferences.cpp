@@ -115,13 +115,10 @@ void DlgPreferences::importBrowseProfiles()
 void DlgPreferences::importProfiles()
 {
     tinyxml2::XMLDocument output(true, tinyxml2::PRESERVE_WHITESPACE);
-    for (int i = 0; i < fileList->count(); ++i) {
-        tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
-        const QByteArray path = QFile::encodeName(fileList->item(i)->text());
-        if (input.LoadFile(path.constData()) != tinyxml2::XML_SUCCESS)
-            continue;
-        mergeProfileDocument(output, input);
-    }
+    // Files are read like profile files: a FIFO, a device or a huge file is skipped, never
+    // waited on.
+    for (int i = 0; i < fileList->count(); ++i)
+        mergeProfileFile(output, QFile::encodeName(fileList->item(i)->text()).toStdString());
     if (isImportableProfile(output)) {
         saveImportedProfile(output);
         return;

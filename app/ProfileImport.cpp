@@ -1,6 +1,10 @@
 #include "app/ProfileImport.h"
 
+#include "models/ProfileFiles.h"
+
 #include <tinyxml2.h>
+
+#include <unordered_set>
 
 namespace {
 
@@ -10,16 +14,6 @@ int sectionVersion(const tinyxml2::XMLElement* es)
     if (es->QueryIntAttribute("version", &version) != tinyxml2::XML_SUCCESS)
         return 0;
     return version;
-}
-
-bool hasSection(const tinyxml2::XMLElement* profile, int version)
-{
-    for (const tinyxml2::XMLElement* es = profile->FirstChildElement("es"); es;
-         es = es->NextSiblingElement("es")) {
-        if (sectionVersion(es) == version)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -56,14 +50,46 @@ void mergeProfileDocument(tinyxml2::XMLDocument& output, const tinyxml2::XMLDocu
     const tinyxml2::XMLElement* source = input.FirstChildElement("profile");
     if (!source)
         return;
+    // The versions the output holds, kept up to date as sections are appended: looking each
+    // incoming section up in the output itself would make merging slow down with the square of
+    // the number of sections.
+    std::unordered_set<int> versions;
+    for (const tinyxml2::XMLElement* es = target->FirstChildElement("es"); es;
+         es = es->NextSiblingElement("es"))
+        versions.insert(sectionVersion(es));
     for (const tinyxml2::XMLElement* es = source->FirstChildElement("es"); es;
          es = es->NextSiblingElement("es")) {
-        if (hasSection(target, sectionVersion(es)))
+        if (!versions.insert(sectionVersion(es)).second)
             continue;
         tinyxml2::XMLNode* clone = es->ShallowClone(&output);
         copyElementTree(output, clone, es);
         target->InsertEndChild(clone);
     }
+}
+
+void mergeProfileFile(tinyxml2::XMLDocument& output, const std::string& path)
+{
+    if (!output.FirstChildElement("profile")) {
+        // Nothing merged yet, so the output is empty: the file is parsed into it, and what
+        // copyDocumentRoot would leave out (a declaration, comments, any other top-level node)
+        // is dropped.
+        if (!loadXmlFile(output, path)) {
+            output.Clear();
+            return;
+        }
+        output.SetBOM(false);
+        tinyxml2::XMLElement* profile = output.FirstChildElement("profile");
+        for (tinyxml2::XMLNode* node = output.FirstChild(); node;) {
+            tinyxml2::XMLNode* next = node->NextSibling();
+            if (node != profile)
+                output.DeleteNode(node);
+            node = next;
+        }
+        return;
+    }
+    tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
+    if (loadXmlFile(input, path))
+        mergeProfileDocument(output, input);
 }
 
 bool isImportableProfile(const tinyxml2::XMLDocument& output)

@@ -23,7 +23,10 @@ int main(int argc, char** argv)
         // Headless platforms have nobody to press the button; the box would never close.
         const QString platform = QGuiApplication::platformName();
         if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")) {
-            QMessageBox box(QMessageBox::Critical, QString(), text);
+            // The text may name a path: shown as it is, never read as rich text.
+            QMessageBox box(QMessageBox::Critical, QString(), QString());
+            box.setTextFormat(Qt::PlainText);
+            box.setText(text);
             box.exec();
         }
     }

@@ -2,6 +2,7 @@
 
 #include "models/EGLAttribKey.h"
 #include "models/EGLConfigTreeItem.h"
+#include "models/TextBytes.h"
 
 #include <deque>
 #include <string>
@@ -49,8 +50,7 @@ EGLConfigTree::EGLConfigTree(QObject* parent,
         configItem->setSourceNodes(nodes);
         forEachShownLeaf(nodes, [configItem](const NodePlace& place, int attribute,
                                              const ProfileNode& leaf) {
-            auto* item =
-                new EGLConfigTreeItem(attribute, QString::fromStdString(leaf.value), configItem);
+            auto* item = new EGLConfigTreeItem(attribute, textFromBytes(leaf.value), configItem);
             item->setSourcePlace(place);
             configItem->appendChild(item);
         });

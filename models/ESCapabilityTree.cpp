@@ -2,6 +2,7 @@
 
 #include "models/ESCapabilityKey.h"
 #include "models/ESTreeItem.h"
+#include "models/TextBytes.h"
 
 namespace models {
 
@@ -9,8 +10,8 @@ namespace {
 
 ESCapabilityTreeItem* itemFromNode(const ProfileNode& node, ProfileTreeItem* parent)
 {
-    auto* item = new ESCapabilityTreeItem(QString::fromStdString(node.name),
-                                          QString::fromStdString(node.value), parent);
+    auto* item =
+        new ESCapabilityTreeItem(textFromBytes(node.name), textFromBytes(node.value), parent);
     for (const ProfileNode& child : node.children)
         item->appendChild(itemFromNode(child, item));
     return item;

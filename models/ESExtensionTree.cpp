@@ -1,6 +1,7 @@
 #include "models/ESExtensionTree.h"
 
 #include "models/ESTreeItem.h"
+#include "models/TextBytes.h"
 
 namespace models {
 
@@ -11,8 +12,7 @@ ESExtensionTree::ESExtensionTree(QObject* parent,
     for (const auto& [version, names] : extensions) {
         auto* versionItem = new ESExtensionTreeItem(version, nullptr);
         for (const std::string& name : names)
-            versionItem->appendChild(
-                new ESExtensionTreeItem(QString::fromStdString(name), versionItem));
+            versionItem->appendChild(new ESExtensionTreeItem(textFromBytes(name), versionItem));
         topItems.append(versionItem);
     }
 }

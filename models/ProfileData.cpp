@@ -1,52 +1,22 @@
 #include "models/ProfileData.h"
 
 #include "models/ProfileFileDialogs.h"
+#include "models/ProfileFiles.h"
 #include "models/ProfileXml.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <tinyxml2.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 
 namespace {
 
 const char* const noProfileElement = " (No <profile> element was found)";
-
-using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
-
-// Opens the file without waiting on it, and only when it is a regular file: a FIFO or a device
-// in the profiles directory would otherwise hang the listing, and a directory reports a huge
-// size that tinyxml2 would try to allocate.
-File openRegularFile(const std::string& path)
-{
-    File none(nullptr, &std::fclose);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return none;
-    struct stat info
-    {
-    };
-    const int flags = ::fcntl(fd, F_GETFL);
-    std::FILE* fp = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flags >= 0 &&
-                            ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0
-                        ? ::fdopen(fd, "rb")
-                        : nullptr;
-    if (!fp) {
-        ::close(fd);
-        return none;
-    }
-    return File(fp, &std::fclose);
-}
 
 // The path of the first node whose name cannot be written as an element name, if any. A row
 // added in the editor and never named is the usual case, so it gets a readable stand-in.
@@ -80,36 +50,40 @@ bool refuseUnwritableRows(const ProfileData& data)
     return false;
 }
 
+// Reads a document into a profile. Memory running out on the way is the document's fault as
+// much as a syntax error is: the caller skips it as unreadable instead of ending the program.
+template <typename Load> ProfileData readDocument(const std::string& failure, Load load)
+{
+    try {
+        tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+        if (!load(document))
+            throw std::runtime_error(failure);
+        ProfileData data;
+        if (!readProfileDocument(document, data))
+            throw std::runtime_error(failure + noProfileElement);
+        return data;
+    } catch (const std::bad_alloc&) {
+        throw std::runtime_error(failure);
+    }
+}
+
 } // namespace
 
 ProfileData ProfileData::fromFile(const std::string& path)
 {
-    const std::string failure = "Failed to load profile data from file: '" + path + "'";
-    const QFileInfo info(QString::fromUtf8(path));
-    const File file = openRegularFile(path);
-    tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (!file || document.LoadFile(file.get()) != tinyxml2::XML_SUCCESS)
-        throw std::runtime_error(failure);
-
-    ProfileData data;
-    if (!readProfileDocument(document, data))
-        throw std::runtime_error(failure + noProfileElement);
-    data.m_fileName = info.fileName().toUtf8().toStdString();
+    ProfileData data = readDocument(
+        "Failed to load profile data from file: '" + path + "'",
+        [&path](tinyxml2::XMLDocument& document) { return loadXmlFile(document, path); });
+    data.m_fileName = QFileInfo(QString::fromUtf8(path)).fileName().toUtf8().toStdString();
     return data;
 }
 
 ProfileData ProfileData::fromXml(const std::string& xmlText)
 {
-    const std::string failure = "Failed to load profile data";
-    tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
     // Without a length the text ends at its first NUL character.
-    if (document.Parse(xmlText.c_str()) != tinyxml2::XML_SUCCESS)
-        throw std::runtime_error(failure);
-
-    ProfileData data;
-    if (!readProfileDocument(document, data))
-        throw std::runtime_error(failure + noProfileElement);
-    return data;
+    return readDocument("Failed to load profile data", [&xmlText](tinyxml2::XMLDocument& document) {
+        return document.Parse(xmlText.c_str()) == tinyxml2::XML_SUCCESS;
+    });
 }
 
 std::string ProfileData::displayName() const
@@ -142,21 +116,20 @@ bool ProfileData::save(const std::string& profilesDir)
     const QString path =
         QDir(QString::fromUtf8(profilesDir)).absoluteFilePath(QString::fromUtf8(m_fileName));
 
-    // The document goes to a temporary file that replaces the old one only once it is complete,
-    // so a full disk or a failed write never leaves a truncated profile behind.
-    // Unbuffered, so that a short write (file size limit, full disk) shows in write()'s result:
-    // a buffered QSaveFile can lose it while flushing and still commit the truncated file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        showSaveFailure(path.toUtf8().toStdString(), true);
+    // The old file is replaced only by a complete new one: a full disk or a failed write never
+    // leaves a truncated profile behind.
+    const std::string absolutePath = path.toUtf8().toStdString();
+    switch (replaceFile(QFile::encodeName(path).toStdString(), bytes)) {
+    case FileWrite::Written:
+        return true;
+    case FileWrite::CouldNotOpen:
+        showSaveFailure(absolutePath, true);
         return false;
+    case FileWrite::Failed:
+        break;
     }
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size || !file.commit()) {
-        showSaveFailure(path.toUtf8().toStdString(), false);
-        return false;
-    }
-    return true;
+    showSaveFailure(absolutePath, false);
+    return false;
 }
 
 bool ProfileData::saveAs(const std::string& profilesDir)

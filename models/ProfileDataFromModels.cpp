@@ -4,6 +4,7 @@
 #include "models/EGLConfigTree.h"
 #include "models/Profile.h"
 #include "models/ProfileData.h"
+#include "models/TextBytes.h"
 
 #include <QCoreApplication>
 
@@ -17,7 +18,7 @@ namespace {
 
 std::string editText(const QAbstractItemModel& model, const QModelIndex& index)
 {
-    return model.data(index, Qt::EditRole).toString().toUtf8().toStdString();
+    return bytesFromText(model.data(index, Qt::EditRole).toString());
 }
 
 int editNumber(const QAbstractItemModel& model, const QModelIndex& index)

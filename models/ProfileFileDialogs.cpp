@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -15,6 +17,10 @@
 #include <QStyleOptionFrame>
 
 #include <algorithm>
+
+#include <sys/stat.h>
+
+#include <climits>
 
 namespace {
 
@@ -38,25 +44,56 @@ QString hiddenFileNameText(const QString& name)
         .arg(name);
 }
 
+QString tooLongFileNameText(const QString& name)
+{
+    return ProfileFileTexts::tr("'%1' is not a valid file name: it is longer than %2 bytes.")
+        .arg(name)
+        .arg(NAME_MAX);
+}
+
+// Every text of these boxes is shown as it is: names come from files and the user, and a name
+// such as "<img src=...>" read as rich text would make the box load whatever it points to.
+void plainTextLabels(QMessageBox& box)
+{
+    box.setTextFormat(Qt::PlainText);
+    for (QLabel* label : box.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+}
+
+QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& title, const QString& text,
+                                QMessageBox::StandardButtons buttons,
+                                QMessageBox::StandardButton byDefault)
+{
+    QMessageBox box(icon, title, QString(), buttons, QApplication::activeWindow());
+    plainTextLabels(box);
+    box.setText(text);
+    box.setDefaultButton(byDefault);
+    return QMessageBox::StandardButton(box.exec());
+}
+
 void showFailureBox(const QString& informativeText)
 {
     QMessageBox box;
-    box.setText(ProfileFileTexts::tr("Failed to save file"));
-    if (!informativeText.isEmpty())
-        box.setInformativeText(informativeText);
     box.setStandardButtons(QMessageBox::Ok);
+    // The informative label only exists once it has a text: it gets a harmless one first.
+    box.setInformativeText(QStringLiteral(" "));
+    plainTextLabels(box);
+    box.setText(ProfileFileTexts::tr("Failed to save file"));
+    box.setInformativeText(informativeText);
     box.exec();
 }
 
+} // namespace
+
 bool confirmReplace(const QString& name)
 {
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        QApplication::activeWindow(), ProfileFileTexts::tr("Choose a file name"),
-        ProfileFileTexts::tr("A file named '%1' already exists. Do you want to replace it?")
-            .arg(name),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    return answer == QMessageBox::Yes;
+    return ask(QMessageBox::Question, ProfileFileTexts::tr("Choose a file name"),
+               ProfileFileTexts::tr("A file named '%1' already exists. Do you want to replace it?")
+                   .arg(name),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
+
+namespace {
 
 // Asks for a file name in a prompt wide enough for its title (beside the window manager's
 // buttons) and for the whole proposed name, up to most of the screen's width.
@@ -96,6 +133,17 @@ QString promptFileName(const QString& proposal, bool* accepted)
 
 } // namespace
 
+// A link that leads nowhere does not "exist" for QFileInfo, yet saving under its name would
+// write wherever it points: any directory entry makes the name taken.
+bool isNameTaken(const QString& profilesDir, const QString& name)
+{
+    struct stat entry
+    {
+    };
+    const QByteArray path = QFile::encodeName(QDir(profilesDir).absoluteFilePath(name));
+    return ::lstat(path.constData(), &entry) == 0;
+}
+
 // The name is joined to the profiles directory as it stands, so anything that would leave the
 // directory or name the directory itself is not a file name.
 bool isPlainFileName(const QString& name)
@@ -129,18 +177,23 @@ std::string askFileName(const ProfileData& data, const std::string& profilesDir)
             continue;
         proposal = name;
         if (!isPlainFileName(name)) {
-            QMessageBox::warning(QApplication::activeWindow(), ProfileFileTexts::tr("Error"),
-                                 invalidFileNameText(name));
+            ask(QMessageBox::Warning, ProfileFileTexts::tr("Error"), invalidFileNameText(name),
+                QMessageBox::Ok, QMessageBox::Ok);
+            continue;
+        }
+        // The system refuses longer names; told now, the user can still shorten it.
+        if (name.toUtf8().size() > NAME_MAX) {
+            ask(QMessageBox::Warning, ProfileFileTexts::tr("Error"), tooLongFileNameText(name),
+                QMessageBox::Ok, QMessageBox::Ok);
             continue;
         }
         // Written, it would never show in the profile selector: the profile would seem lost.
         if (name.startsWith(QLatin1Char('.'))) {
-            QMessageBox::warning(QApplication::activeWindow(), ProfileFileTexts::tr("Error"),
-                                 hiddenFileNameText(name));
+            ask(QMessageBox::Warning, ProfileFileTexts::tr("Error"), hiddenFileNameText(name),
+                QMessageBox::Ok, QMessageBox::Ok);
             continue;
         }
-        if (name != ownName && QFileInfo::exists(directory.absoluteFilePath(name)) &&
-            !confirmReplace(name))
+        if (name != ownName && isNameTaken(directory.path(), name) && !confirmReplace(name))
             continue;
         return name.toStdString();
     }

@@ -14,10 +14,16 @@ bool isPlainFileName(const QString& name);
 std::string defaultFileName(const ProfileData& data);
 
 // Modal prompt for the name of the profile's file inside profilesDir. Names that are not plain
-// file names, or would name a hidden file (a leading '.'), are refused, and replacing an existing
-// file other than the profile's own must be confirmed; both show the prompt again. Returns the
-// empty string when the user cancels.
+// file names, would name a hidden file (a leading '.') or are too long for the file system are
+// refused, and a name taken by any entry other than the profile's own file must be confirmed;
+// both show the prompt again. Returns the empty string when the user cancels.
 std::string askFileName(const ProfileData& data, const std::string& profilesDir);
+
+// Whether any directory entry, a link that leads nowhere included, holds the name in profilesDir.
+bool isNameTaken(const QString& profilesDir, const QString& name);
+
+// Asks whether the existing file of that name is to be replaced; true for "Yes".
+bool confirmReplace(const QString& name);
 
 // The modal "Failed to save file" box; absolutePath is named when the file could not be opened.
 void showSaveFailure(const std::string& absolutePath, bool couldNotOpen);

@@ -69,7 +69,6 @@ void readEsElement(const XMLElement* es, ProfileData& data)
         else
             data.capabilities[version].push_back(readNode(child));
     }
-    std::sort(extensions.begin(), extensions.end());
 }
 
 void readEglElement(const XMLElement* egl, ProfileData& data)
@@ -160,6 +159,10 @@ bool readProfileDocument(const XMLDocument& document, ProfileData& data)
     for (const XMLElement* es = root->FirstChildElement("es"); es;
          es = es->NextSiblingElement("es"))
         readEsElement(es, data);
+    // Sorted once all blocks are in: blocks of one version add to one list, and sorting it
+    // after each would make reading slow down with the square of the file.
+    for (auto& [version, names] : data.extensions)
+        std::sort(names.begin(), names.end());
 
     if (const XMLElement* egl = root->FirstChildElement("egl"))
         readEglElement(egl, data);

@@ -5,6 +5,7 @@
 #include "models/ProfileData.h"
 #include "models/ProfileDataWrapper.h"
 #include "models/ProfileFileDialogs.h"
+#include "models/TextBytes.h"
 #include "widgets/EGLConfigTreeView.h"
 #include "widgets/ESCapabilityTreeView.h"
 #include "widgets/ESExtensionTreeView.h"
@@ -23,19 +24,7 @@ void showHeaderField(QLabel* label, QLineEdit* edit, const std::string& text)
 {
     label->setVisible(!text.empty());
     edit->setVisible(!text.empty());
-    edit->setText(QString::fromStdString(text));
-}
-
-bool confirmReplace(const QString& name)
-{
-    QMessageBox box(
-        QMessageBox::Question, Profile::tr("Choose a file name"),
-        Profile::tr("A file named '%1' already exists. Do you want to replace it?").arg(name),
-        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::No);
-    // The name is the user's or a file's: text, never markup.
-    box.setTextFormat(Qt::PlainText);
-    return box.exec() == QMessageBox::Yes;
+    edit->setText(textFromBytes(text));
 }
 
 // Writes a profile that has no file of its own yet under a name the user chooses. The prompt
@@ -50,7 +39,7 @@ bool saveUnderNewName(ProfileData& data, const std::string& profilesDir)
         if (name.empty())
             return false;
         if (!proposed.empty() && name == proposed &&
-            QFileInfo::exists(directory.absoluteFilePath(QString::fromStdString(name))) &&
+            isNameTaken(directory.path(), QString::fromStdString(name)) &&
             !confirmReplace(QString::fromStdString(name)))
             continue;
         data.setFileName(name);
@@ -304,9 +293,9 @@ void Profile::setViewsEditable(bool editable)
 ProfileData Profile::editedData(const ProfileDataWrapper& entry) const
 {
     ProfileData data = *entry.data();
-    data.setDevice(ui->editDevice->text().toStdString());
-    data.setRenderer(ui->editRenderer->text().toStdString());
-    data.setVendor(ui->editVendor->text().toStdString());
+    data.setDevice(bytesFromText(ui->editDevice->text()));
+    data.setRenderer(bytesFromText(ui->editRenderer->text()));
+    data.setVendor(bytesFromText(ui->editVendor->text()));
     data.updateFromModels(*models);
     // An API level that lists no extensions is still a row of the extension tree; an empty list
     // keeps it in the file, where the rebuilt data would drop it.

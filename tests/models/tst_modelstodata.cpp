@@ -3,6 +3,7 @@
 #include "models/BuiltinProfiles.h"
 #include "models/Profile.h"
 #include "models/ProfileDataWrapper.h"
+#include "models/TextBytes.h"
 
 #include <map>
 #include <memory>
@@ -17,6 +18,8 @@ private slots:
     void nodesWithoutRowsSurviveAnEdit();
     void builtinProfiles_data();
     void builtinProfiles();
+    void textsKeepTheirBytes_data();
+    void textsKeepTheirBytes();
 };
 
 namespace {
@@ -252,6 +255,42 @@ void TestModelsToData::builtinProfiles()
     QVERIFY(rebuilt.save(dir));
     expected.setFileName(fileName);
     QVERIFY(ProfileData::fromFile(dir + "/" + fileName) == expected);
+}
+
+// Bytes that are not UTF-8 survive being shown and read back; UTF-8 reads as Qt reads it.
+void TestModelsToData::textsKeepTheirBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("two, three and four bytes")
+        << QByteArray("Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80") << true;
+    QTest::newRow("latin-1 letter") << QByteArray("Caf\xE9") << false;
+    QTest::newRow("stray continuation") << QByteArray("\x80x\xBF") << false;
+    QTest::newRow("overlong slash") << QByteArray("a\xC0\xAF"
+                                                  "b")
+                                    << false;
+    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << false;
+    QTest::newRow("cut short at the end") << QByteArray("ok\xE2\x82") << false;
+    QTest::newRow("four bytes then a stray") << QByteArray("\xF0\x9F\x98\x80\xDC") << false;
+}
+
+void TestModelsToData::textsKeepTheirBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, utf8);
+    const std::string raw = bytes.toStdString();
+    const QString text = textFromBytes(raw);
+    QCOMPARE(bytesFromText(text), raw);
+    QCOMPARE(text == QString::fromUtf8(bytes), utf8);
+
+    // In every kind of cell, unchanged by the trees.
+    ProfileData data;
+    data.setDevice("D");
+    data.extensions[2] = {"GL_" + raw};
+    data.capabilities[2] = {leaf("max_lights", raw.c_str()),
+                            inner("aliased_point_size_range", {leaf("min", raw.c_str())})};
+    data.eglConfigs[1] = {leaf("red_size", raw.c_str())};
+    QVERIFY(throughModels(data) == data);
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestModelsToData)

@@ -1,6 +1,7 @@
 #include "support/TestEnvironment.h"
 
 #include "models/ProfileDataWrapper.h"
+#include "models/ProfileFiles.h"
 
 #include <QFile>
 #include <QVariant>
@@ -55,6 +56,8 @@ private slots:
     void weakHandleTravelsInVariant();
     void findOrCreateNode();
     void onlyRegularFilesAreRead();
+    void filesBeyondAnyProfileSizeAreSkipped_data();
+    void filesBeyondAnyProfileSizeAreSkipped();
 };
 
 void TestProfileData::displayName_data()
@@ -228,6 +231,36 @@ void TestProfileData::onlyRegularFilesAreRead()
     QVERIFY(onItsOwn);
     QVERIFY(threw.get());
     QVERIFY(QFile::remove(fifo));
+}
+
+// A profile padded out (sparse, costing no disk) past the bound is no profile: read whole, a
+// file of this size would exhaust memory.
+void TestProfileData::filesBeyondAnyProfileSizeAreSkipped_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("at the bound") << qint64(maxProfileFileSize) << true;
+    QTest::newRow("a byte past it") << qint64(maxProfileFileSize + 1) << false;
+    QTest::newRow("64 GiB") << (qint64(64) << 30) << false;
+}
+
+void TestProfileData::filesBeyondAnyProfileSizeAreSkipped()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, read);
+    const QString path = kolz::test::environment().profiles() + "/padded.xml";
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("<profile><device>Padded</device></profile>") > 0);
+    QVERIFY(file.resize(size));
+    file.close();
+
+    const QString error = errorOf([&] {
+        QCOMPARE(ProfileData::fromFile(path.toStdString()).device(), std::string("Padded"));
+    });
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(error, read ? QStringLiteral("<no error>")
+                         : QStringLiteral("Failed to load profile data from file: '%1'").arg(path));
 }
 
 KOLZ_TEST_MAIN_CORE(TestProfileData)

@@ -9,10 +9,13 @@
 #include <QDir>
 #include <QFile>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <deque>
@@ -32,6 +35,8 @@ public:
         QString text;
         QString informative;
         QString input;
+        // Every label of a box shows its text as it is, never as rich text.
+        bool plain = false;
     };
 
     ModalDriver()
@@ -92,7 +97,11 @@ private:
                 prompt->reject();
             }
         } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            m_shown.push_back({QStringLiteral("box"), box->text(), box->informativeText(), {}});
+            bool plain = box->textFormat() == Qt::PlainText;
+            for (const QLabel* label : box->findChildren<QLabel*>())
+                plain = plain && (label->text().isEmpty() || label->textFormat() == Qt::PlainText);
+            m_shown.push_back(
+                {QStringLiteral("box"), box->text(), box->informativeText(), {}, plain});
             if (answer.kind != QStringLiteral("box"))
                 m_problems
                     << QStringLiteral("a box where a prompt was expected: %1").arg(box->text());
@@ -170,6 +179,12 @@ private slots:
     void failedWriteKeepsOldFile();
     void refusesSetFileNameOutsideTheDirectory();
     void refusesRowsThatCannotBeWritten();
+    void showsNamesAsPlainText_data();
+    void showsNamesAsPlainText();
+    void neverWritesThroughDanglingLinks_data();
+    void neverWritesThroughDanglingLinks();
+    void savesLongestFileNames_data();
+    void savesLongestFileNames();
 };
 
 void TestProfileSave::init()
@@ -369,7 +384,7 @@ void TestProfileSave::failedWriteKeepsOldFile()
     QVERIFY(driver.allAnswered());
     QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
     QCOMPARE(fileBytes(path), old);
-    QCOMPARE(QDir(profilesDir()).entryList(QDir::Files), QStringList{"slate.xml"});
+    QCOMPARE(QDir(profilesDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"slate.xml"});
     CHECK_DRIVER(driver);
 }
 
@@ -429,6 +444,143 @@ void TestProfileSave::refusesRowsThatCannotBeWritten()
     QVERIFY2(driver.shown()[1].informative.contains("'2d' of EGL configuration 3"),
              qPrintable(driver.shown()[1].informative));
     QCOMPARE(fileBytes(path), QByteArray("old"));
+}
+
+// Names come from files and from the user: a box that read one as rich text would load what an
+// <img> in it points to.
+void TestProfileSave::showsNamesAsPlainText_data()
+{
+    QTest::addColumn<QString>("fileName");  // set before saving; empty: asked for
+    QTest::addColumn<QString>("typed");     // the prompt's answer, then a cancel
+    QTest::addColumn<QString>("directory"); // below the profiles directory
+    QTest::addColumn<int>("button");
+    QTest::addColumn<QString>("expected");
+    const QString img = QStringLiteral("<img src=/nonexistent/x.png>");
+    QTest::newRow("not a file name") << QString() << img << QString() << int(QMessageBox::Ok)
+                                     << img + "' is not a valid file name";
+    QTest::newRow("hidden") << QString() << ".<b>x.xml" << QString() << int(QMessageBox::Ok)
+                            << "'.<b>x.xml' is not a valid file name";
+    QTest::newRow("too long") << QString() << QString(256, 'x') << QString() << int(QMessageBox::Ok)
+                              << "longer than 255 bytes";
+    QTest::newRow("replace question")
+        << QString() << "<b>taken.xml" << QString() << int(QMessageBox::No)
+        << "A file named '<b>taken.xml' already exists";
+    QTest::newRow("set name not a file name")
+        << "<b>a/b.xml" << QString() << QString() << int(QMessageBox::Ok)
+        << "'<b>a/b.xml' is not a valid file name";
+    QTest::newRow("could not open") << "<i>s.xml" << QString() << "<b>gone/dir"
+                                    << int(QMessageBox::Ok) << "/<b>gone/dir/<i>s.xml'";
+}
+
+void TestProfileSave::showsNamesAsPlainText()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, typed);
+    QFETCH(QString, directory);
+    QFETCH(int, button);
+    QFETCH(QString, expected);
+    writeBytes(profilesDir() + "/<b>taken.xml", "other");
+
+    ModalDriver driver;
+    ProfileData data = sample("Slate");
+    data.setFileName(fileName.toStdString());
+    if (!typed.isEmpty())
+        driver.enter(typed);
+    driver.press(QMessageBox::StandardButton(button));
+    if (!typed.isEmpty())
+        driver.cancel();
+    QVERIFY(!data.save((profilesDir() + "/" + directory).toStdString()));
+    QVERIFY(driver.allAnswered());
+    CHECK_DRIVER(driver);
+
+    const auto box = driver.shown()[typed.isEmpty() ? 0 : 1];
+    QCOMPARE(box.kind, QStringLiteral("box"));
+    QVERIFY2((box.text + box.informative).contains(expected),
+             qPrintable(box.text + " / " + box.informative));
+    QVERIFY(box.plain);
+    QCOMPARE(fileBytes(profilesDir() + "/<b>taken.xml"), QByteArray("other"));
+}
+
+// A name held by a link that leads nowhere is taken: replacing it replaces the link, and no
+// save creates a file where such a link points. A profile listed through a link to a file is
+// its file, and saving it writes that file.
+void TestProfileSave::neverWritesThroughDanglingLinks_data()
+{
+    QTest::addColumn<QString>("target"); // what the link leads to: "", "file" or "folder"
+    QTest::addColumn<bool>("prompted");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("dangling, replacing refused") << "" << true << int(QMessageBox::No) << false;
+    QTest::newRow("dangling, replaced") << "" << true << int(QMessageBox::Yes) << true;
+    QTest::newRow("dangling, its own name") << "" << false << 0 << true;
+    QTest::newRow("to a folder, replaced") << "folder" << true << int(QMessageBox::Yes) << true;
+    QTest::newRow("listed link to a file") << "file" << false << 0 << true;
+}
+
+void TestProfileSave::neverWritesThroughDanglingLinks()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, prompted);
+    QFETCH(int, answer);
+    QFETCH(bool, saved);
+    const QString elsewhere = kolz::test::environment().root() + "/elsewhere";
+    QDir(elsewhere).removeRecursively();
+    QVERIFY(QDir().mkpath(elsewhere));
+    const QString planted = elsewhere + "/planted.xml";
+    if (target == "file")
+        writeBytes(planted, "<profile><device>Old</device></profile>");
+    const QString trap = profilesDir() + "/trap.xml";
+    QVERIFY(QFile::link(target == "folder" ? elsewhere : planted, trap));
+
+    ModalDriver driver;
+    ProfileData data = sample("Slate");
+    if (prompted) {
+        driver.enter(QStringLiteral("trap.xml"));
+        driver.press(QMessageBox::StandardButton(answer));
+        if (!saved)
+            driver.cancel();
+    } else {
+        data.setFileName("trap.xml");
+    }
+    QCOMPARE(data.save(profilesDir().toStdString()), saved);
+    QVERIFY(driver.allAnswered());
+    CHECK_DRIVER(driver);
+    if (prompted)
+        QVERIFY(driver.shown()[1].text.contains("'trap.xml' already exists"));
+
+    const QFileInfo link(trap);
+    if (target == "file") {
+        QVERIFY(link.isSymLink());
+        QCOMPARE(ProfileData::fromFile(planted.toStdString()).device(), std::string("Slate"));
+        return;
+    }
+    QVERIFY(QDir(elsewhere).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    QCOMPARE(link.isSymLink(), !saved);
+    if (saved)
+        QCOMPARE(ProfileData::fromFile(trap.toStdString()).device(), std::string("Slate"));
+}
+
+// Replacing a profile's file goes through a temporary file with a short name of its own, so a
+// profile whose name uses all the file system allows saves (a longer name is refused at the
+// prompt, see above).
+void TestProfileSave::savesLongestFileNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("249 bytes") << QString(245, 'p') + ".xml";
+    QTest::newRow("255 bytes, two-byte letters") << QString(125, QChar(0xE9)) + "p.xml";
+}
+
+void TestProfileSave::savesLongestFileNames()
+{
+    QFETCH(QString, name);
+    writeBytes(profilesDir() + "/" + name, "<profile><device>Old</device></profile>");
+    ProfileData data = sample("Slate");
+    data.setFileName(name.toStdString());
+    ModalDriver driver;
+    QVERIFY(data.save(profilesDir().toStdString()));
+    CHECK_DRIVER(driver);
+    QCOMPARE(QDir(profilesDir()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+    QCOMPARE(ProfileData::fromFile((profilesDir() + "/" + name).toStdString()), data);
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestProfileSave)

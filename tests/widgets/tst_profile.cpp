@@ -2,6 +2,7 @@
 
 #include "WidgetsTestSupport.h"
 #include "dialogs/SaveReadOnlyProfile.h"
+#include "models/ProfileXml.h"
 #include "widgets/Profile.h"
 #include "widgets/ProfileServices.h"
 
@@ -116,6 +117,7 @@ private slots:
     void discardAndFailedSavesKeepTheFile();
     void newProfileSavedOrCancelled();
     void sharedConfigIdsAreNeverSaved();
+    void unchangedTextsKeepTheirBytes();
     void screenshots();
 
 private:
@@ -376,6 +378,36 @@ void TestProfileEditor::sharedConfigIdsAreNeverSaved()
     QVERIFY(driver.allAnswered() && editor->isEditing());
     QVERIFY2(driver.shown[0].text.contains("\"Config 0\""), qPrintable(driver.shown[0].text));
     QCOMPARE(fileBytes("slate.xml"), slateXml);
+}
+
+// Texts that are not UTF-8 (here Latin-1) are written back as they were read unless changed.
+void TestProfileEditor::unchangedTextsKeepTheirBytes()
+{
+    const QByteArray cafe = "<profile><device>Caf\xE9</device><vendor>V\xFF</vendor>"
+                            "<es version=\"2\"><extension>GL_\xE9</extension>"
+                            "<max_lights>\xE9"
+                            "8</max_lights></es>"
+                            "<egl><config id=\"1\"><red_size>8\xB0</red_size></config></egl>"
+                            "</profile>\n";
+    writeBytes("cafe.xml", cafe);
+    services->reloadUserProfiles();
+    editor->setProfile(services->find("cafe.xml"));
+    const QByteArray before = QByteArray::fromStdString(
+        printProfile(ProfileData::fromFile((profilesDir() + "/cafe.xml").toStdString())));
+    press("btnEdit");
+    ModalDriver driver;
+    press("btnSave");
+    QVERIFY(driver.shown.empty());
+    QCOMPARE(fileBytes("cafe.xml"), before);
+    QVERIFY(before.contains("Caf\xE9") && before.contains("<red_size>8\xB0</red_size>"));
+
+    // A changed field is written as typed; the others keep their bytes.
+    press("btnEdit");
+    setDevice("Caf\u00e9 2");
+    press("btnSave");
+    const QByteArray after = fileBytes("cafe.xml");
+    QVERIFY(after.contains("<device>Caf\xC3\xA9 2</device>"));
+    QVERIFY(after.contains("<vendor>V\xFF</vendor>") && after.contains("GL_\xE9"));
 }
 
 // Pictures for tools/screenshots/editor.sh; skipped unless KOLZ_SCREENSHOTS names a folder.
