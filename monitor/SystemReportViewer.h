@@ -3,6 +3,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
 
 class QFont;
 class QPlainTextEdit;
@@ -30,4 +31,5 @@ public slots:
 
 private:
     std::unique_ptr<Ui::SystemReportViewer> ui;
+    std::string m_shownText; // empty until the first report
 };
