@@ -135,7 +135,9 @@ QByteArray floodBlock(std::uint32_t n)
         frames.push_back(Message::makeReportRequirement(one, n, ids));
     }
     const std::string padding(400, 'x');
-    const auto fresh = [&](int i) { return "feature " + std::to_string(n) + "." + std::to_string(i); };
+    const auto fresh = [&](int i) {
+        return "feature " + std::to_string(n) + "." + std::to_string(i);
+    };
     for (int i = 0; i < 25; ++i)
         frames.push_back(Message::makeReportFeature(fresh(i) + padding, false));
     for (int i = 0; i < 10; ++i)
@@ -188,7 +190,8 @@ void reportFlood(Report& report, int seconds)
     runEventLoopFor(300);
     const double before = residentMegabytes();
 
-    const QString name = QStringLiteral("KolZendra-report-%1").arg(QCoreApplication::applicationPid());
+    const QString name =
+        QStringLiteral("KolZendra-report-%1").arg(QCoreApplication::applicationPid());
     QLocalServer::removeServer(name);
     QLocalServer server;
     if (!server.listen(name))
@@ -234,13 +237,13 @@ void reportFlood(Report& report, int seconds)
     std::fflush(stdout);
     report.figure("report flood: resident before", before, "MB");
     report.figure("report flood: frames per second", received / floodSeconds, "frames/s");
-    report.verdict("report flood: resident growth when it ends", after - before, "MB",
-                   memoryGoalMb, Better::Lower);
+    report.verdict("report flood: resident growth when it ends", after - before, "MB", memoryGoalMb,
+                   Better::Lower);
     report.verdict("report flood: resident growth 20 s after the peer left", later - before, "MB",
                    memoryGoalMb, Better::Lower);
     report.verdict("report flood: frames dispatched of those sent",
-                   peer.framesSent ? double(received) / double(peer.framesSent.load()) : 0, "",
-                   1, Better::Higher);
+                   peer.framesSent ? double(received) / double(peer.framesSent.load()) : 0, "", 1,
+                   Better::Higher);
     report.verdict("report flood: longest stall", stall, "ms", stallGoalMs, Better::Lower);
 }
 
