@@ -1,10 +1,5 @@
 #include "monitor/SystemReport.h"
 
-void SystemReport::setGLVersion(std::uint32_t id)
-{
-    glVersion = id;
-}
-
 namespace {
 
 // What the containers allocate beside the bytes of the names and ids themselves: map and set
@@ -14,6 +9,11 @@ constexpr std::size_t featureBytes = sizeof(SystemReport::Feature) + 2 * nodeByt
 constexpr std::size_t requirementBytes = sizeof(SystemReport::Requirement);
 
 } // namespace
+
+void SystemReport::setGLVersion(std::uint32_t id)
+{
+    glVersion = id;
+}
 
 bool SystemReport::makeRoom(std::size_t bytes)
 {

@@ -44,10 +44,10 @@ public:
     static constexpr std::size_t maxKeys = 4096; // per map: host extensions, levels, extensions
     static constexpr std::size_t maxBytes = std::size_t(16) << 20; // as bytesHeld() counts
 
-    void setGLVersion(std::uint32_t id);
-    void setHostExtension(std::int32_t id, bool supported);
     // Past a bound, an entry that would add to the report is dropped and the report counts as
     // cut short; entries already known still merge as they always do.
+    void setGLVersion(std::uint32_t id);
+    void setHostExtension(std::int32_t id, bool supported);
     // A name reported before keeps its first flag.
     void addFeature(const std::string& name, bool supported);
     // Dropped when the feature was never reported, or when the same alternative is known already
