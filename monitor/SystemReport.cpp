@@ -10,15 +10,31 @@ constexpr std::size_t requirementBytes = sizeof(SystemReport::Requirement);
 
 } // namespace
 
+std::uint64_t SystemReport::s_lastRevision = 0;
+
+void SystemReport::changed()
+{
+    m_revision = ++s_lastRevision;
+}
+
+void SystemReport::cutShort()
+{
+    if (!m_cutShort)
+        changed();
+    m_cutShort = true;
+}
+
 void SystemReport::setGLVersion(std::uint32_t id)
 {
+    if (glVersion != id)
+        changed();
     glVersion = id;
 }
 
 bool SystemReport::makeRoom(std::size_t bytes)
 {
     if (bytes > maxBytes - m_bytes) {
-        m_cutShort = true;
+        cutShort();
         return false;
     }
     m_bytes += bytes;
@@ -29,14 +45,17 @@ void SystemReport::setHostExtension(std::int32_t id, bool supported)
 {
     const auto known = hostExtensions.find(id);
     if (known != hostExtensions.end()) {
+        if (known->second != supported)
+            changed();
         known->second = supported;
         return;
     }
     if (hostExtensions.size() >= maxKeys || !makeRoom(nodeBytes)) {
-        m_cutShort = true;
+        cutShort();
         return;
     }
     hostExtensions.emplace(id, supported);
+    changed();
 }
 
 void SystemReport::addFeature(const std::string& name, bool supported)
@@ -45,13 +64,14 @@ void SystemReport::addFeature(const std::string& name, bool supported)
         return;
     // The name is held twice: as the key and inside the feature.
     if (features.size() >= maxFeatures || !makeRoom(featureBytes + 2 * name.size())) {
-        m_cutShort = true;
+        cutShort();
         return;
     }
     auto feature = std::make_shared<Feature>();
     feature->name = name;
     feature->supported = supported;
     features.emplace(name, std::move(feature));
+    changed();
 }
 
 void SystemReport::addRequirement(const std::string& name, std::uint32_t version,
@@ -68,10 +88,11 @@ void SystemReport::addRequirement(const std::string& name, std::uint32_t version
     }
     if (alternatives.size() >= maxAlternatives ||
         !makeRoom(requirementBytes + extensionIds.size() * sizeof(std::uint32_t))) {
-        m_cutShort = true;
+        cutShort();
         return;
     }
     alternatives.push_back(Requirement{version, extensionIds});
+    changed();
 }
 
 void SystemReport::addName(std::map<std::int32_t, NameList>& lists,
@@ -83,7 +104,7 @@ void SystemReport::addName(std::map<std::int32_t, NameList>& lists,
         return;
     const bool newKey = names == listed.end();
     if (newKey && lists.size() >= maxKeys) {
-        m_cutShort = true;
+        cutShort();
         return;
     }
     // The name is held twice: in the list, and in the set that finds repeats.
@@ -92,6 +113,7 @@ void SystemReport::addName(std::map<std::int32_t, NameList>& lists,
         return;
     listed[key].insert(name);
     lists[key].push_back(name);
+    changed();
 }
 
 void SystemReport::addAPIFeature(std::int32_t level, const std::string& name)

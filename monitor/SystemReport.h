@@ -60,6 +60,9 @@ public:
 
     // Whether something was dropped at a bound.
     bool isCutShort() const { return m_cutShort; }
+    // Taken anew from one count for the whole program whenever the report changes, so that a
+    // report announced again unchanged is known without reading it.
+    std::uint64_t revision() const { return m_revision; }
     // What the kept entries take, names and ids with their bookkeeping, roughly as allocated.
     std::size_t bytesHeld() const { return m_bytes; }
 
@@ -78,6 +81,11 @@ private:
     std::map<std::int32_t, std::set<std::string>> m_listedExtensionNames;
     std::size_t m_bytes = 0;
     bool m_cutShort = false;
+    std::uint64_t m_revision = 0;        // an empty report reads the same as any other empty one
+    static std::uint64_t s_lastRevision; // the GUI thread's alone
+
+    void changed();
+    void cutShort();
 
     // Counts `bytes` as held when they fit; otherwise the report is cut short.
     bool makeRoom(std::size_t bytes);

@@ -19,9 +19,12 @@ QPlainTextEdit* SystemReportViewer::textBox() const
 
 void SystemReportViewer::setReport(const SystemReport& systemReport)
 {
+    // Applications report again and again, mostly the same; making and laying out an unchanged
+    // text anew would cost time on every report and throw the reader back to the top.
+    if (m_shownRevision == systemReport.revision())
+        return;
+    m_shownRevision = systemReport.revision();
     std::string text = formatSystemReport(systemReport, true);
-    // Applications report again and again, mostly the same; laying out an unchanged text anew
-    // would cost time on every report and throw the reader back to the top.
     if (text == m_shownText)
         return;
     m_shownText = std::move(text);

@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QFont;
@@ -31,5 +33,6 @@ public slots:
 
 private:
     std::unique_ptr<Ui::SystemReportViewer> ui;
-    std::string m_shownText; // empty until the first report
+    std::optional<std::uint64_t> m_shownRevision; // none until the first report
+    std::string m_shownText;
 };

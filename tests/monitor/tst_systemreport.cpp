@@ -329,9 +329,11 @@ void TestSystemReport::reportStopsGrowingAtItsBounds()
     for (int i = 0; i < frames / 2; ++i)
         receiver.receive(frame(i));
     const std::size_t half = measure(report);
+    const std::uint64_t revision = report.revision();
     for (int i = 0; i < frames / 2; ++i)
         receiver.receive(frame(i));
     QCOMPARE(measure(report), half);
+    QCOMPARE(report.revision(), revision);
     QVERIFY(!report.isCutShort());
     QVERIFY(formatSystemReport(report, true).rfind("OpenGL Version: ", 0) == 0);
 
@@ -341,6 +343,7 @@ void TestSystemReport::reportStopsGrowingAtItsBounds()
     QVERIFY(measure(report) > bound - bound / 64);
     QVERIFY(report.bytesHeld() <= SystemReport::maxBytes);
     QVERIFY(report.isCutShort());
+    QVERIFY(report.revision() > revision);
     // Said once, at the top, however much was dropped.
     QSignalSpy ready(&receiver, &SystemReportGUIReceiver::ready);
     receiver.receive(Message::makeReportComplete());
