@@ -9,7 +9,7 @@
 
 // Where the text stops growing: a real report reads some tens of kilobytes. The text may pass
 // this by the one line that reached it.
-inline constexpr std::size_t systemReportTextLimit = std::size_t(1) << 20;
+inline constexpr std::size_t systemReportTextLimit = std::size_t(512) << 10;
 
 // The first line of a report that was cut short, at a bound of the report or of its text.
 inline constexpr const char* systemReportCutShortNotice =
