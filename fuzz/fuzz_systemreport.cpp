@@ -25,8 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QObject::connect(&receiver, &SystemReportGUIReceiver::ready, [](const SystemReport& report) {
         const std::string full = formatSystemReport(report, true);
         const std::string brief = formatSystemReport(report, false);
+        // The report stays within its bounds, and a text that was cut short says so.
+        if (report.features.size() > SystemReport::maxFeatures ||
+            report.hostExtensions.size() > SystemReport::maxKeys ||
+            report.bytesHeld() > SystemReport::maxBytes)
+            __builtin_trap();
+        const bool cut = full.rfind(systemReportCutShortNotice, 0) == 0;
+        if ((report.isCutShort() && !cut) ||
+            (cut && !report.isCutShort() && full.size() < systemReportTextLimit))
+            __builtin_trap();
         // Without the host extensions the text is exactly a prefix of the full one.
-        if (full.compare(0, brief.size(), brief) != 0)
+        if (!cut && full.compare(0, brief.size(), brief) != 0)
             __builtin_trap();
     });
 

@@ -2,6 +2,7 @@
 
 #include "monitor/ClientInterface.h"
 
+#include <QEvent>
 #include <QMouseEvent>
 
 ClientTabWidget::ClientTabBar::ClientTabBar(QWidget* parent) : QTabBar(parent) {}
@@ -19,6 +20,16 @@ ClientTabWidget::ClientTabWidget(QWidget* parent) : QTabWidget(parent)
     setTabBar(new ClientTabBar(this));
 }
 
+ClientTabWidget::~ClientTabWidget()
+{
+    // Pages still waiting go with the tab widget's children; the pending turn must not call
+    // back into a tab widget that is being destroyed.
+    if (m_turn) {
+        m_turn->disconnect(this);
+        delete m_turn;
+    }
+}
+
 ClientInterface* ClientTabWidget::page(int index) const
 {
     return qobject_cast<ClientInterface*>(widget(index));
@@ -31,6 +42,52 @@ void ClientTabWidget::dropTab(int index)
     // Deferred: the page may be the one whose slot or popup is running right now.
     if (w)
         w->deleteLater();
+}
+
+void ClientTabWidget::tabInserted(int index)
+{
+    QTabWidget::tabInserted(index);
+    if (QWidget* w = widget(index))
+        w->installEventFilter(this);
+}
+
+bool ClientTabWidget::eventFilter(QObject* watched, QEvent* event)
+{
+    // Only a page that has left the tabs is held back; Qt delivers its deferred deletion where
+    // deleting it is safe, so the release that follows runs at that same place.
+    if (event->type() == QEvent::DeferredDelete && watched->isWidgetType() &&
+        indexOf(static_cast<QWidget*>(watched)) < 0) {
+        watched->removeEventFilter(this);
+        m_releasing.append(static_cast<QWidget*>(watched));
+        releaseAfterThisTurn();
+        return true;
+    }
+    return QTabWidget::eventFilter(watched, event);
+}
+
+void ClientTabWidget::releaseAfterThisTurn()
+{
+    if (m_turn)
+        return;
+    // A deferred deletion posted now is delivered on the next turn, and only at this loop
+    // level or an outer one, like the deletion it stands for.
+    m_turn = new QObject;
+    connect(m_turn, &QObject::destroyed, this, &ClientTabWidget::releaseNext);
+    m_turn->deleteLater();
+}
+
+void ClientTabWidget::releaseNext()
+{
+    m_turn = nullptr;
+    while (!m_releasing.isEmpty()) {
+        const QPointer<QWidget> page = m_releasing.takeFirst();
+        if (page) {
+            delete page.data();
+            break;
+        }
+    }
+    if (!m_releasing.isEmpty())
+        releaseAfterThisTurn();
 }
 
 void ClientTabWidget::addPlaceholderTab(const QFont& consoleFont)

@@ -60,35 +60,74 @@ std::string formatAlternative(const SystemReport::Requirement& requirement)
     return text;
 }
 
-std::string formatMissingFeatures(const std::vector<SupportCheck>& checks)
+namespace {
+
+// A text that stops taking lines once it has reached its limit, and remembers that it did.
+class BoundedText
 {
+public:
+    explicit BoundedText(std::size_t limit) : m_limit(limit) {}
+
+    // Whether a further line fits; once one does not, none does.
+    bool room()
+    {
+        if (text.size() >= m_limit)
+            m_stopped = true;
+        return !m_stopped;
+    }
+    bool stopped() const { return m_stopped; }
+
     std::string text;
+
+private:
+    std::size_t m_limit;
+    bool m_stopped = false;
+};
+
+void appendMissingFeatures(BoundedText& out, const std::vector<SupportCheck>& checks)
+{
     for (const SupportCheck& check : checks) {
         if (check.missing.empty())
             continue;
-        text += "Missing features required for " + check.title + ":\n";
+        if (!out.room())
+            return;
+        out.text += "Missing features required for " + check.title + ":\n";
         for (const SystemReport::FeaturePtr& feature : check.missing) {
             if (!feature || feature->alternatives.empty())
                 continue;
             const auto& alternatives = feature->alternatives;
-            text += '\t' + withCapitalInitial(feature->name) + '\n';
-            text += "\t\tRequires";
+            if (!out.room())
+                return;
+            out.text += '\t' + withCapitalInitial(feature->name) + '\n';
+            out.text += "\t\tRequires";
             if (alternatives.size() >= 2)
-                text += " either";
-            text += ": " + formatAlternative(alternatives.front());
-            for (std::size_t i = 1; i < alternatives.size(); ++i)
-                text += "\t\tor: " + formatAlternative(alternatives[i]);
-            text += '\n';
+                out.text += " either";
+            out.text += ": " + formatAlternative(alternatives.front());
+            for (std::size_t i = 1; i < alternatives.size(); ++i) {
+                if (!out.room())
+                    return;
+                out.text += "\t\tor: " + formatAlternative(alternatives[i]);
+            }
+            out.text += '\n';
         }
     }
-    return text;
+}
+
+} // namespace
+
+std::string formatMissingFeatures(const std::vector<SupportCheck>& checks)
+{
+    BoundedText out(std::string::npos);
+    appendMissingFeatures(out, checks);
+    return out.text;
 }
 
 std::string formatSystemReport(const SystemReport& report, bool withHostExtensions)
 {
-    std::string text = "OpenGL Version: ";
-    text += glVersionName(report.glVersion);
-    text += "\n\n";
+    BoundedText out(systemReportTextLimit);
+    out.text = "OpenGL Version: ";
+    out.text += glVersionName(report.glVersion);
+    out.text += "\n\n";
 
     // Each level builds on the ones before it, so once one lacks a feature all later ones do.
     std::vector<SupportCheck> checks;
@@ -97,10 +136,10 @@ std::string formatSystemReport(const SystemReport& report, bool withHostExtensio
         SupportCheck check = report.checkAPISupport(level.level, level.title);
         if (!check.missing.empty())
             unsupported = true;
-        text += check.title + ": " + (unsupported ? "no" : "yes") + '\n';
+        out.text += check.title + ": " + (unsupported ? "no" : "yes") + '\n';
         checks.push_back(std::move(check));
     }
-    text += '\n';
+    out.text += '\n';
 
     for (const auto& [id, names] : report.extensionFeatures) {
         (void)names;
@@ -109,22 +148,29 @@ std::string formatSystemReport(const SystemReport& report, bool withHostExtensio
         SupportCheck check = report.checkExtensionSupport(id, title);
         if (check.missing.empty())
             continue;
-        text += check.title + ": no\n";
+        if (!out.room())
+            break;
+        out.text += check.title + ": no\n";
         checks.push_back(std::move(check));
     }
-    text += '\n';
+    out.text += '\n';
 
-    text += formatMissingFeatures(checks);
+    appendMissingFeatures(out, checks);
 
-    if (withHostExtensions) {
-        text += "Supported OpenGL Extensions:\n";
+    if (withHostExtensions && out.room()) {
+        out.text += "Supported OpenGL Extensions:\n";
         for (const auto& [id, supported] : report.hostExtensions) {
             if (supported) {
-                text += '\t';
-                text += glExtensionName(static_cast<std::uint32_t>(id));
-                text += '\n';
+                if (!out.room())
+                    break;
+                out.text += '\t';
+                out.text += glExtensionName(static_cast<std::uint32_t>(id));
+                out.text += '\n';
             }
         }
     }
-    return text;
+    // Said once, first, where it is seen before anything that may be missing.
+    if (report.isCutShort() || out.stopped())
+        return systemReportCutShortNotice + std::string("\n\n") + out.text;
+    return std::move(out.text);
 }

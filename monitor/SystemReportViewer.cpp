@@ -19,9 +19,17 @@ QPlainTextEdit* SystemReportViewer::textBox() const
 
 void SystemReportViewer::setReport(const SystemReport& systemReport)
 {
-    const std::string text = formatSystemReport(systemReport, true);
+    // Applications report again and again, mostly the same; making and laying out an unchanged
+    // text anew would cost time on every report and throw the reader back to the top.
+    if (m_shownRevision == systemReport.revision())
+        return;
+    m_shownRevision = systemReport.revision();
+    std::string text = formatSystemReport(systemReport, true);
+    if (text == m_shownText)
+        return;
+    m_shownText = std::move(text);
     ui->txtReport->setPlainText(
-        QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        QString::fromUtf8(m_shownText.data(), static_cast<qsizetype>(m_shownText.size())));
 }
 
 void SystemReportViewer::setFont(const QFont& font)

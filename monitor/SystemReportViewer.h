@@ -2,7 +2,10 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QFont;
 class QPlainTextEdit;
@@ -30,4 +33,6 @@ public slots:
 
 private:
     std::unique_ptr<Ui::SystemReportViewer> ui;
+    std::optional<std::uint64_t> m_shownRevision; // none until the first report
+    std::string m_shownText;
 };

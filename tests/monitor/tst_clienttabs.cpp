@@ -10,9 +10,36 @@
 
 namespace {
 
+// One turn of the event loop, as far as deferred deletions go.
 void processDeferredDeletes()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Turns until every deferred deletion has run; removed pages go one per turn.
+void releaseAll(int pages)
+{
+    for (int i = 0; i <= pages + 1; ++i)
+        processDeferredDeletes();
+}
+
+int alive(const QList<QPointer<ClientInterface>>& pages)
+{
+    int count = 0;
+    for (const auto& page : pages)
+        count += !page.isNull();
+    return count;
+}
+
+// Whether the pages that are gone are the first ones.
+bool freedInOrder(const QList<QPointer<ClientInterface>>& pages)
+{
+    const int gone = int(pages.size()) - alive(pages);
+    for (int i = 0; i < pages.size(); ++i) {
+        if (pages[i].isNull() != (i < gone))
+            return false;
+    }
+    return true;
 }
 
 QStringList titles(const QTabWidget& tabs)
@@ -32,6 +59,8 @@ class TestClientTabs : public QObject
 private slots:
     void placeholderStandsInUntilAClientArrives();
     void finishedTabsGoOnlyWhenAsked();
+    void droppedPagesAreFreedOnePerTurn_data();
+    void droppedPagesAreFreedOnePerTurn();
     void middleClickRequestsClosing();
 };
 
@@ -60,7 +89,7 @@ void TestClientTabs::placeholderStandsInUntilAClientArrives()
     QCOMPARE(titles(tabs), QStringList{"<unknown>"});
     QCOMPARE(tabs.currentWidget(), first);
     QVERIFY(first->isEnabled());
-    processDeferredDeletes();
+    releaseAll(1);
     QVERIFY(!placeholder);
 
     // A second client leaves the first one alone.
@@ -108,7 +137,7 @@ void TestClientTabs::finishedTabsGoOnlyWhenAsked()
     // The removed pages outlive the call that removed them, so that a slot of theirs that is
     // still running does not return into a deleted object.
     QVERIFY(pages[0] && pages[2]);
-    processDeferredDeletes();
+    releaseAll(2);
     QVERIFY(!pages[0] && !pages[2]);
     QVERIFY(pages[1]);
 
@@ -119,6 +148,60 @@ void TestClientTabs::finishedTabsGoOnlyWhenAsked()
     ClientInterface* last = tabs.addClient(nullptr, font, true);
     QCOMPARE(tabs.count(), 1);
     QCOMPARE(tabs.page(0), last);
+}
+
+void TestClientTabs::droppedPagesAreFreedOnePerTurn_data()
+{
+    QTest::addColumn<bool>("byNewClient");
+    QTest::newRow("auto-close as a client connects") << true;
+    // What the main window does for closed tabs and its own auto-close.
+    QTest::newRow("removed, then deleteLater") << false;
+}
+
+void TestClientTabs::droppedPagesAreFreedOnePerTurn()
+{
+    QFETCH(bool, byNewClient);
+    constexpr int finished = 6;
+    ClientTabWidget tabs;
+    QList<QPointer<ClientInterface>> pages;
+    for (int i = 0; i < finished + 1; ++i) {
+        pages << tabs.addClient(nullptr, QFont(), false);
+        pages.last()->setConnected();
+    }
+    ClientInterface* running = pages.takeAt(3);
+    for (const auto& page : pages)
+        page->finish(QStringLiteral("Client disconnected"));
+
+    if (byNewClient) {
+        tabs.addClient(nullptr, QFont(), true);
+    } else {
+        for (const auto& page : pages) {
+            tabs.removeTab(tabs.indexOf(page));
+            page->deleteLater();
+        }
+    }
+    QCOMPARE(tabs.count(), byNewClient ? 2 : 1);
+    QCOMPARE(tabs.page(0), running);
+
+    // However many went at once, no turn frees more than one of them, and they go in order.
+    for (int turn = 0; turn < 2 * finished && alive(pages) > 0; ++turn) {
+        const int before = alive(pages);
+        processDeferredDeletes();
+        QVERIFY(before - alive(pages) <= 1);
+        QVERIFY(freedInOrder(pages));
+    }
+    QCOMPARE(alive(pages), 0);
+
+    // A tab widget that goes while a page waits takes the page along.
+    auto* closing = new ClientTabWidget;
+    QPointer<ClientInterface> waiting = closing->addClient(nullptr, QFont(), false);
+    closing->removeTab(0);
+    waiting->deleteLater();
+    processDeferredDeletes();
+    QVERIFY(waiting);
+    delete closing;
+    QVERIFY(!waiting);
+    processDeferredDeletes();
 }
 
 void TestClientTabs::middleClickRequestsClosing()

@@ -9,11 +9,17 @@
 #include <QFont>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QTextDocument>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 using ui::messages::Message;
+using FrameMaker = std::function<Message(int)>;
+using Measure = std::function<std::size_t(const SystemReport&)>;
+Q_DECLARE_METATYPE(FrameMaker)
+Q_DECLARE_METATYPE(Measure)
 
 namespace {
 
@@ -87,6 +93,23 @@ std::vector<std::string> missingNames(const SupportCheck& check)
     return names;
 }
 
+// A full id list, the most one requirement frame can carry; `first` makes it differ from others.
+std::vector<std::uint32_t> fullIdList(std::uint32_t first)
+{
+    std::vector<std::uint32_t> ids;
+    for (std::uint32_t i = 0; i < 1928; ++i)
+        ids.push_back(first + i);
+    return ids;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 // The text block that one feature with the given alternatives produces.
 std::string blockFor(const std::string& name, const std::vector<SystemReport::Requirement>& alts)
 {
@@ -109,6 +132,9 @@ private slots:
     void checksListOnlyKnownUnsupportedFeatures();
     void receiverDecodesEveryReportFrame();
     void receiverBoundsHostileFields();
+    void reportStopsGrowingAtItsBounds_data();
+    void reportStopsGrowingAtItsBounds();
+    void textStopsAtItsLimit();
     void textOfWorkedExampleAndEmptyReport();
     void textOfApiLevelsAndAlternatives();
     void textCapitalisesOnlyAsciiInitials();
@@ -244,6 +270,113 @@ void TestSystemReport::receiverBoundsHostileFields()
     QVERIFY(text.find("<unknown extension> support: no\n") == std::string::npos);
 }
 
+void TestSystemReport::reportStopsGrowingAtItsBounds_data()
+{
+    QTest::addColumn<FrameMaker>("frame");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<Measure>("measure");
+    QTest::addColumn<std::size_t>("bound");
+
+    const auto count = [](std::size_t (*size)(const SystemReport&)) { return Measure(size); };
+    const auto held = count([](const SystemReport& r) { return r.bytesHeld(); });
+    QTest::newRow("features") << FrameMaker([](int i) {
+        return Message::makeReportFeature("feature " + std::to_string(i), false);
+    }) << int(SystemReport::maxFeatures + 5)
+                              << count([](const SystemReport& r) { return r.features.size(); })
+                              << SystemReport::maxFeatures;
+    QTest::newRow("alternatives of a feature")
+        << FrameMaker([](int i) {
+               return i == 0 ? Message::makeReportFeature("f", false)
+                             : Message::makeReportRequirement("f", std::uint32_t(i), {7});
+           })
+        << int(SystemReport::maxAlternatives + 5)
+        << count([](const SystemReport& r) { return r.features.at("f")->alternatives.size(); })
+        << SystemReport::maxAlternatives;
+    QTest::newRow("host extensions")
+        << FrameMaker(
+               [](int i) { return Message::makeReportHostExtension(std::uint32_t(i), true); })
+        << int(SystemReport::maxKeys + 5)
+        << count([](const SystemReport& r) { return r.hostExtensions.size(); })
+        << SystemReport::maxKeys;
+    QTest::newRow("API levels") << FrameMaker([](int i) {
+        return Message::makeReportAPIFeature(std::uint32_t(i), "f");
+    }) << int(SystemReport::maxKeys + 5)
+                                << count([](const SystemReport& r) { return r.apiFeatures.size(); })
+                                << SystemReport::maxKeys;
+    QTest::newRow("long names under an extension") << FrameMaker([](int i) {
+        return Message::makeReportExtensionFeature(7, std::string(500, 'n') + std::to_string(i));
+    }) << int(SystemReport::maxBytes / 1000 + 5) << held
+                                                   << SystemReport::maxBytes;
+    // Sixty-four alternatives to a feature, each with a full id list, then the next feature.
+    QTest::newRow("long alternatives") << FrameMaker([](int i) {
+        const std::string name = "f" + std::to_string(i / 65);
+        return i % 65 == 0 ? Message::makeReportFeature(name, false)
+                           : Message::makeReportRequirement(name, 2, fullIdList(i));
+    }) << int(SystemReport::maxBytes / (1928 * 4) * 65 / 64 + 65)
+                                       << held << SystemReport::maxBytes;
+}
+
+void TestSystemReport::reportStopsGrowingAtItsBounds()
+{
+    QFETCH(FrameMaker, frame);
+    QFETCH(int, frames);
+    QFETCH(Measure, measure);
+    QFETCH(std::size_t, bound);
+
+    // The first half fits; an application that sends it again changes nothing.
+    SystemReportGUIReceiver receiver;
+    const SystemReport& report = receiver.systemReport();
+    for (int i = 0; i < frames / 2; ++i)
+        receiver.receive(frame(i));
+    const std::size_t half = measure(report);
+    const std::uint64_t revision = report.revision();
+    for (int i = 0; i < frames / 2; ++i)
+        receiver.receive(frame(i));
+    QCOMPARE(measure(report), half);
+    QCOMPARE(report.revision(), revision);
+    QVERIFY(!report.isCutShort());
+    QVERIFY(formatSystemReport(report, true).rfind("OpenGL Version: ", 0) == 0);
+
+    for (int i = frames / 2; i < frames; ++i)
+        receiver.receive(frame(i));
+    QVERIFY(measure(report) <= bound);
+    QVERIFY(measure(report) > bound - bound / 64);
+    QVERIFY(report.bytesHeld() <= SystemReport::maxBytes);
+    QVERIFY(report.isCutShort());
+    QVERIFY(report.revision() > revision);
+    // Said once, at the top, however much was dropped.
+    QSignalSpy ready(&receiver, &SystemReportGUIReceiver::ready);
+    receiver.receive(Message::makeReportComplete());
+    QCOMPARE(ready.count(), 1);
+    const std::string text = formatSystemReport(report, true);
+    QCOMPARE(text.substr(0, text.find('\n')), std::string(systemReportCutShortNotice));
+    QCOMPARE(occurrences(text, "cut short"), 1u);
+    QVERIFY(text.find("\n\nOpenGL Version: ") != std::string::npos);
+}
+
+void TestSystemReport::textStopsAtItsLimit()
+{
+    // A report well inside its bounds whose text would run to hundreds of megabytes: a feature
+    // with long alternatives, listed under many extensions.
+    SystemReport report;
+    report.addFeature("f", false);
+    for (std::uint32_t i = 0; i < SystemReport::maxAlternatives; ++i)
+        report.addRequirement("f", i, fullIdList(i));
+    for (std::int32_t id = 1; id <= 200; ++id)
+        report.addExtensionFeature(id, "f");
+    for (std::int32_t id = 1; id <= 50; ++id)
+        report.setHostExtension(id, true);
+    QVERIFY(!report.isCutShort());
+
+    const std::string text = formatSystemReport(report, true);
+    QVERIFY(text.size() > systemReportTextLimit);
+    QVERIFY(text.size() < systemReportTextLimit + 100000); // by one line at most
+    QCOMPARE(text.substr(0, text.find('\n')), std::string(systemReportCutShortNotice));
+    QCOMPARE(occurrences(text, "cut short"), 1u);
+    QCOMPARE(text.back(), '\n');
+    QVERIFY(text.find("Supported OpenGL Extensions:") == std::string::npos);
+}
+
 void TestSystemReport::textOfWorkedExampleAndEmptyReport()
 {
     SystemReportGUIReceiver receiver;
@@ -343,6 +476,13 @@ void TestSystemReport::viewerShowsAnnouncedReport()
                      SLOT(setReport(SystemReport)));
     feed(receiver, workedExampleFrames());
     QCOMPARE(box->toPlainText(), QString::fromUtf8(workedExampleText));
+    // The same report again leaves the text, and where the reader is in it, alone.
+    box->moveCursor(QTextCursor::End);
+    const int readerAt = box->textCursor().position();
+    QSignalSpy rewritten(box->document(), &QTextDocument::contentsChanged);
+    feed(receiver, workedExampleFrames());
+    QCOMPARE(rewritten.count(), 0);
+    QCOMPARE(box->textCursor().position(), readerAt);
 
     // A later report replaces the text instead of adding to it.
     receiver.receive(Message::makeReportFeature("\xC3\xBC"
