@@ -112,7 +112,6 @@ private slots:
     void saveAsLeavesOriginalUntouched();
     void discardAndFailedSavesKeepTheFile();
     void newProfileSavedOrCancelled();
-    void screenshots();
 
 private:
     template <typename T = QWidget> T* child(const char* name) const
@@ -352,26 +351,6 @@ void TestProfileEditor::newProfileSavedOrCancelled()
     QVERIFY(fileBytes("New profile.xml").contains("<device>New profile</device>"));
     QCOMPARE(services->calls.last(), "select New profile.xml");
     QCOMPARE(child<QLineEdit>("editVendor")->text(), "Unknown vendor");
-}
-
-// Pictures for tools/screenshots/editor.sh; skipped unless KOLZ_SCREENSHOTS names a folder.
-void TestProfileEditor::screenshots()
-{
-    const QString folder = qEnvironmentVariable("KOLZ_SCREENSHOTS");
-    if (folder.isEmpty())
-        QSKIP("KOLZ_SCREENSHOTS is not set");
-    editor->setProfile(builtIn);
-    for (const char* view : {"capabilitiesView", "extensionsView", "eglConfigsView"}) {
-        auto* tree = child<QTreeView>(view);
-        tree->expandToDepth(0);
-        tree->setCurrentIndex(tree->model()->index(0, 0, tree->model()->index(0, 0)));
-    }
-    QTest::qWait(200);
-    QVERIFY(editor->grab().save(folder + "/editor-view.png"));
-    press("btnEdit");
-    setDevice("Tablet X (edited)");
-    QTest::qWait(200);
-    QVERIFY(editor->grab().save(folder + "/editor-edit.png"));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestProfileEditor)
