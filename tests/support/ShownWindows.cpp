@@ -38,15 +38,22 @@ public:
         bool everyWindow = false;
     };
 
+    // The watcher, made on first use.
     static ShownWindowWatcher& instance()
     {
-        static QPointer<ShownWindowWatcher> watcher;
-        if (!watcher) {
-            watcher = new ShownWindowWatcher;
-            watcher->setParent(qApp);
-            qApp->installEventFilter(watcher);
+        if (!current()) {
+            current() = new ShownWindowWatcher;
+            current()->setParent(qApp);
+            qApp->installEventFilter(current());
         }
-        return *watcher;
+        return *current();
+    }
+    // The watcher if there is one: nullptr before the first answer and once the application
+    // has gone with it.
+    static QPointer<ShownWindowWatcher>& current()
+    {
+        static QPointer<ShownWindowWatcher> watcher;
+        return watcher;
     }
 
     void add(Pending pending) { m_pending.push_back(std::move(pending)); }
@@ -121,7 +128,8 @@ ShownWindows::ShownWindows(QObject* parent) : QObject(parent) {}
 
 ShownWindows::~ShownWindows()
 {
-    ShownWindowWatcher::instance().dropOwnedBy(this);
+    if (ShownWindowWatcher* watcher = ShownWindowWatcher::current())
+        watcher->dropOwnedBy(this);
 }
 
 void ShownWindows::everyModal(Answer answer)
@@ -131,7 +139,8 @@ void ShownWindows::everyModal(Answer answer)
 
 int ShownWindows::pending() const
 {
-    return ShownWindowWatcher::instance().countOwnedBy(this);
+    ShownWindowWatcher* watcher = ShownWindowWatcher::current();
+    return watcher ? watcher->countOwnedBy(this) : 0;
 }
 
 void ShownWindows::add(Accepts accepts, Answer answer, bool everyWindow)
