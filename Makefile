@@ -21,7 +21,7 @@ BENCH_RESULTS := build/bench-results
 FUZZ_SECONDS ?= 60
 FUZZERS := $(patsubst fuzz/fuzz_%.cpp,%,$(wildcard fuzz/fuzz_*.cpp))
 
-.PHONY: all help deps run test bench peer fuzz $(addprefix fuzz-,$(FUZZERS)) format vocab-check \
+.PHONY: all help deps run test test-release bench peer fuzz $(addprefix fuzz-,$(FUZZERS)) format vocab-check \
 	screenshots clean
 
 all: test
@@ -29,6 +29,7 @@ all: test
 help:
 	@echo "make run          build (Release) and start the program"
 	@echo "make test         build with ASan + UBSan and run the whole suite"
+	@echo "make test-release build in Release (no sanitizers) and run the same suite"
 	@echo "make bench        build and run every benchmark; verdicts and a JSON summary per run"
 	@echo "make peer         build kolz-peer, a stand-in emulated application (kolz-peer --help)"
 	@echo "make fuzz         build the libFuzzer targets; make fuzz-NAME [FUZZ_SECONDS=60] runs one:"
@@ -52,6 +53,12 @@ test: deps
 	cmake --preset asan
 	cmake --build --preset asan
 	ctest --preset asan
+
+# The same suite as the optimiser and the timing of a build without sanitizers see it (build/release-tests).
+test-release: deps
+	cmake --preset release-tests
+	cmake --build --preset release-tests
+	ctest --preset release-tests
 
 # KOLZ_BENCH is given here as well, so that the benchmarks build whatever the release preset
 # says about them.

@@ -62,7 +62,11 @@ void ProfileTreeView::setModel(QAbstractItemModel* newModel)
     resizeToFit();
     connect(newModel, &QAbstractItemModel::dataChanged, this, &ProfileTreeView::resizeToFit,
             Qt::UniqueConnection);
-    connect(this, &QTreeView::expanded, this, &ProfileTreeView::resizeToFit, Qt::UniqueConnection);
+    // Queued: QTreeView emits expanded() from inside its own layout pass when it expands a row
+    // with its children (expandAll(), the '*' key), and fitting the column there lays the rows
+    // out anew under the running pass, which then reads freed memory.
+    connect(this, &QTreeView::expanded, this, &ProfileTreeView::resizeToFit,
+            Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection));
 }
 
 void ProfileTreeView::resizeToFit()

@@ -4,6 +4,7 @@
 #include "tests/peer/TestPeer.h"
 #include "widgets/Profile.h"
 
+#include "support/ShownWindows.h"
 #include <QCheckBox>
 #include <QDir>
 #include <QFontComboBox>
@@ -17,7 +18,6 @@
 #include <QTabWidget>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QTimer>
 
 #include <memory>
 
@@ -185,10 +185,7 @@ void TestMainWindow::readOnlySaveAsksFirst()
     const auto& source = *app.builtIns().front();
     for (const bool accept : {false, true}) {
         QString title;
-        QTimer::singleShot(0, this, [&] {
-            QWidget* box = QApplication::activeModalWidget();
-            if (!box)
-                return;
+        answerNext<QDialog>([&](QDialog* box) {
             title = box->windowTitle();
             auto* button = box->findChild<QPushButton*>(accept ? "btnCopy" : "btnCancel");
             if (button)
@@ -208,11 +205,9 @@ void TestMainWindow::menuActionsOpenTheirDialogs()
 {
     auto runAction = [this](const char* action) {
         QString shown;
-        QTimer::singleShot(0, this, [&shown] {
-            if (QWidget* box = QApplication::activeModalWidget()) {
-                shown = QString::fromLatin1(box->metaObject()->className());
-                box->close();
-            }
+        answerNext<QDialog>([&shown](QDialog* box) {
+            shown = QString::fromLatin1(box->metaObject()->className());
+            box->close();
         });
         window.findChild<QAction*>(action)->trigger();
         return shown;
@@ -291,10 +286,7 @@ void TestMainWindow::linkedProfileKeepsItsListedName()
 void TestMainWindow::cancelledNewProfileOnHostShowsNothing()
 {
     profiles->setCurrentIndex(0);
-    QTimer::singleShot(0, this, [] {
-        if (QWidget* prompt = QApplication::activeModalWidget())
-            prompt->close();
-    });
+    answerNext<QDialog>([](QDialog* prompt) { prompt->close(); });
     window.findChild<QAction*>("actionNew_Profile")->trigger();
     widgets::Profile* editor = window.profileEditorWidget();
     QVERIFY(!editor->isEnabled());
@@ -396,13 +388,12 @@ void TestMainWindow::pageClosedDuringModalBoxOutlivesIt()
     QVERIFY(peer);
     const QPointer<ClientInterface> page = lastPage();
     bool aliveInsideBox = false;
-    QTimer::singleShot(0, this, [&] {
+    answerNext<QMessageBox>([&](QMessageBox* box) {
         window.closeTab(tabs->indexOf(page));
         peer->abort(); // the client goes too, inside the box's loop
         QTest::qWait(200);
         aliveInsideBox = !page.isNull();
-        if (QWidget* box = QApplication::activeModalWidget())
-            box->close();
+        box->close();
     });
     QMessageBox box(QMessageBox::Information, "Modal", "A box with its own event loop");
     box.exec();

@@ -60,7 +60,6 @@ private slots:
     void importReportsBadDataAndSavesAProfile();
     void importOverAFileOnAFullDiskKeepsIt();
     void advancedGrowsTheDialogOnly();
-    void screenshots();
 
 private:
     QPushButton* importButton(DlgPreferences& dialog)
@@ -274,30 +273,6 @@ void TestPreferences::advancedGrowsTheDialogOnly()
     QVERIFY(dialog.findChild<QWidget*>("grpProfilesAdvanced")->isHidden());
     QCOMPARE(dialog.maximumHeight(), dialog.height());
     QCOMPARE(main.size(), mainSize);
-}
-
-// Pictures for a person to look at, taken only when KOLZ_SCREENSHOTS names a folder
-// (tools/screenshots/kit.sh).
-void TestPreferences::screenshots()
-{
-    const QString folder = qEnvironmentVariable("KOLZ_SCREENSHOTS");
-    if (folder.isEmpty())
-        QSKIP("KOLZ_SCREENSHOTS is not set");
-    QMainWindow main;
-    main.resize(900, 600);
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    DlgPreferences dialog(store.get(), &main);
-    dialog.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    QTest::qWait(200);
-    QVERIFY(dialog.grab().save(folder + "/kit-preferences-collapsed.png"));
-
-    dialog.findChild<QCheckBox*>("chkExpandProfilesAdvanced")->setChecked(true);
-    dialog.importList()->addFiles(
-        {"/home/dev/profiles/tablet-es3.xml", "/home/dev/profiles/tablet-es31-extras.xml"});
-    QTest::qWait(200);
-    QVERIFY(dialog.grab().save(folder + "/kit-preferences-expanded.png"));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestPreferences)

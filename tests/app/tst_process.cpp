@@ -14,6 +14,8 @@
 #include <vector>
 
 #include <csignal>
+#include <linux/sockios.h>
+#include <sys/ioctl.h>
 
 using namespace ui::messages;
 using kolz::test::TestPeer;
@@ -56,6 +58,17 @@ bool waitUntilRunning(QProcess& program)
     return false;
 }
 
+// The program has accepted the peer and read all it sent: nothing of it waits in the socket any
+// more (the kernel counts a local socket's sent bytes until the other end has read them).
+bool allRead(TestPeer& peer)
+{
+    QLocalSocket* socket = peer.socket();
+    socket->flush();
+    int unread = -1;
+    return socket->bytesToWrite() == 0 &&
+           ::ioctl(int(socket->socketDescriptor()), SIOCOUTQ, &unread) == 0 && unread == 0;
+}
+
 } // namespace
 
 class TestProcess : public QObject
@@ -78,7 +91,7 @@ void TestProcess::sigtermStopsPeersAndExitsNormally()
     QVERIFY(peer.connectToPanel());
     peer.send({Message::makeSetPID(99), Message::makeSetName("process test"),
                Message::makeWarning("still here")});
-    QTest::qWait(1000);   // the program accepts and reads
+    QTRY_VERIFY_WITH_TIMEOUT(allRead(peer), startTimeoutMs);
     program->terminate(); // SIGTERM
     QVERIFY(program->waitForFinished(startTimeoutMs));
     QCOMPARE(program->exitStatus(), QProcess::NormalExit);
@@ -123,7 +136,7 @@ void TestProcess::crowdedLockStillRefusesASecondInstance()
     TestPeer peer;
     QVERIFY(peer.connectToPanel());
     peer.send(Message::makeSetPID(7));
-    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(allRead(peer), startTimeoutMs);
     first->terminate();
     QVERIFY(first->waitForFinished(startTimeoutMs));
     QCOMPARE(first->exitCode(), 0);
@@ -144,7 +157,7 @@ void TestProcess::restartsAfterKill()
     TestPeer peer;
     QVERIFY(peer.connectToPanel());
     peer.send(Message::makeSetPID(1));
-    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(allRead(peer), startTimeoutMs);
     ::kill(pid_t(again->processId()), SIGINT); // Ctrl+C in a terminal
     QVERIFY(again->waitForFinished(startTimeoutMs));
     QCOMPARE(again->exitStatus(), QProcess::NormalExit);

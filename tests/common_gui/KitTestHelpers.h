@@ -1,48 +1,34 @@
 #pragma once
 
 #include "prefs/KolPreferences.h"
+#include "support/ShownWindows.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
 
 namespace kolz::test {
 
-// Answers the next modal widget of type T from the event loop, so that no test blocks on a
-// modal dialog. Whatever modal widget is still up after the timeout is closed, and the test
-// then fails on what it finds.
+// Answers the next modal widget of type T once it is shown and ready (see ShownWindows.h), so
+// that no test blocks on a modal dialog. The timeout is no longer used: nothing is answered on
+// a clock.
 template <typename T> void answerModal(std::function<void(T*)> answer, int timeoutMs = 10000)
 {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    const QDeadlineTimer deadline(timeoutMs);
-    QObject::connect(timer, &QTimer::timeout, [timer, deadline, answer] {
-        auto* widget = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!widget && !deadline.hasExpired())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (widget)
-            answer(widget);
-        else if (QWidget* stuck = QApplication::activeModalWidget())
-            stuck->close();
-    });
-    timer->start();
+    Q_UNUSED(timeoutMs);
+    answerNext<T>(std::move(answer));
 }
 
 // Answers the next message box with button, noting its title and text in log.
 inline void answerBox(QStringList& log, QMessageBox::StandardButton button = QMessageBox::Ok)
 {
-    answerModal<QMessageBox>([&log, button](QMessageBox* box) {
+    answerNext<QMessageBox>([&log, button](QMessageBox* box) {
         log << box->windowTitle() << box->text();
         box->button(button)->click();
     });
@@ -52,11 +38,7 @@ inline void answerBox(QStringList& log, QMessageBox::StandardButton button = QMe
 // pass them; an empty path cancels it.
 inline void answerFileDialog(const QString& path)
 {
-    answerModal<QFileDialog>([path](QFileDialog* dialog) {
-        if (!path.isEmpty())
-            dialog->selectFile(path);
-        static_cast<QDialog*>(dialog)->done(path.isEmpty() ? QDialog::Rejected : QDialog::Accepted);
-    });
+    answerNext<QFileDialog>([path](QFileDialog* dialog) { chooseFile(dialog, path); });
 }
 
 // Writes a file (its folder made as needed); gives its path, or the empty text on failure.

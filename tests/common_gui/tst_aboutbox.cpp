@@ -51,7 +51,6 @@ private slots:
     void centredOverTheMainWindowUntilAPressThere();
     void worksWithoutParentAndWhenDestroyedVisible();
     void logosScaleWithTheBox();
-    void screenshots();
 
 private:
     std::unique_ptr<KolPreferences> store;
@@ -160,30 +159,6 @@ void TestAboutBox::logosScaleWithTheBox()
         QCOMPARE(appLabel->pixmap().size(), QSize(logoWidth, qRound(logoWidth * 90 / 600.0)));
         QCOMPARE(makerLabel->pixmap().width(), makerWidth);
     }
-}
-
-// Pictures for a person to look at, taken only when KOLZ_SCREENSHOTS names a folder
-// (tools/screenshots/kit.sh).
-void TestAboutBox::screenshots()
-{
-    const QString folder = qEnvironmentVariable("KOLZ_SCREENSHOTS");
-    if (folder.isEmpty())
-        QSKIP("KOLZ_SCREENSHOTS is not set");
-    QWidget main;
-    QVERIFY(showWindow(main, QRect(0, 0, 900, 600)));
-    AboutBoxDialog box(title, splashImage(), store.get(),
-                       "<p>This software is provided as is, without warranty of any kind.</p>",
-                       &main);
-    box.display(true);
-    QVERIFY(QTest::qWaitForWindowExposed(&box));
-    QTest::qWait(200);
-    QVERIFY(box.grab().save(folder + "/kit-aboutbox.png"));
-
-    FeedbackDialog feedback("KolZendra 10.17.3", QString(), store.get(), &main);
-    feedback.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&feedback));
-    QTest::qWait(200);
-    QVERIFY(feedback.grab().save(folder + "/kit-feedback.png"));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestAboutBox)

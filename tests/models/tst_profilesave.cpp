@@ -3,6 +3,7 @@
 #include "models/ProfileData.h"
 #include "models/ProfileDataWrapper.h"
 #include "models/ProfileFileDialogs.h"
+#include "support/ShownWindows.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,7 +12,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -23,10 +23,11 @@
 
 namespace {
 
-// Answers the modal dialogs that the code under test opens, one queued answer per dialog, and
-// records what each dialog showed. A check in a timer slot cannot fail the test, so what goes
-// wrong here is recorded and checked by the test once the dialogs are closed (CHECK_DRIVER).
-class ModalDriver : public QObject
+// Answers the modal dialogs that the code under test opens, one queued answer per dialog, each
+// once the dialog is shown and ready, and records what each dialog showed. A check inside a
+// dialog's event loop cannot fail the test, so what goes wrong here is recorded and checked by
+// the test once the dialogs are closed (CHECK_DRIVER).
+class ModalDriver
 {
 public:
     struct Shown
@@ -41,9 +42,7 @@ public:
 
     ModalDriver()
     {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
-        m_timer.start();
+        m_windows.everyModal([this](QWidget* modal) { take(modal); });
     }
 
     // Prompt answers: a text to accept, or std::nullopt to cancel.
@@ -69,15 +68,11 @@ private:
         QMessageBox::StandardButton button = QMessageBox::Ok;
     };
 
-    void poll()
+    void take(QWidget* modal)
     {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal->property("kolzAnswered").toBool())
-            return;
-        modal->setProperty("kolzAnswered", true);
         if (m_answers.empty()) {
             m_problems << QStringLiteral("unexpected dialog: %1").arg(modalText(modal));
-            QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(modal, "reject");
             return;
         }
         const Answer answer = m_answers.front();
@@ -114,7 +109,7 @@ private:
             }
         } else {
             m_problems << QStringLiteral("unknown dialog %1").arg(modal->metaObject()->className());
-            QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(modal, "reject");
         }
     }
 
@@ -125,10 +120,10 @@ private:
         return modal->windowTitle();
     }
 
-    QTimer m_timer;
     std::deque<Answer> m_answers;
     std::vector<Shown> m_shown;
     QStringList m_problems;
+    kolz::test::ShownWindows m_windows;
 };
 
 #define CHECK_DRIVER(driver)                                                                       \

@@ -6,9 +6,11 @@
 #include "support/TestEnvironment.h"
 #include "tests/peer/TestPeer.h"
 
+#include "support/ShownWindows.h"
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -23,7 +25,6 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextFrame>
-#include <QTimer>
 
 #include <cstring>
 #include <memory>
@@ -346,16 +347,15 @@ void TestClientInterface::itemContentsPopup()
     ClientInterface page(nullptr, nullptr, QFont());
     page.receive(Message::makeWarning("the full text of a long warning"));
     QString shown;
-    QTimer::singleShot(0, this, [&shown] {
-        QWidget* popup = QApplication::activePopupWidget();
-        if (!popup)
-            return;
+    kolz::test::ShownWindows windows;
+    windows.next<QDialog>([&shown](QDialog* popup) {
         if (auto* text = popup->findChild<QTextEdit*>())
             shown = text->toPlainText();
         popup->close();
     });
     page.showErrorListItemContents(0, 3, QPoint(10, 10));
     QCOMPARE(shown, "the full text of a long warning");
+    QCOMPARE(windows.pending(), 0);
     // A cell that does not exist opens nothing (the call would block otherwise).
     page.showErrorListItemContents(7, 3, QPoint(10, 10));
     page.showErrorListItemContents(0, 9, QPoint(10, 10));

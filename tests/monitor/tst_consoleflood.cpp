@@ -148,7 +148,8 @@ void TestConsoleFlood::floodIsShownByItsNewestFramesInTheirSections()
     // the newest ones under one notice, within its budget, in the sections they belong to.
     QVERIFY(page.skippedFrames() > 0);
     QTextDocument* doc = page.document();
-    QVERIFY(doc->blockCount() <= 3000);
+    // Old output is removed on the next turn of the event loop, not inside the batch.
+    QTRY_VERIFY(doc->blockCount() <= 3000);
     QVERIFY(doc->toPlainText().startsWith(ClientInterface::removalNotice()));
     QCOMPARE(doc->toPlainText().count(ClientInterface::removalNotice()), 1);
     const QList<int> kept = numbered(doc, "flood ");

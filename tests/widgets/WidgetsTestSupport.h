@@ -3,6 +3,7 @@
 #include "models/BuiltinProfiles.h"
 #include "models/Profile.h"
 #include "models/ProfileDataWrapper.h"
+#include "support/ShownWindows.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemModel>
@@ -10,7 +11,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -78,8 +78,9 @@ inline void answer(QWidget* modal, const QString& how)
 }
 
 // Answers the modal dialogs that open while it lives, in order (cancelling once the queue is
-// empty), from a timer, and records what each showed. Tests check the record after exec returns.
-class ModalDriver : public QObject
+// empty), each once it is shown and ready, and records what each showed. Tests check the
+// record after exec returns.
+class ModalDriver
 {
 public:
     struct Shown
@@ -91,20 +92,15 @@ public:
 
     explicit ModalDriver(std::initializer_list<QString> answers = {}) : m_answers(answers)
     {
-        connect(&m_timer, &QTimer::timeout, this, &ModalDriver::poll);
-        m_timer.start(5);
+        m_windows.everyModal([this](QWidget* modal) { take(modal); });
     }
     void queue(std::initializer_list<QString> answers) { m_answers << answers; }
     bool allAnswered() const { return m_answers.isEmpty(); }
     std::vector<Shown> shown;
 
 private:
-    void poll()
+    void take(QWidget* modal)
     {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal->property("kolzAnswered").toBool())
-            return;
-        modal->setProperty("kolzAnswered", true);
         Shown seen{modal->windowTitle(), {}, {}, {}, Qt::AutoText};
         if (auto* prompt = qobject_cast<QInputDialog*>(modal)) {
             seen = {seen.title, prompt->labelText(), prompt->textValue(), prompt->comboBoxItems(),
@@ -118,8 +114,8 @@ private:
         answer(modal, m_answers.isEmpty() ? QStringLiteral("cancel") : m_answers.takeFirst());
     }
 
-    QTimer m_timer;
     QStringList m_answers;
+    kolz::test::ShownWindows m_windows;
 };
 
 } // namespace widgets::test

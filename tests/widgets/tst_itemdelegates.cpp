@@ -7,6 +7,7 @@
 #include "widgets/ESExtensionTreeView.h"
 #include "widgets/GenericValueSelector.h"
 
+#include <QMenu>
 #include <QSignalSpy>
 
 using namespace widgets::test;
@@ -191,10 +192,7 @@ void TestItemDelegates::editorPerCell()
         v.show();
         QVERIFY(QTest::qWaitForWindowExposed(&v));
         const QPoint top = v.visualRect(cell(tree, path.section('/', 0, 0))).center();
-        QTimer::singleShot(0, [] {
-            if (QWidget* menu = QApplication::activePopupWidget())
-                menu->close();
-        });
+        kolz::test::answerNext<QMenu>([](QMenu* menu) { menu->close(); });
         QMetaObject::invokeMethod(&v, "onContextMenuRequested", Q_ARG(QPoint, top));
         ModalDriver driver{'=' + added};
         QMetaObject::invokeMethod(&v,

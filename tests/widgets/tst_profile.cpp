@@ -118,7 +118,6 @@ private slots:
     void newProfileSavedOrCancelled();
     void sharedConfigIdsAreNeverSaved();
     void unchangedTextsKeepTheirBytes();
-    void screenshots();
 
 private:
     template <typename T = QWidget> T* child(const char* name) const
@@ -409,26 +408,5 @@ void TestProfileEditor::unchangedTextsKeepTheirBytes()
     QVERIFY(after.contains("<device>Caf\xC3\xA9 2</device>"));
     QVERIFY(after.contains("<vendor>V\xFF</vendor>") && after.contains("GL_\xE9"));
 }
-
-// Pictures for tools/screenshots/editor.sh; skipped unless KOLZ_SCREENSHOTS names a folder.
-void TestProfileEditor::screenshots()
-{
-    const QString folder = qEnvironmentVariable("KOLZ_SCREENSHOTS");
-    if (folder.isEmpty())
-        QSKIP("KOLZ_SCREENSHOTS is not set");
-    editor->setProfile(builtIn);
-    for (const char* view : {"capabilitiesView", "extensionsView", "eglConfigsView"}) {
-        auto* tree = child<QTreeView>(view);
-        tree->expandToDepth(0);
-        tree->setCurrentIndex(tree->model()->index(0, 0, tree->model()->index(0, 0)));
-    }
-    QTest::qWait(200);
-    QVERIFY(editor->grab().save(folder + "/editor-view.png"));
-    press("btnEdit");
-    setDevice("Tablet X (edited)");
-    QTest::qWait(200);
-    QVERIFY(editor->grab().save(folder + "/editor-edit.png"));
-}
-
 KOLZ_TEST_MAIN_WIDGETS(TestProfileEditor)
 #include "tst_profile.moc"
