@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <csignal>
 

@@ -1,3 +1,4 @@
+#include "support/ShownWindows.h"
 #include "support/TestEnvironment.h"
 
 #include "WidgetsTestSupport.h"
@@ -111,18 +112,12 @@ void TestWholeTexts::fileNamePromptFitsTitleAndName()
     ProfileData data;
     data.setFileName(proposal.toStdString());
     QString problem = "no prompt";
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, this, [&] {
-        auto* prompt = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
-        if (!prompt || !prompt->isVisible())
-            return;
-        poll.stop();
+    kolz::test::answerNext<QInputDialog>([&problem](QInputDialog* prompt) {
         problem = elision(*prompt->findChild<QLineEdit*>());
         if (prompt->width() <= prompt->fontMetrics().horizontalAdvance(prompt->windowTitle()))
             problem += " title cut";
         prompt->reject();
     });
-    poll.start(5);
     askFileName(data, kolz::test::environment().profiles().toStdString());
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
 }
@@ -164,8 +159,9 @@ void TestWholeTexts::treeCellsShowWholeValues()
     for (QModelIndex up = cell.parent(); up.isValid(); up = up.parent())
         view.expand(up);
     const QAbstractItemView& cells = view;
-    QTRY_VERIFY(view.columnWidth(1) >= cells.sizeHintForColumn(1));
-    QVERIFY(view.columnWidth(0) >= cells.sizeHintForColumn(0));
+    // The view fits its columns a turn after an expansion.
+    QTRY_VERIFY(view.columnWidth(0) >= cells.sizeHintForColumn(0) &&
+                view.columnWidth(1) >= cells.sizeHintForColumn(1));
 
     view.scrollTo(cell);
     view.edit(cell);
