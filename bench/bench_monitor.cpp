@@ -42,7 +42,7 @@ namespace {
 
 int streamFrames = 2000000;
 int runsPerStream = 3;
-int consoleBlockLimit = ClientInterface::defaultConsoleBlockLimit;
+int consoleWindow = Console::defaultWindow;
 constexpr int patternFrames = 100;
 constexpr double goalFramesPerSecond = 30000;
 constexpr double stallLimitMs = 100;
@@ -298,7 +298,7 @@ RunResult runStream(bool rawSocket, Kind kind)
     } else {
         client = std::make_unique<Client>(nullptr, link.socket);
         page = std::make_unique<ClientInterface>(nullptr, client.get(), QFont());
-        page->setConsoleBlockLimit(consoleBlockLimit);
+        page->console()->setWindow(consoleWindow);
         page->resize(900, 600);
         // The user watches the console (or the contexts): laid out and painted as it runs.
         page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))
@@ -339,7 +339,7 @@ RunResult runStream(bool rawSocket, Kind kind)
     if (page) {
         result.blocks = page->document()->blockCount();
         result.errorRows = page->errorListModel()->rowCount();
-        result.skipped = page->skippedFrames();
+        result.skipped = page->console()->removed();
         page->hide();
     }
     return result;
@@ -404,7 +404,7 @@ void fontChange(Report& report)
 {
     constexpr int pages = 8;
     // A warning takes three blocks: this is past the bound, so every console has dropped output.
-    const int perPage = consoleBlockLimit / 2;
+    const int perPage = consoleWindow * 2;
     malloc_trim(0);
     ClientTabWidget tabs(nullptr);
     tabs.resize(900, 600);
@@ -420,7 +420,7 @@ void fontChange(Report& report)
         links.push_back(std::make_unique<Link>(i + 1, Kind::Warnings, perPage));
         clients.push_back(std::make_unique<Client>(nullptr, links.back()->socket));
         ClientInterface* page = tabs.addClient(clients.back().get(), QFont(), false);
-        page->setConsoleBlockLimit(consoleBlockLimit);
+        page->console()->setWindow(consoleWindow);
         page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
         // A console being read keeps all it can: without this, a console that cannot keep up
         // would skip ahead and stay far below its bound.
@@ -445,7 +445,7 @@ void fontChange(Report& report)
         blocks = std::max(blocks, page->document()->blockCount());
     std::printf("font change: %d pages filled with %d warnings each in %.1f s, largest console "
                 "%d blocks (bound %d), resident %.0f MB, load %s\n",
-                pages, perPage, fill.nsecsElapsed() / 1e9, blocks, consoleBlockLimit,
+                pages, perPage, fill.nsecsElapsed() / 1e9, blocks, consoleWindow,
                 residentMegabytes(), loadAverage().c_str());
 
     // Showing each page in turn before the change: what a page switch costs anyway.
@@ -554,7 +554,7 @@ int main(int argc, char** argv)
                 streamFrames, runsPerStream, loadAverage().c_str(), sysconf(_SC_NPROCESSORS_ONLN));
     const std::string parts = argc > 3 ? argv[3] : "streams,errorlist,contexts,font";
     if (argc > 4)
-        consoleBlockLimit = std::max(1000, std::atoi(argv[4]));
+        consoleWindow = std::max(1000, std::atoi(argv[4]));
     Report report("bench_monitor");
     // Streams first: the later parts leave the heap larger than any one page needs.
     streams(report, parts);

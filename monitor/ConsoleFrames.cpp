@@ -113,34 +113,3 @@ void ConsoleFrames::leaveAllSections()
     while (m_levels.size() > 1)
         leaveSection();
 }
-
-std::vector<int> ConsoleFrames::framePositions() const
-{
-    std::vector<int> positions;
-    for (const Level& level : m_levels) {
-        positions.push_back(level.owner ? level.owner->firstPosition() : -1);
-        for (QTextFrame* frame : level.path)
-            positions.push_back(frame->firstPosition());
-    }
-    return positions;
-}
-
-void ConsoleFrames::rebind(const std::vector<int>& positions)
-{
-    std::size_t next = 0;
-    for (Level& level : m_levels) {
-        const int owner = positions.at(next++);
-        level.owner = owner < 0 ? nullptr : frameStartingAt(owner);
-        for (QTextFrame*& frame : level.path)
-            frame = frameStartingAt(positions.at(next++));
-    }
-}
-
-QTextFrame* ConsoleFrames::frameStartingAt(int position) const
-{
-    // A frame's first position lies in no frame nested in it: a child's content starts behind
-    // the child's own start marker.
-    QTextCursor cursor(m_cursor->document());
-    cursor.setPosition(position);
-    return cursor.currentFrame();
-}

@@ -177,7 +177,7 @@ void TestClientInterface::hostileSectionNestingIsFlattened()
     for (int i = 0; i < 2000; ++i)
         page.receive(Message::makeBeginSection(0, std::uint32_t(i), "s"));
     page.receive(Message::makeInfo("deep"));
-    QCOMPARE(frameDepth(page.document(), "deep"), ClientInterface::maxSectionDepth);
+    QCOMPARE(frameDepth(page.document(), "deep"), ConsoleWriter::maxSectionDepth);
     // Every EndSection still counts: after 1999 of them only the first section is open.
     for (int i = 0; i < 1999; ++i)
         page.receive(Message::makeEndSection());
@@ -193,7 +193,7 @@ void TestClientInterface::hostileSectionNestingIsFlattened()
 void TestClientInterface::clearingForgetsOpenSections()
 {
     ClientInterface page(nullptr, nullptr, QFont());
-    for (int i = 0; i < ClientInterface::maxSectionDepth; ++i)
+    for (int i = 0; i < ConsoleWriter::maxSectionDepth; ++i)
         page.receive(Message::makeBeginSection(0, 1, "s"));
     child<QPushButton>(page, "btnClear")->click();
     QVERIFY(page.document()->toPlainText().isEmpty());
