@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -29,8 +30,10 @@ QTextDocument* newDocumentLike(const QTextDocument* old)
         document->setDefaultFont(old->defaultFont());
         document->setDefaultTextOption(old->defaultTextOption());
     }
-    // Made now, so that the changes gathered while it is written can be let go of (below).
+    // Not laid out until it is shown: an empty page size keeps its layout idle. The layout is
+    // made now, so that the changes gathered while it is written can be let go of (below).
     document->documentLayout();
+    document->setPageSize(QSizeF(0, 0));
     return document;
 }
 
@@ -63,14 +66,7 @@ Console::Console(QTextEdit* view, QAbstractButton* autoScroll, QObject* parent)
     });
     m_discardTimer.setSingleShot(true);
     m_discardTimer.setInterval(0);
-    connect(&m_discardTimer, &QTimer::timeout, this, [this] {
-        // One document per turn.
-        if (!m_discarded.empty()) {
-            m_discarded.pop_back();
-            if (!m_discarded.empty())
-                m_discardTimer.start();
-        }
-    });
+    connect(&m_discardTimer, &QTimer::timeout, this, &Console::discardStep);
 }
 
 Console::~Console()
@@ -246,11 +242,12 @@ void Console::swapDocuments()
     for (ConsoleEntry& entry : m_kept)
         entry.position = entry.nextPosition;
 
-    // The view lays out what it shows at once: it shows the top of the new document, out of
-    // sight, until the rest is laid out.
+    // The view lays out at once what it shows: it shows the top of the new document, out of
+    // sight, until the rest is laid out, a step per turn.
     m_view->setUpdatesEnabled(false);
     m_view->verticalScrollBar()->setValue(0);
     m_view->setDocument(m_next->document);
+    m_next->document->documentLayout()->installEventFilter(this);
     std::swap(m_live, m_next);
     discard(std::move(m_next));
     m_editOpen = true; // the new document's, open since it was started
@@ -311,6 +308,26 @@ void Console::finishRenewal()
         }
         m_view->verticalScrollBar()->setValue(y);
     }
+}
+
+void Console::discardStep()
+{
+    // One document per turn.
+    if (m_discarded.empty())
+        return;
+    m_discarded.erase(m_discarded.begin());
+    if (!m_discarded.empty())
+        m_discardTimer.start();
+}
+
+bool Console::eventFilter(QObject* watched, QEvent* event)
+{
+    // Qt lays a shown document out on a timer of its own too, in steps that double up to some
+    // 200,000 characters; while the new document is laid out here, step by step, its steps wait.
+    if (m_phase == Phase::LayingOut && event->type() == QEvent::Timer &&
+        watched == m_live->document->documentLayout())
+        return true;
+    return QObject::eventFilter(watched, event);
 }
 
 void Console::discard(std::unique_ptr<Pane> pane)

@@ -74,6 +74,9 @@ public:
     void prepareClear();
     void cleared();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     enum class Phase
     {
@@ -100,6 +103,7 @@ private:
     void showEnd();
     void schedule(void (Console::*step)());
     void discard(std::unique_ptr<Pane> pane);
+    void discardStep();
 
     QPointer<QTextEdit> m_view;
     QAbstractButton* m_autoScroll;
