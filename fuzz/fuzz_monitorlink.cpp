@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto client = std::make_unique<Client>(nullptr, accepted);
     const bool tight = control & 2;
-    ConsoleFrames::setShape(tight ? 2 + control % 3 : 16, tight ? 2 + control % 2 : 4);
+    ConsoleFrames::setShape(tight ? 2 + control % 3 : 12, tight ? 2 + control % 2 : 3);
     auto page = std::make_unique<ClientInterface>(nullptr, client.get(), QFont());
     if (tight) {
         page->console()->setWindow(1 + control % 13);

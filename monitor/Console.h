@@ -33,8 +33,10 @@ class Console : public QObject
     Q_OBJECT
 
 public:
-    // 25,000 messages (framed warnings are three lines each) lay out in about a third of a
-    // second and hold some 25 MB with their formats; the console holds up to twice as many.
+    // At least this many of the newest messages are kept; the console holds up to twice as
+    // many. A framed warning is three lines: 25,000 of them lay out in some 0.3 s (a
+    // renewal's layout, in steps), and Qt's pass over every frame when the view takes a new
+    // document, and freeing the old one, each take a few tens of milliseconds and grow with it.
     static constexpr int defaultWindow = 25000;
     // Work per turn of the event loop while renewing.
     static constexpr int stepMs = 25;

@@ -475,7 +475,7 @@ void TestClientInterface::containersDoNotChangeTheRendering()
     ConsoleFrames::setShape(1000000, 1);
     ClientInterface flat(nullptr, nullptr, QFont());
     feed(flat);
-    ConsoleFrames::setShape(16, 4);
+    ConsoleFrames::setShape(12, 3);
 
     QVERIFY(frameCount(chunked.document()->rootFrame()) > frameCount(flat.document()->rootFrame()));
     QCOMPARE(chunked.document()->toPlainText().remove('\n'),

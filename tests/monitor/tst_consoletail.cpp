@@ -85,7 +85,7 @@ void TestConsoleTail::initTestCase()
 
 void TestConsoleTail::cleanup()
 {
-    ConsoleFrames::setShape(16, 4);
+    ConsoleFrames::setShape(12, 3);
 }
 
 void TestConsoleTail::tailIsKeptInOrderUnderOneNotice()
@@ -310,7 +310,7 @@ void TestConsoleTail::renewedConsoleShowsAndGoesOnTheSame()
 
     // Qt keeps the formats of every frame a document held until the document goes: with
     // renewals the console holds formats for a bounded number of frames.
-    ConsoleFrames::setShape(16, 4);
+    ConsoleFrames::setShape(12, 3);
     ClientInterface bounded(nullptr, nullptr, QFont());
     bounded.console()->setWindow(500);
     qsizetype mostFormats = 0;
