@@ -163,8 +163,8 @@ void Console::showEnd()
 
 void Console::renew()
 {
-    endBatch();
     const bool stepped = std::exchange(m_stepped, false);
+    endBatch();
     m_stepTimer.stop();
     if (m_phase == Phase::Live)
         startRenewal();
@@ -239,6 +239,8 @@ void Console::swapDocuments()
     // Lets go of the changes Qt gathered while the document was written: the first batch would
     // otherwise lay out all of it at once.
     m_next->document->markContentsDirty(0, 0);
+    // The font may have changed while it was written.
+    m_next->document->setDefaultFont(m_live->document->defaultFont());
     for (ConsoleEntry& entry : m_kept)
         entry.position = entry.nextPosition;
 
@@ -286,6 +288,7 @@ void Console::finishRenewal()
     // What came while the new document was laid out.
     if (m_unwritten > 0) {
         const bool ownBatch = !m_batchOpen;
+        const bool ownEdit = !m_editOpen;
         beginBatch();
         for (std::size_t i = m_kept.size() - std::exchange(m_unwritten, 0); i < m_kept.size();
              ++i) {
@@ -294,7 +297,9 @@ void Console::finishRenewal()
             m_live->writer.write(entry);
             m_wrote = true;
         }
-        if (ownBatch)
+        if (ownEdit)
+            closeEdit();
+        else if (ownBatch)
             endBatch();
     }
     if (m_autoScroll->isChecked()) {
