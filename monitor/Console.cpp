@@ -8,6 +8,9 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTextFrame>
+
+#include <vector>
 
 #include <algorithm>
 #include <utility>
@@ -251,7 +254,7 @@ void Console::swapDocuments()
     m_view->setDocument(m_next->document);
     m_next->document->documentLayout()->installEventFilter(this);
     std::swap(m_live, m_next);
-    discard(std::move(m_next));
+    discard(std::move(m_next), m_editOpen);
     m_editOpen = true; // the new document's, open since it was started
     m_removed = m_nextRemoved;
     m_laidOutBlock = 0;
@@ -315,12 +318,57 @@ void Console::finishRenewal()
     }
 }
 
+namespace {
+
+// Qt deletes a removed frame from its document's list of child objects, which holds every frame
+// in the order they were made; taking an object out of that list moves everything behind it,
+// unless the object is the list's first. The objects in front of the leaf frames about to go
+// (the root frame, the layout, and the containers, which Qt deletes after their contents) move
+// to the end of the list first, so that Qt takes the messages' frames from its front.
+void moveSurvivorsBehind(QTextDocument* document, int to)
+{
+    std::vector<QObject*> behind;
+    for (QObject* child : document->children()) {
+        const auto* frame = qobject_cast<QTextFrame*>(child);
+        if (frame && frame != document->rootFrame()) {
+            if (frame->firstPosition() > to)
+                break;
+            if (frame->childFrames().isEmpty())
+                continue;
+        }
+        behind.push_back(child);
+    }
+    for (QObject* child : behind) {
+        child->setParent(nullptr);
+        child->setParent(document);
+    }
+}
+
+} // namespace
+
 void Console::discardStep()
 {
-    // One document per turn.
     if (m_discarded.empty())
         return;
-    m_discarded.erase(m_discarded.begin());
+    // Freeing a whole document at once takes a tenth of a second and more: it goes a top-level
+    // container at a time, and what is left, in one piece, once there is one container left.
+    QElapsedTimer clock;
+    clock.start();
+    QTextDocument* document = m_discarded.front()->document;
+    for (;;) {
+        const QList<QTextFrame*> top = document->rootFrame()->childFrames();
+        if (top.size() <= 1) {
+            m_discarded.erase(m_discarded.begin());
+            break;
+        }
+        const int to = top.first()->lastPosition() + 1;
+        moveSurvivorsBehind(document, to);
+        QTextCursor cursor(document);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        if (clock.elapsed() >= stepMs)
+            break;
+    }
     if (!m_discarded.empty())
         m_discardTimer.start();
 }
@@ -335,8 +383,12 @@ bool Console::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void Console::discard(std::unique_ptr<Pane> pane)
+void Console::discard(std::unique_ptr<Pane> pane, bool editOpen)
 {
+    // Its layout goes idle and its edit block ends: what is removed from it goes at once.
+    pane->document->setPageSize(QSizeF(0, 0));
+    if (editOpen)
+        pane->cursor.endEditBlock();
     // Freed in a later turn of the event loop, not in the one that already laid out the view.
     m_discarded.push_back(std::move(pane));
     if (m_stepped)

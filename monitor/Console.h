@@ -104,7 +104,7 @@ private:
     void finishRenewal();
     void showEnd();
     void schedule(void (Console::*step)());
-    void discard(std::unique_ptr<Pane> pane);
+    void discard(std::unique_ptr<Pane> pane, bool editOpen);
     void discardStep();
 
     QPointer<QTextEdit> m_view;
