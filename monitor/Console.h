@@ -26,8 +26,8 @@ class QTextEdit;
 // messages (under a line saying how many older ones were removed), in steps of a few tens of
 // milliseconds per turn of the event loop while the old document goes on showing new output;
 // once the new one has caught up it takes the old one's place and is laid out, again step by
-// step, and the old one is freed. Only while the new document is being laid out does new output
-// wait (it is written as soon as the layout is done).
+// step, and the old one is freed, a container of messages per turn. Only while the new document
+// is being laid out does new output wait (it is written as soon as the layout is done).
 class Console : public QObject
 {
     Q_OBJECT
@@ -35,8 +35,8 @@ class Console : public QObject
 public:
     // At least this many of the newest messages are kept; the console holds up to twice as
     // many. A framed warning is three lines: 25,000 of them lay out in some 0.3 s (a
-    // renewal's layout, in steps), and Qt's pass over every frame when the view takes a new
-    // document, and freeing the old one, each take a few tens of milliseconds and grow with it.
+    // renewal's layout, in steps), and Qt's pass over every frame when the view takes the new
+    // document, in one piece, takes some 50 ms and grows with the window.
     static constexpr int defaultWindow = 25000;
     // Work per turn of the event loop while renewing.
     static constexpr int stepMs = 25;
