@@ -174,6 +174,15 @@ int heldInOrder(const QTextDocument* document, Kind kind, int sent)
             }
         }
     }
+    // A section whose BeginSection went with the older messages is opened again at the top,
+    // under its own title.
+    if (numbers.size() > 1 && numberedPrefix(kind, numbers[0]) == QStringLiteral("Frame ")) {
+        int next = numbers[0] + 1;
+        while (numberedPrefix(kind, next).isEmpty())
+            ++next;
+        if (numbers[1] != next)
+            numbers.removeFirst();
+    }
     if (numbers.isEmpty())
         return -1;
     // Mix: a section title carries " (ID: n)"; every other numbered message its own number.
@@ -384,9 +393,18 @@ RunResult runStream(bool rawSocket, Kind kind, int perSecond = 0)
     std::unique_ptr<Client> client;
     std::unique_ptr<ClientInterface> page;
     char raw[Message::Size];
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     auto count = [&] {
         if (++received == streamFrames / 5)
             residentAtFifth = residentMegabytes();
+        // A long run says how it goes along.
+        if (streamFrames >= 5000000 && received % 1000000 == 0) {
+            std::printf("  %d frames after %.0f s: resident %.0f MB, peak %.0f MB\n", received,
+                        sinceStart.nsecsElapsed() / 1e9, residentMegabytes(),
+                        peakResidentMegabytes());
+            std::fflush(stdout);
+        }
         if (received == streamFrames)
             loop.quit();
     };
@@ -418,7 +436,8 @@ RunResult runStream(bool rawSocket, Kind kind, int perSecond = 0)
     clock.start();
     // A flood of contexts is over within the first second: its stalls count from the start.
     stalls.start(kind == Kind::Contexts ? 0 : 1000);
-    QTimer::singleShot(900000, &loop, &QEventLoop::quit);
+    // However slow a loaded machine is, a run ends.
+    QTimer::singleShot(std::max(900000, streamFrames / 2), &loop, &QEventLoop::quit);
     loop.exec();
     RunResult result;
     result.seconds = clock.nsecsElapsed() / 1e9;
