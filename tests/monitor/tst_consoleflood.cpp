@@ -3,6 +3,7 @@
 #include "monitor/ConsoleEntry.h"
 #include "support/TestEnvironment.h"
 
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
@@ -73,6 +74,8 @@ private slots:
     void sectionStackFollowsEntries();
     void floodLosesNothing_data();
     void floodLosesNothing();
+    void outputDuringARenewal_data();
+    void outputDuringARenewal();
 };
 
 void TestConsoleFlood::sectionStackFollowsEntries()
@@ -194,6 +197,56 @@ void TestConsoleFlood::floodLosesNothing()
     // Output after the flood is written as it comes.
     page.finish("Client disconnected");
     QCOMPARE(frameDepth(page.document(), "Client disconnected", true), 0);
+}
+
+void TestConsoleFlood::outputDuringARenewal_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("more messages") << "more";
+    QTest::newRow("the page finishes") << "finish";
+    QTest::newRow("the console is cleared") << "clear";
+}
+
+void TestConsoleFlood::outputDuringARenewal()
+{
+    // A renewal in steps, as over a connection, that starts with the 200th message.
+    QFETCH(QString, action);
+    ClientInterface page(nullptr, nullptr, QFont());
+    Console* console = page.console();
+    console->setWindow(100);
+    console->setStepped(true);
+    showConsole(page);
+    page.receive(Message::makeBeginSection(0, 1, "outer"));
+    for (int i = 1; i < 200; ++i)
+        page.receive(Message::makeWarning("w" + std::to_string(i)));
+    QVERIFY(console->renewing());
+    if (action == "more") {
+        for (int i = 200; i < 260; ++i)
+            page.receive(Message::makeWarning("w" + std::to_string(i)));
+    } else if (action == "finish") {
+        page.finish("Client disconnected");
+    } else {
+        page.findChild<QPushButton*>("btnClear")->click();
+        page.receive(Message::makeInfo("after"));
+    }
+    QTRY_VERIFY(!console->renewing());
+    QTextDocument* doc = page.document();
+    QCOMPARE(page.findChild<QTextEdit*>("txtConsole")->document(), doc);
+    if (action == "clear") {
+        QCOMPARE(doc->toPlainText().trimmed(), "after");
+        QCOMPARE(console->removed(), 0);
+        QCOMPARE(console->kept(), 1);
+        return;
+    }
+    const int last = action == "more" ? 259 : 199;
+    const QList<int> kept = numbered(doc, "w");
+    QVERIFY(isTailUpTo(kept, last));
+    QCOMPARE(kept.size(), console->kept() - (action == "finish" ? 1 : 0));
+    QCOMPARE(console->removed() + console->kept(), last + 1 + (action == "finish" ? 1 : 0));
+    QVERIFY(doc->toPlainText().startsWith(Console::removalNotice(console->removed()) + "\n"));
+    QCOMPARE(frameDepth(doc, "w" + QString::number(last), true), 2);
+    if (action == "finish")
+        QCOMPARE(frameDepth(doc, "Client disconnected", true), 0);
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestConsoleFlood)
