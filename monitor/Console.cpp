@@ -207,6 +207,7 @@ void Console::buildStep()
 {
     QElapsedTimer clock;
     clock.start();
+    const std::size_t first = m_built;
     while (m_built < m_kept.size()) {
         ConsoleEntry& entry = m_kept[m_built++];
         entry.nextPosition = m_next->cursor.position();
@@ -214,6 +215,9 @@ void Console::buildStep()
         if (m_stepped && m_built % buildChunkMessages == 0 && clock.elapsed() >= stepMs)
             return schedule(&Console::buildStep);
     }
+    // The swap takes a turn of its own.
+    if (m_stepped && m_built - first > buildChunkMessages)
+        return schedule(&Console::buildStep);
     // Within a batch the old document has yet to be laid out; the batch's end comes back here.
     if (m_batchOpen)
         m_swapAfterBatch = true;
@@ -287,6 +291,8 @@ void Console::layoutStep()
 void Console::finishRenewal()
 {
     m_phase = Phase::Live;
+    if (!m_discarded.empty())
+        m_discardTimer.start();
     m_view->setUpdatesEnabled(true);
     // What came while the new document was laid out.
     if (m_unwritten > 0) {
@@ -348,13 +354,23 @@ void moveSurvivorsBehind(QTextDocument* document, int to)
 
 void Console::discardStep()
 {
-    if (m_discarded.empty())
+    // Not while a renewal is under way: its steps are enough for a turn.
+    if (m_discarded.empty() || m_phase != Phase::Live)
         return;
+    Pane& pane = *m_discarded.front();
+    QTextDocument* document = pane.document;
+    if (!pane.idle) {
+        // Its layout goes idle and its edit block ends: what is removed from it goes at once.
+        pane.idle = true;
+        document->setPageSize(QSizeF(0, 0));
+        if (pane.editOpen)
+            pane.cursor.endEditBlock();
+        return m_discardTimer.start();
+    }
     // Freeing a whole document at once takes a tenth of a second and more: it goes a top-level
     // container at a time, and what is left, in one piece, once there is one container left.
     QElapsedTimer clock;
     clock.start();
-    QTextDocument* document = m_discarded.front()->document;
     for (;;) {
         const QList<QTextFrame*> top = document->rootFrame()->childFrames();
         if (top.size() <= 1) {
@@ -385,15 +401,10 @@ bool Console::eventFilter(QObject* watched, QEvent* event)
 
 void Console::discard(std::unique_ptr<Pane> pane, bool editOpen)
 {
-    // Its layout goes idle and its edit block ends: what is removed from it goes at once.
-    pane->document->setPageSize(QSizeF(0, 0));
-    if (editOpen)
-        pane->cursor.endEditBlock();
-    // Freed in a later turn of the event loop, not in the one that already laid out the view.
+    // Freed in later turns of the event loop, once the renewal is done.
+    pane->editOpen = editOpen;
     m_discarded.push_back(std::move(pane));
-    if (m_stepped)
-        m_discardTimer.start();
-    else
+    if (!m_stepped)
         m_discarded.clear();
 }
 

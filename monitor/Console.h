@@ -94,6 +94,9 @@ private:
         QTextDocument* document;
         QTextCursor cursor;
         ConsoleWriter writer;
+        // While it is being freed: whether its edit block was open, and whether it was ended.
+        bool editOpen = false;
+        bool idle = false;
     };
 
     void write(ConsoleEntry&& entry);
