@@ -199,6 +199,7 @@ void Console::startRenewal()
         m_next->writer.writeInfo(removalNotice(m_nextRemoved));
     m_next->writer.openSections(m_before);
     m_built = 0;
+    m_caughtUp = false;
     m_phase = Phase::Building;
     schedule(&Console::buildStep);
 }
@@ -215,8 +216,8 @@ void Console::buildStep()
         if (m_stepped && m_built % buildChunkMessages == 0 && clock.elapsed() >= stepMs)
             return schedule(&Console::buildStep);
     }
-    // The swap takes a turn of its own.
-    if (m_stepped && m_built - first > buildChunkMessages)
+    // The swap takes a turn of its own, the one after the step that caught up.
+    if (m_stepped && !std::exchange(m_caughtUp, true) && m_built - first > buildChunkMessages)
         return schedule(&Console::buildStep);
     // Within a batch the old document has yet to be laid out; the batch's end comes back here.
     if (m_batchOpen)
@@ -354,8 +355,8 @@ void moveSurvivorsBehind(QTextDocument* document, int to)
 
 void Console::discardStep()
 {
-    // Not while a renewal is under way: its steps are enough for a turn.
-    if (m_discarded.empty() || m_phase != Phase::Live)
+    // Not while the new document is laid out: those steps are enough for a turn.
+    if (m_discarded.empty() || m_phase == Phase::LayingOut)
         return;
     Pane& pane = *m_discarded.front();
     QTextDocument* document = pane.document;
@@ -401,7 +402,7 @@ bool Console::eventFilter(QObject* watched, QEvent* event)
 
 void Console::discard(std::unique_ptr<Pane> pane, bool editOpen)
 {
-    // Freed in later turns of the event loop, once the renewal is done.
+    // Freed in later turns of the event loop, once the new document is laid out.
     pane->editOpen = editOpen;
     m_discarded.push_back(std::move(pane));
     if (!m_stepped)

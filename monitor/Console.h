@@ -130,6 +130,7 @@ private:
     std::size_t m_unwritten = 0;
     std::size_t m_built = 0;
     bool m_swapAfterBatch = false;
+    bool m_caughtUp = false;
     int m_laidOutBlock = 0;
     // Where a reader was, to be found again in the new document.
     int m_readingPosition = -1;
