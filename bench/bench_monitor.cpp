@@ -1,11 +1,15 @@
 // The monitor under a flood from one emulated application over a real local socket, as the main
-// window wires it: frames per second into a shown client page (console and error list), the
-// event loop's longest stall after the first second, and the resident memory at the end, beside
-// raw socket reading in the same run (the floor). Then the stall of a console font change with
-// eight pages at their console bound, and a flood of ContextInfo frames.
+// window wires it, every message with a text of its own: frames per second into a shown client
+// page (console and error list) beside raw socket reading (the floor), the messages that reached
+// the console and those it holds at the end (its newest, checked in order), the event loop's
+// longest stall after the first second, and resident memory at the end and at its peak. Then one
+// long run of warnings for memory (resident after a fifth of it and at the end), paced streams,
+// the stall of a console font change with eight pages at their console bound, and a flood of
+// ContextInfo frames.
 //
 // Usage: bench_monitor [frames per stream, default 2000000] [runs per stream, default 3]
-//                      [parts, default streams,errorlist,contexts,font] [console block limit]
+//                      [parts, default streams,memory,paced,errorlist,contexts,font]
+//                      [console window] [frames of the memory run, default 10000000]
 
 #include "bench/BenchReport.h"
 #include "monitor/Client.h"
@@ -15,11 +19,11 @@
 #include "tests/peer/TestPeer.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
@@ -32,6 +36,7 @@
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 using kolz::bench::Better;
@@ -42,12 +47,14 @@ namespace {
 
 int streamFrames = 2000000;
 int runsPerStream = 3;
-int consoleBlockLimit = ClientInterface::defaultConsoleBlockLimit;
+int consoleWindow = Console::defaultWindow;
+int memoryFrames = 10000000;
 constexpr int patternFrames = 100;
 constexpr double goalFramesPerSecond = 30000;
 constexpr double stallLimitMs = 100;
 constexpr double memoryLimitMb = 1024;
 constexpr double fontStallLimitMs = 1000;
+constexpr double memoryGrowthLimit = 0.10;
 
 enum class Kind
 {
@@ -66,20 +73,19 @@ std::vector<std::uint32_t> ids(std::uint32_t first, int count)
     return list;
 }
 
-QByteArray pattern(Kind kind)
+// The frames from `first` on, each message numbered by its place in the stream.
+QByteArray framesFrom(Kind kind, int first, int count)
 {
     std::vector<Message> frames;
-    const int count = kind == Kind::Contexts ? 10 : patternFrames;
-    for (int i = 0; i < count; ++i) {
+    for (int i = first; i < first + count; ++i) {
         const std::string n = std::to_string(i);
         switch (kind) {
         case Kind::Warnings:
-            frames.push_back(
-                Message::makeWarning("Texture " + n + " was resized to a power of two"));
+            frames.push_back(Message::makeWarning("Texture " + n + " was resized"));
             break;
         case Kind::DebugMessages:
             frames.push_back(Message::makeDebugMessage(0x8246, 0x824C, std::uint32_t(i), 0x9146,
-                                                       "Debug output number " + n));
+                                                       "Debug output " + n));
             break;
         case Kind::Contexts:
             // Every list full: the largest page a context can make.
@@ -90,7 +96,7 @@ QByteArray pattern(Kind kind)
         case Kind::Mix:
             switch (i % 10) {
             case 0:
-                frames.push_back(Message::makeBeginSection(0x8246, std::uint32_t(i), "frame " + n));
+                frames.push_back(Message::makeBeginSection(0x8246, std::uint32_t(i), "Frame " + n));
                 break;
             case 9:
                 frames.push_back(Message::makeEndSection());
@@ -107,10 +113,10 @@ QByteArray pattern(Kind kind)
                 frames.push_back(Message::makeError("Shader " + n + " failed to link"));
                 break;
             case 6:
-                frames.push_back(Message::makeGLError(0x502, "glDrawElements", "Bad state"));
+                frames.push_back(Message::makeGLError(0x502, "glDrawElements", "Bad state " + n));
                 break;
             default:
-                frames.push_back(Message::makeDebugMessage(0x8246, 0x824C, 1, 0x9147, "Note"));
+                frames.push_back(Message::makeDebugMessage(0x8246, 0x824C, 1, 0x9147, "Note " + n));
                 break;
             }
             break;
@@ -120,12 +126,86 @@ QByteArray pattern(Kind kind)
     return kolz::test::encodeFrames(frames);
 }
 
-// The emulated application: its own thread, blocking writes, as fast as the socket takes them.
+// The text that numbers a message of the stream, and whether the kind's message i has one.
+QString numberedPrefix(Kind kind, int i)
+{
+    switch (kind) {
+    case Kind::Warnings:
+        return QStringLiteral("Texture ");
+    case Kind::DebugMessages:
+        return QStringLiteral("Debug output ");
+    case Kind::Mix: {
+        static const char* const prefixes[] = {"Frame ",
+                                               "Drawing batch ",
+                                               "Drawing batch ",
+                                               "Slow path taken in draw ",
+                                               "Slow path taken in draw ",
+                                               "Shader ",
+                                               "Bad state ",
+                                               "Note ",
+                                               "Note ",
+                                               nullptr};
+        const char* prefix = prefixes[i % 10];
+        return prefix ? QString::fromLatin1(prefix) : QString();
+    }
+    case Kind::Contexts:
+        break;
+    }
+    return {};
+}
+
+// The messages the console shows, checked against the stream: the numbers of its numbered
+// messages must be the stream's newest, in order, with none missing. Returns how many of the
+// stream's messages (numbered or not) the console holds, or -1 when any is missing.
+int heldInOrder(const QTextDocument* document, Kind kind, int sent)
+{
+    QList<int> numbers;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        for (int k = 0; k < 10; ++k) {
+            const QString prefix = numberedPrefix(kind, k);
+            if (prefix.isEmpty() || !text.startsWith(prefix))
+                continue;
+            bool ok = false;
+            const int n = text.mid(prefix.size()).section(' ', 0, 0).section(')', 0, 0).toInt(&ok);
+            if (ok && numberedPrefix(kind, n) == prefix) {
+                numbers.append(n);
+                break;
+            }
+        }
+    }
+    // A section whose BeginSection went with the older messages is opened again at the top,
+    // under its own title.
+    if (numbers.size() > 1 && numberedPrefix(kind, numbers[0]) == QStringLiteral("Frame ")) {
+        int next = numbers[0] + 1;
+        while (numberedPrefix(kind, next).isEmpty())
+            ++next;
+        if (numbers[1] != next)
+            numbers.removeFirst();
+    }
+    if (numbers.isEmpty())
+        return -1;
+    // Mix: a section title carries " (ID: n)"; every other numbered message its own number.
+    int expected = numbers.first();
+    for (int n : numbers) {
+        while (expected < n && numberedPrefix(kind, expected).isEmpty())
+            ++expected;
+        if (n != expected)
+            return -1;
+        ++expected;
+    }
+    while (expected < sent && numberedPrefix(kind, expected).isEmpty())
+        ++expected;
+    return expected == sent ? sent - numbers.first() : -1;
+}
+
+// The emulated application: its own thread, blocking writes, as fast as the socket takes them,
+// or paced at a number of frames per second (a chunk every 10 ms).
 class PeerThread : public QThread
 {
 public:
-    PeerThread(QString server, QByteArray pattern, int frames)
-        : m_server(std::move(server)), m_pattern(pattern), m_frames(frames)
+    PeerThread(QString server, Kind kind, int frames, int perSecond = 0)
+        : m_server(std::move(server)), m_kind(kind), m_frames(frames), m_perSecond(perSecond)
     {}
 
 protected:
@@ -134,9 +214,17 @@ protected:
         kolz::test::TestPeer peer;
         if (!peer.connectToPanel(m_server))
             return;
-        const int perPattern = int(m_pattern.size() / Message::Size);
-        for (int sent = 0; sent < m_frames; sent += perPattern) {
-            if (!peer.sendBlocking(m_pattern, 64 * 1024, 600000))
+        const int chunk = m_perSecond > 0 ? std::max(1, m_perSecond / 100) : patternFrames;
+        QElapsedTimer clock;
+        clock.start();
+        for (int sent = 0; sent < m_frames; sent += chunk) {
+            const int count = std::min(chunk, m_frames - sent);
+            if (m_perSecond > 0) {
+                const qint64 due = qint64(sent) * 1000 / m_perSecond;
+                if (due > clock.elapsed())
+                    QThread::msleep(static_cast<unsigned long>(due - clock.elapsed()));
+            }
+            if (!peer.sendBlocking(framesFrom(m_kind, sent, count), 64 * 1024, 600000))
                 return;
         }
         peer.socket()->waitForDisconnected(600000);
@@ -144,9 +232,25 @@ protected:
 
 private:
     QString m_server;
-    QByteArray m_pattern;
+    Kind m_kind;
     int m_frames;
+    int m_perSecond;
 };
+
+double peakResidentMegabytes()
+{
+    double peak = 0;
+    if (std::FILE* fp = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        long kb = 0;
+        while (std::fgets(line, sizeof line, fp)) {
+            if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1)
+                peak = double(kb) / 1024.0;
+        }
+        std::fclose(fp);
+    }
+    return peak;
+}
 
 double residentMegabytes()
 {
@@ -241,9 +345,13 @@ struct RunResult
     double maxStallMs = 0;
     double residentMb = 0;
     double heapMb = 0;
+    double peakMb = 0;
+    double residentAtFifthMb = 0; // after a fifth of the frames
     int blocks = 0;
     int errorRows = 0;
-    long long skipped = 0; // frames the console passed over
+    long long shown = 0; // messages that reached the console
+    int held = 0;        // messages it holds at the end, checked in order (-1: some missing)
+    long long removed = 0;
     int contextPages = 0;
 };
 
@@ -254,7 +362,7 @@ struct Link
     std::unique_ptr<PeerThread> peer;
     QLocalSocket* socket = nullptr;
 
-    Link(int index, Kind kind, int frames)
+    Link(int index, Kind kind, int frames, int perSecond = 0)
     {
         const QString name = QStringLiteral("KolZendra-bench-%1-%2")
                                  .arg(QCoreApplication::applicationPid())
@@ -262,7 +370,7 @@ struct Link
         QLocalServer::removeServer(name);
         if (!server.listen(name))
             qFatal("cannot listen on %s", qPrintable(name));
-        peer = std::make_unique<PeerThread>(name, pattern(kind), frames);
+        peer = std::make_unique<PeerThread>(name, kind, frames, perSecond);
         peer->start();
         if (!server.waitForNewConnection(10000))
             qFatal("the peer did not connect");
@@ -275,17 +383,29 @@ struct Link
     }
 };
 
-RunResult runStream(bool rawSocket, Kind kind)
+RunResult runStream(bool rawSocket, Kind kind, int perSecond = 0)
 {
     malloc_trim(0);
-    Link link(0, kind, streamFrames);
+    Link link(0, kind, streamFrames, perSecond);
     int received = 0;
+    double residentAtFifth = 0;
     QEventLoop loop;
     std::unique_ptr<Client> client;
     std::unique_ptr<ClientInterface> page;
     char raw[Message::Size];
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     auto count = [&] {
-        if (++received == streamFrames)
+        if (++received == streamFrames / 5)
+            residentAtFifth = residentMegabytes();
+        // A long run says how it goes along.
+        if (streamFrames >= 5000000 && received % 1000000 == 0) {
+            std::printf("  %d frames after %.0f s: resident %.0f MB, peak %.0f MB\n", received,
+                        sinceStart.nsecsElapsed() / 1e9, residentMegabytes(),
+                        peakResidentMegabytes());
+            std::fflush(stdout);
+        }
+        if (received == streamFrames)
             loop.quit();
     };
     if (rawSocket) {
@@ -298,7 +418,7 @@ RunResult runStream(bool rawSocket, Kind kind)
     } else {
         client = std::make_unique<Client>(nullptr, link.socket);
         page = std::make_unique<ClientInterface>(nullptr, client.get(), QFont());
-        page->setConsoleBlockLimit(consoleBlockLimit);
+        page->console()->setWindow(consoleWindow);
         page->resize(900, 600);
         // The user watches the console (or the contexts): laid out and painted as it runs.
         page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))
@@ -316,7 +436,8 @@ RunResult runStream(bool rawSocket, Kind kind)
     clock.start();
     // A flood of contexts is over within the first second: its stalls count from the start.
     stalls.start(kind == Kind::Contexts ? 0 : 1000);
-    QTimer::singleShot(900000, &loop, &QEventLoop::quit);
+    // However slow a loaded machine is, a run ends.
+    QTimer::singleShot(std::max(900000, streamFrames / 2), &loop, &QEventLoop::quit);
     loop.exec();
     RunResult result;
     result.seconds = clock.nsecsElapsed() / 1e9;
@@ -335,11 +456,19 @@ RunResult runStream(bool rawSocket, Kind kind)
     if (received != streamFrames)
         qFatal("only %d of %d frames arrived", received, streamFrames);
     result.residentMb = residentMegabytes();
+    result.peakMb = peakResidentMegabytes();
+    result.residentAtFifthMb = residentAtFifth;
     result.heapMb = heapMegabytes();
     if (page) {
+        // A renewal still under way when the input ended finishes first.
+        for (int i = 0; i < 100 && page->console()->renewing(); ++i)
+            runEventLoopFor(50);
         result.blocks = page->document()->blockCount();
         result.errorRows = page->errorListModel()->rowCount();
-        result.skipped = page->skippedFrames();
+        result.shown = page->console()->received();
+        result.removed = page->console()->removed();
+        if (kind != Kind::Contexts)
+            result.held = heldInOrder(page->document(), kind, streamFrames);
         page->hide();
     }
     return result;
@@ -348,10 +477,11 @@ RunResult runStream(bool rawSocket, Kind kind)
 void print(const std::string& label, const RunResult& r, const char* what)
 {
     std::printf("%-22s %8.0f frames/s  %6.2f us CPU/frame  stall %7.1f ms  resident %6.0f MB "
-                "(heap in use %.0f MB)  blocks %d  error rows %d  skipped %lld  load %s%s\n",
+                "(peak %.0f, heap in use %.0f)  shown %lld  held %d  removed %lld  blocks %d  "
+                "error rows %d  load %s%s\n",
                 label.c_str(), streamFrames / r.seconds, r.cpuSeconds * 1e6 / streamFrames,
-                r.maxStallMs, r.residentMb, r.heapMb, r.blocks, r.errorRows, r.skipped,
-                loadAverage().c_str(), what);
+                r.maxStallMs, r.residentMb, r.peakMb, r.heapMb, r.shown, r.held, r.removed,
+                r.blocks, r.errorRows, loadAverage().c_str(), what);
     std::fflush(stdout);
 }
 
@@ -375,10 +505,12 @@ void streams(Report& report, const std::string& parts)
     auto wanted = [&parts](const char* name) {
         return parts.find("streams") != std::string::npos || parts.find(name) != std::string::npos;
     };
+    double floor = 0;
     if (wanted("floor")) {
-        const RunResult floor =
+        const RunResult r =
             medianOf("raw socket/warnings", [] { return runStream(true, Kind::Warnings); });
-        report.figure("raw socket/warnings", streamFrames / floor.seconds, "frames/s");
+        floor = streamFrames / r.seconds;
+        report.figure("raw socket/warnings (floor)", floor, "frames/s");
     }
     for (Kind kind : {Kind::Warnings, Kind::DebugMessages, Kind::Mix}) {
         if (!wanted(kindNames[int(kind)]))
@@ -386,16 +518,61 @@ void streams(Report& report, const std::string& parts)
         const std::string name = std::string("page/") + kindNames[int(kind)];
         const RunResult r = medianOf(name, [kind] { return runStream(false, kind); });
         const double fps = streamFrames / r.seconds;
-        if (kind == Kind::Warnings)
-            report.verdict(name + " throughput", fps, "frames/s", goalFramesPerSecond,
-                           Better::Higher);
-        else
-            report.figure(name + " throughput", fps, "frames/s");
+        report.figure(name + " throughput (floor " + std::to_string(int(floor)) + ")", fps,
+                      "frames/s");
         report.figure(name + " CPU per frame", r.cpuSeconds * 1e6 / streamFrames, "us");
+        report.verdict(name + " messages shown of " + std::to_string(streamFrames), double(r.shown),
+                       "messages", double(streamFrames), Better::Higher);
+        report.verdict(name + " messages held at the end, in order", double(r.held), "messages",
+                       double(std::min(consoleWindow, streamFrames)), Better::Higher);
         report.verdict(name + " longest stall after 1 s", r.maxStallMs, "ms", stallLimitMs,
                        Better::Lower);
-        report.verdict(name + " resident memory", r.residentMb, "MB", memoryLimitMb, Better::Lower);
+        report.verdict(name + " resident memory at the end", r.residentMb, "MB", memoryLimitMb,
+                       Better::Lower);
+        report.verdict(name + " peak resident memory", r.peakMb, "MB", memoryLimitMb,
+                       Better::Lower);
     }
+}
+
+// One long run of warnings: resident memory at the end within a tenth of that after a fifth of
+// the run.
+void memory(Report& report)
+{
+    const int saved = std::exchange(streamFrames, memoryFrames);
+    const RunResult r = runStream(false, Kind::Warnings);
+    print("page/warnings long", r, "");
+    const std::string name = "page/" + std::to_string(memoryFrames) + " warnings";
+    report.figure(name + " throughput", memoryFrames / r.seconds, "frames/s");
+    report.verdict(name + " messages shown", double(r.shown), "messages", double(memoryFrames),
+                   Better::Higher);
+    report.verdict(name + " messages held at the end, in order", double(r.held), "messages",
+                   double(consoleWindow), Better::Higher);
+    report.verdict(name + " longest stall after 1 s", r.maxStallMs, "ms", stallLimitMs,
+                   Better::Lower);
+    report.figure(name + " resident after a fifth", r.residentAtFifthMb, "MB");
+    report.verdict(name + " resident growth from a fifth to the end",
+                   r.residentMb / std::max(1.0, r.residentAtFifthMb) - 1.0, "ratio",
+                   memoryGrowthLimit, Better::Lower);
+    report.verdict(name + " peak resident memory", r.peakMb, "MB", memoryLimitMb, Better::Lower);
+    streamFrames = saved;
+}
+
+// Warnings at a steady rate, as an application reporting while it renders.
+void paced(Report& report)
+{
+    const int saved = std::exchange(streamFrames, 200000);
+    for (int perSecond : {5000, 20000}) {
+        const RunResult r = runStream(false, Kind::Warnings, perSecond);
+        const std::string name = "page/warnings at " + std::to_string(perSecond) + "/s";
+        print(name, r, "");
+        report.verdict(name + ": messages shown of 200000", double(r.shown), "messages", 200000,
+                       Better::Higher);
+        report.verdict(name + ": messages held at the end, in order", double(r.held), "messages",
+                       double(consoleWindow), Better::Higher);
+        report.verdict(name + ": longest stall after 1 s", r.maxStallMs, "ms", stallLimitMs,
+                       Better::Lower);
+    }
+    streamFrames = saved;
 }
 
 // Eight pages fed over their own connections until each console is at its bound, then the
@@ -403,8 +580,8 @@ void streams(Report& report, const std::string& parts)
 void fontChange(Report& report)
 {
     constexpr int pages = 8;
-    // A warning takes three blocks: this is past the bound, so every console has dropped output.
-    const int perPage = consoleBlockLimit / 2;
+    // One short of a renewal: every console at the most it holds.
+    const int perPage = consoleWindow * 2 - 1;
     malloc_trim(0);
     ClientTabWidget tabs(nullptr);
     tabs.resize(900, 600);
@@ -420,11 +597,8 @@ void fontChange(Report& report)
         links.push_back(std::make_unique<Link>(i + 1, Kind::Warnings, perPage));
         clients.push_back(std::make_unique<Client>(nullptr, links.back()->socket));
         ClientInterface* page = tabs.addClient(clients.back().get(), QFont(), false);
-        page->setConsoleBlockLimit(consoleBlockLimit);
+        page->console()->setWindow(consoleWindow);
         page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(0);
-        // A console being read keeps all it can: without this, a console that cannot keep up
-        // would skip ahead and stay far below its bound.
-        page->uncheckConsoleAutoScroll();
         QObject::connect(clients.back().get(), &Client::clientMessage, page,
                          &ClientInterface::receive);
         QObject::connect(clients.back().get(), &Client::clientMessage, &loop, [&] {
@@ -437,15 +611,13 @@ void fontChange(Report& report)
         runEventLoopFor(50);
     }
     loop.exec();
-    for (ClientInterface* page : shown)
-        page->findChild<QCheckBox*>(QStringLiteral("chkConsoleAutoScroll"))->setChecked(true);
     runEventLoopFor(500);
     int blocks = 0;
     for (ClientInterface* page : shown)
         blocks = std::max(blocks, page->document()->blockCount());
     std::printf("font change: %d pages filled with %d warnings each in %.1f s, largest console "
-                "%d blocks (bound %d), resident %.0f MB, load %s\n",
-                pages, perPage, fill.nsecsElapsed() / 1e9, blocks, consoleBlockLimit,
+                "%d blocks (window %d messages), resident %.0f MB, load %s\n",
+                pages, perPage, fill.nsecsElapsed() / 1e9, blocks, consoleWindow,
                 residentMegabytes(), loadAverage().c_str());
 
     // Showing each page in turn before the change: what a page switch costs anyway.
@@ -552,12 +724,18 @@ int main(int argc, char** argv)
         runsPerStream = std::max(1, std::atoi(argv[2]));
     std::printf("bench_monitor: %d frames per stream, %d runs each, load %s, %ld cores\n",
                 streamFrames, runsPerStream, loadAverage().c_str(), sysconf(_SC_NPROCESSORS_ONLN));
-    const std::string parts = argc > 3 ? argv[3] : "streams,errorlist,contexts,font";
+    const std::string parts = argc > 3 ? argv[3] : "streams,memory,paced,errorlist,contexts,font";
     if (argc > 4)
-        consoleBlockLimit = std::max(1000, std::atoi(argv[4]));
+        consoleWindow = std::max(1000, std::atoi(argv[4]));
+    if (argc > 5)
+        memoryFrames = std::max(patternFrames, std::atoi(argv[5]));
     Report report("bench_monitor");
     // Streams first: the later parts leave the heap larger than any one page needs.
     streams(report, parts);
+    if (parts.find("memory") != std::string::npos)
+        memory(report);
+    if (parts.find("paced") != std::string::npos)
+        paced(report);
     if (parts.find("errorlist") != std::string::npos)
         errorList(report);
     if (parts.find("contexts") != std::string::npos)

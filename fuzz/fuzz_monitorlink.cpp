@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPushButton>
 #include <QTabWidget>
 
 #include <cstddef>
@@ -122,11 +123,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto client = std::make_unique<Client>(nullptr, accepted);
     const bool tight = control & 2;
-    ConsoleFrames::setShape(tight ? 2 + control % 3 : 16, tight ? 2 + control % 2 : 4);
+    ConsoleFrames::setShape(tight ? 2 + control % 3 : 12, tight ? 2 + control % 2 : 3);
     auto page = std::make_unique<ClientInterface>(nullptr, client.get(), QFont());
     if (tight) {
-        page->setConsoleBlockLimit(6 + control % 40);
-        page->setConsoleRenewalFrames(1 + control % 7);
+        page->console()->setWindow(1 + control % 13);
         page->errorListModel()->setRowLimit(1 + control % 9);
     }
     page->findChild<QTabWidget*>(QStringLiteral("tabWidget"))->setCurrentIndex(control % 3);
@@ -149,12 +149,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Pieces of a size taken from the control byte, so frames arrive split at odd places.
     const qsizetype piece = 997 + qsizetype(control >> 2) * 509;
-    // Tight consoles may also skip ahead, as under a flood: each batch then writes only its
-    // newest frames, in a new document when some were passed over.
-    const bool skip = tight && (control & 4);
+    // Tight consoles may also be cleared or told to renew at once between pieces, whatever
+    // their renewal in steps is doing.
+    const bool meddle = tight && (control & 4);
+    int pieces = 0;
     for (qsizetype at = 0; at < stream.size(); at += piece) {
-        if (skip)
-            page->skipAhead();
+        if (meddle && ++pieces % 3 == 0)
+            page->console()->renew();
+        else if (meddle && pieces % 5 == 0)
+            page->findChild<QPushButton*>(QStringLiteral("btnClear"))->click();
         peer.write(stream.constData() + at, std::min(piece, stream.size() - at));
         peer.flush();
         QCoreApplication::processEvents();

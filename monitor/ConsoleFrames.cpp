@@ -5,10 +5,12 @@
 #include <QTextDocument>
 
 namespace {
-// 16^4 items per level before its top-level containers start to add up, and a path of four
-// frames between a level and its items: about 80 sibling visits per inserted frame.
-int chunkFanout = 16;
-int chunkDepth = 4;
+// 12^3 items per top-level container, and a path of three frames between a level and its
+// items: about 65 sibling visits per inserted frame for a console of 50,000 messages. Qt's
+// layout can stop between two top-level frames only, so a new console document is laid out a
+// container (a few tens of milliseconds) at a time.
+int chunkFanout = 12;
+int chunkDepth = 3;
 } // namespace
 
 void ConsoleFrames::setShape(int fanout, int depth)
@@ -112,35 +114,4 @@ void ConsoleFrames::leaveAllSections()
 {
     while (m_levels.size() > 1)
         leaveSection();
-}
-
-std::vector<int> ConsoleFrames::framePositions() const
-{
-    std::vector<int> positions;
-    for (const Level& level : m_levels) {
-        positions.push_back(level.owner ? level.owner->firstPosition() : -1);
-        for (QTextFrame* frame : level.path)
-            positions.push_back(frame->firstPosition());
-    }
-    return positions;
-}
-
-void ConsoleFrames::rebind(const std::vector<int>& positions)
-{
-    std::size_t next = 0;
-    for (Level& level : m_levels) {
-        const int owner = positions.at(next++);
-        level.owner = owner < 0 ? nullptr : frameStartingAt(owner);
-        for (QTextFrame*& frame : level.path)
-            frame = frameStartingAt(positions.at(next++));
-    }
-}
-
-QTextFrame* ConsoleFrames::frameStartingAt(int position) const
-{
-    // A frame's first position lies in no frame nested in it: a child's content starts behind
-    // the child's own start marker.
-    QTextCursor cursor(m_cursor->document());
-    cursor.setPosition(position);
-    return cursor.currentFrame();
 }

@@ -33,11 +33,6 @@ public:
     void leaveAllSections();
     int openSections() const { return int(m_levels.size()) - 1; }
 
-    // Where each frame held here starts. The document is about to be rebuilt with the same
-    // content, and its frames will be new objects; rebind() finds them again.
-    std::vector<int> framePositions() const;
-    void rebind(const std::vector<int>& positions);
-
     // Children per frame before containers are used, and the depth of the containers.
     static void setShape(int fanout, int depth);
 
@@ -53,7 +48,6 @@ private:
     void openContainers(Level& level, std::size_t from);
     QTextFrame* openContainer();
     static void touch(const QTextBlock& block);
-    QTextFrame* frameStartingAt(int position) const;
 
     QTextCursor* m_cursor;
     std::vector<Level> m_levels;

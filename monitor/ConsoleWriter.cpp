@@ -7,45 +7,45 @@
 #include <QTextFrame>
 #include <QWidget>
 
-namespace layout = ui::messages::layout;
-using ui::messages::Message;
 using ui::messages::MessageType;
 
 ConsoleWriter::ConsoleWriter(QTextCursor* cursor, const QWidget* view)
     : m_cursor(cursor), m_view(view), m_frames(cursor)
 {}
 
-void ConsoleWriter::write(const Message& message)
+void ConsoleWriter::write(const ConsoleEntry& entry)
 {
-    switch (message.type()) {
+    switch (entry.type) {
     case MessageType::BeginSection:
-        writeSection(message);
+        writeSection(entry);
         break;
     case MessageType::EndSection:
         endSection();
         break;
     case MessageType::DebugMessage:
-        writeFramed(QString::fromUtf8(glEnumName(message.u32(layout::debugType))) +
-                        QStringLiteral(" (ID: ") + QString::number(message.u32(layout::debugId)) +
-                        QStringLiteral(")\n") + tr("Severity: ") +
-                        QString::fromUtf8(glEnumName(message.u32(layout::debugSeverity))),
-                    BlockKind::Debug, message.qtext(layout::debugText));
+        writeFramed(QString::fromUtf8(glEnumName(entry.a)) + QStringLiteral(" (ID: ") +
+                        QString::number(entry.b) + QStringLiteral(")\n") + tr("Severity: ") +
+                        QString::fromUtf8(glEnumName(entry.c)),
+                    BlockKind::Debug, entry.qtext());
         break;
     case MessageType::Info:
-        writeInfo(message.qtext(layout::text));
+        writeInfo(entry.qtext());
         break;
     case MessageType::Warning:
-        writeFramed(tr("Warning"), BlockKind::Warning, message.qtext(layout::text));
+        writeFramed(tr("Warning"), BlockKind::Warning, entry.qtext());
         break;
     case MessageType::Error:
-        writeFramed(tr("Error"), BlockKind::Error, message.qtext(layout::text));
+        writeFramed(tr("Error"), BlockKind::Error, entry.qtext());
         break;
     case MessageType::GLError:
-        writeFramed(tr("Error - ") +
-                        QString::fromUtf8(console::glErrorName(message.u32(layout::glErrorCode))) +
-                        tr(" in ") +
-                        message.qtext(layout::glErrorFunction, layout::functionCapacity),
-                    BlockKind::Error, message.qtext(layout::glErrorText));
+        writeFramed(tr("Error - ") + QString::fromUtf8(console::glErrorName(entry.a)) + tr(" in ") +
+                        QString::fromUtf8(entry.function),
+                    BlockKind::Error, entry.qtext());
+        break;
+    case ConsoleEntry::Closing:
+        // The end of the document: behind every section frame still open.
+        leaveAllSections();
+        writeInfo(entry.qtext());
         break;
     default:
         break;
@@ -58,21 +58,24 @@ void ConsoleWriter::leaveAllSections()
     m_flatSections = 0;
 }
 
-void ConsoleWriter::restart(const SectionStack& openSections)
+void ConsoleWriter::restart()
 {
     m_frames.reset();
     m_flatSections = 0;
     m_lastOutputFramed = false;
-    m_framesMade = 0;
-    for (const Message& section : openSections.open())
-        writeSection(section);
-    m_flatSections += openSections.deeper();
 }
 
-void ConsoleWriter::writeSection(const Message& message)
+void ConsoleWriter::openSections(const SectionStack& sections)
 {
-    const QString title = message.qtext(layout::sectionTitle) + QStringLiteral(" (ID: ") +
-                          QString::number(message.u32(layout::sectionId)) + QLatin1Char(')');
+    for (const ConsoleEntry& section : sections.open())
+        writeSection(section);
+    m_flatSections += sections.deeper();
+}
+
+void ConsoleWriter::writeSection(const ConsoleEntry& entry)
+{
+    const QString title =
+        entry.qtext() + QStringLiteral(" (ID: ") + QString::number(entry.a) + QLatin1Char(')');
     if (m_frames.openSections() >= maxSectionDepth) {
         // Too deep to nest: the title goes in as plain text in the innermost frame.
         ++m_flatSections;
@@ -124,7 +127,6 @@ QTextFrame* ConsoleWriter::beginBlock(const QString& title, const console::Block
     if (!m_lastOutputFramed)
         m_cursor->insertText(QStringLiteral("\n\n"));
     m_frames.prepareItem();
-    ++m_framesMade;
 
     m_cursor->setBlockFormat(style.title);
     m_cursor->insertText(title, style.titleText);

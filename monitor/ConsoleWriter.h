@@ -1,9 +1,8 @@
 #pragma once
 
-#include "monitor/ConsoleBacklog.h"
+#include "monitor/ConsoleEntry.h"
 #include "monitor/ConsoleFrames.h"
 #include "monitor/ConsoleStyle.h"
-#include "monitor/Message.h"
 
 #include <QCoreApplication>
 #include <QPalette>
@@ -29,19 +28,15 @@ public:
     // The writing position is the cursor's; the block colours follow the view's palette.
     ConsoleWriter(QTextCursor* cursor, const QWidget* view);
 
-    // Writes a BeginSection, EndSection, DebugMessage, Info, Warning, Error or GLError frame.
-    void write(const ui::messages::Message& message);
+    // Writes a BeginSection, EndSection, DebugMessage, Info, Warning, Error or GLError entry, or
+    // the page's closing line behind every open section.
+    void write(const ConsoleEntry& entry);
     void writeInfo(const QString& text);
-    // Leaves every open section, ending at the writing position of the top level.
-    void leaveAllSections();
     // The cursor is in a new, empty document (or the old one was cleared): writing starts at its
-    // top level, in the given sections, which are opened again.
-    void restart(const SectionStack& openSections);
-
-    ConsoleFrames& frames() { return m_frames; }
-    // Framed blocks written since the count was last reset.
-    int framesMade() const { return m_framesMade; }
-    void resetFramesMade() { m_framesMade = 0; }
+    // top level.
+    void restart();
+    // Opens the given sections again, as when their BeginSection entries came.
+    void openSections(const SectionStack& sections);
 
 private:
     enum class BlockKind
@@ -52,7 +47,8 @@ private:
         Error
     };
     const console::BlockStyle& blockStyle(BlockKind kind);
-    void writeSection(const ui::messages::Message& message);
+    void writeSection(const ConsoleEntry& entry);
+    void leaveAllSections();
     void endSection();
     void writeFramed(const QString& title, BlockKind kind, const QString& text);
     QTextFrame* beginBlock(const QString& title, const console::BlockStyle& style);
@@ -65,7 +61,6 @@ private:
     ConsoleFrames m_frames;
     int m_flatSections = 0; // sections opened beyond maxSectionDepth, shown flat
     bool m_lastOutputFramed = false;
-    int m_framesMade = 0;
     std::array<console::BlockStyle, 4> m_styles;
     qint64 m_stylesKey = -1;
     QPalette::ColorGroup m_stylesGroup = QPalette::NColorGroups;

@@ -178,7 +178,7 @@ void TestClientInterface::hostileSectionNestingIsFlattened()
     for (int i = 0; i < 2000; ++i)
         page.receive(Message::makeBeginSection(0, std::uint32_t(i), "s"));
     page.receive(Message::makeInfo("deep"));
-    QCOMPARE(frameDepth(page.document(), "deep"), ClientInterface::maxSectionDepth);
+    QCOMPARE(frameDepth(page.document(), "deep"), ConsoleWriter::maxSectionDepth);
     // Every EndSection still counts: after 1999 of them only the first section is open.
     for (int i = 0; i < 1999; ++i)
         page.receive(Message::makeEndSection());
@@ -194,7 +194,7 @@ void TestClientInterface::hostileSectionNestingIsFlattened()
 void TestClientInterface::clearingForgetsOpenSections()
 {
     ClientInterface page(nullptr, nullptr, QFont());
-    for (int i = 0; i < ClientInterface::maxSectionDepth; ++i)
+    for (int i = 0; i < ConsoleWriter::maxSectionDepth; ++i)
         page.receive(Message::makeBeginSection(0, 1, "s"));
     child<QPushButton>(page, "btnClear")->click();
     QVERIFY(page.document()->toPlainText().isEmpty());
@@ -475,7 +475,7 @@ void TestClientInterface::containersDoNotChangeTheRendering()
     ConsoleFrames::setShape(1000000, 1);
     ClientInterface flat(nullptr, nullptr, QFont());
     feed(flat);
-    ConsoleFrames::setShape(16, 4);
+    ConsoleFrames::setShape(12, 3);
 
     QVERIFY(frameCount(chunked.document()->rootFrame()) > frameCount(flat.document()->rootFrame()));
     QCOMPARE(chunked.document()->toPlainText().remove('\n'),

@@ -1,7 +1,9 @@
 #include "ConsoleTestSupport.h"
-#include "monitor/ConsoleBacklog.h"
+#include "monitor/Console.h"
+#include "monitor/ConsoleEntry.h"
 #include "support/TestEnvironment.h"
 
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
@@ -12,24 +14,16 @@ using kolz::test::TestPeer;
 
 namespace {
 
-QStringList titles(const std::vector<Message>& sections)
+QStringList titles(const std::vector<ConsoleEntry>& sections)
 {
     QStringList list;
-    for (const Message& section : sections)
-        list.append(section.qtext(layout::sectionTitle));
+    for (const ConsoleEntry& section : sections)
+        list.append(section.qtext());
     return list;
 }
 
-QStringList texts(const std::deque<Message>& frames)
-{
-    QStringList list;
-    for (const Message& frame : frames)
-        list.append(frame.type() == MessageType::EndSection ? QStringLiteral("end")
-                                                            : frame.qtext(layout::text));
-    return list;
-}
-
-// A page fed by a peer on a thread of its own, which streams as fast as the page reads.
+// A page fed by a peer on a thread of its own, which streams as fast as the page reads, or in
+// bursts of `burst` frames with a pause between them.
 struct FloodLink
 {
     QLocalServer server;
@@ -37,14 +31,21 @@ struct FloodLink
     std::unique_ptr<QThread> peer;
     std::unique_ptr<ClientInterface> page;
 
-    bool open(const QByteArray& stream)
+    bool open(const QByteArray& stream, int burst = 0, int pauseMs = 0)
     {
         if (!server.listen(QStringLiteral("KolZendra")))
             return false;
-        peer.reset(QThread::create([stream] {
+        peer.reset(QThread::create([stream, burst, pauseMs] {
             TestPeer sender;
-            if (sender.connectToPanel() && sender.sendBlocking(stream, 64 * 1024, 120000))
-                sender.socket()->waitForDisconnected(120000);
+            if (!sender.connectToPanel())
+                return;
+            const qsizetype chunk = burst > 0 ? burst * qsizetype(Message::Size) : stream.size();
+            for (qsizetype at = 0; at < stream.size(); at += chunk) {
+                if (!sender.sendBlocking(stream.mid(at, chunk), 64 * 1024, 120000))
+                    return;
+                QThread::msleep(static_cast<unsigned long>(pauseMs));
+            }
+            sender.socket()->waitForDisconnected(120000);
         }));
         peer->start();
         if (!server.waitForNewConnection(5000))
@@ -70,134 +71,182 @@ class TestConsoleFlood : public QObject
 private slots:
     void initTestCase() { qRegisterMetaType<Message>("ui::messages::Message"); }
 
-    void backlogKeepsTheNewestFramesAndTheSectionsInFrontOfThem();
-    void floodIsShownByItsNewestFramesInTheirSections();
-    void consoleBeingReadSkipsNothing();
+    void sectionStackFollowsEntries();
+    void floodLosesNothing_data();
+    void floodLosesNothing();
+    void outputDuringARenewal_data();
+    void outputDuringARenewal();
 };
 
-void TestConsoleFlood::backlogKeepsTheNewestFramesAndTheSectionsInFrontOfThem()
+void TestConsoleFlood::sectionStackFollowsEntries()
 {
-    // Sections beyond the depth are counted; an end without an open section changes nothing.
+    // Sections beyond the depth are counted; an end without an open section changes nothing;
+    // the closing line leaves them all.
     SectionStack stack(2);
     for (const char* title : {"a", "b", "c"})
-        stack.begin(Message::makeBeginSection(0, 1, title));
+        stack.follow(ConsoleEntry::fromMessage(Message::makeBeginSection(0, 1, title)));
     QCOMPARE(titles(stack.open()), QStringList({"a", "b"}));
     QCOMPARE(stack.deeper(), 1);
     for (int i = 0; i < 4; ++i)
-        stack.end();
+        stack.follow(ConsoleEntry::fromMessage(Message::makeEndSection()));
     QVERIFY(stack.open().empty());
     QCOMPARE(stack.deeper(), 0);
-
-    stack.begin(Message::makeBeginSection(0, 1, "outer"));
-    ConsoleBacklog backlog(2);
-    backlog.setCapacity(3);
-    backlog.start(stack);
-    for (const Message& frame :
-         {Message::makeBeginSection(0, 2, "gone"), Message::makeWarning("w1"),
-          Message::makeEndSection(), Message::makeWarning("w2"),
-          Message::makeBeginSection(0, 3, "kept"), Message::makeWarning("w3")})
-        backlog.push(frame);
-    // The section that opened and closed in front of the window is gone with it.
-    QCOMPARE(backlog.dropped(), 3);
-    QCOMPARE(titles(backlog.sectionsBefore().open()), QStringList({"outer"}));
-    QCOMPARE(texts(backlog.frames()), QStringList({"w2", "", "w3"}));
-    backlog.push(Message::makeEndSection());
-    backlog.push(Message::makeWarning("w4"));
-    QCOMPARE(titles(backlog.sectionsBefore().open()), QStringList({"outer", "kept"}));
-    QCOMPARE(texts(backlog.frames()), QStringList({"w3", "end", "w4"}));
-
-    backlog.start(SectionStack(2));
-    QVERIFY(backlog.empty());
-    QCOMPARE(backlog.dropped(), 0);
-    QVERIFY(backlog.sectionsBefore().open().empty());
+    stack.follow(ConsoleEntry::fromMessage(Message::makeBeginSection(0, 1, "outer")));
+    stack.follow(ConsoleEntry::fromMessage(Message::makeWarning("w")));
+    QCOMPARE(titles(stack.open()), QStringList({"outer"}));
+    stack.follow(ConsoleEntry::closing("Client disconnected"));
+    QVERIFY(stack.open().empty());
 }
 
-void TestConsoleFlood::floodIsShownByItsNewestFramesInTheirSections()
+void TestConsoleFlood::floodLosesNothing_data()
 {
-    // Sections that open before the flood and in it, and close in it and after it.
+    QTest::addColumn<int>("burst");
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<bool>("following");
+    QTest::addColumn<bool>("sections");
+    QTest::newRow("flat out, followed") << 0 << 0 << true << false;
+    QTest::newRow("flat out, read back") << 0 << 0 << false << false;
+    QTest::newRow("a burst per rendered frame") << 400 << 16 << true << false;
+    QTest::newRow("flat out, in sections") << 0 << 0 << true << true;
+}
+
+void TestConsoleFlood::floodLosesNothing()
+{
+    // Far above what the console writes per second, and several windows long: the console
+    // renews itself a few times while it runs.
+    QFETCH(int, burst);
+    QFETCH(int, pauseMs);
+    QFETCH(bool, following);
+    QFETCH(bool, sections);
+    // Sections change inside the window too.
+    constexpr int window = 2000;
     constexpr int count = 12000;
-    auto depthOf = [](int i) { return i < 3000 || i >= 11900 ? 2 : 3; };
-    QByteArray stream;
-    auto add = [&stream](const Message& frame) {
-        stream.append(frame.data(), qsizetype(Message::Size));
-    };
-    add(Message::makeBeginSection(0, 1, "outer"));
+    auto depthOf = [](int i) { return i < 3000 || i >= 11000 ? 2 : 3; };
+    std::vector<Message> frames;
+    if (sections)
+        frames.push_back(Message::makeBeginSection(0, 1, "outer"));
     for (int i = 0; i < count; ++i) {
-        if (i == 3000)
-            add(Message::makeBeginSection(0, 2, "inner"));
-        if (i == 6000) {
-            add(Message::makeEndSection());
-            add(Message::makeBeginSection(0, 3, "late"));
+        if (sections && i == 3000)
+            frames.push_back(Message::makeBeginSection(0, 2, "inner"));
+        if (sections && i == 6000) {
+            frames.push_back(Message::makeEndSection());
+            frames.push_back(Message::makeBeginSection(0, 3, "late"));
         }
-        if (i == 11900)
-            add(Message::makeEndSection());
-        add(Message::makeWarning("flood " + std::to_string(i)));
+        if (sections && i == 11000)
+            frames.push_back(Message::makeEndSection());
+        frames.push_back(Message::makeWarning("flood " + std::to_string(i)));
     }
-    add(Message::makeEndSection());
-    add(Message::makeInfo("after"));
+    if (sections)
+        frames.push_back(Message::makeEndSection());
+    frames.push_back(Message::makeInfo("after"));
 
     FloodLink link;
-    QVERIFY(link.open(stream));
+    QVERIFY(link.open(kolz::test::encodeFrames(frames), burst, pauseMs));
     ClientInterface& page = *link.page;
-    page.setConsoleBlockLimit(3000);
+    Console* console = page.console();
+    console->setWindow(window);
     showConsole(page);
-    QTRY_VERIFY_WITH_TIMEOUT(blockWithText(page.document(), "after").isValid(), 60000);
-    QTRY_VERIFY(!page.skipping());
+    if (!following)
+        page.uncheckConsoleAutoScroll();
+    QTRY_COMPARE_WITH_TIMEOUT(console->received(), qint64(frames.size()), 120000);
+    // The last batch ends (and may start a renewal) once the input is quiet.
+    QTRY_COMPARE(page.errorListModel()->rowCount(), count);
+    QTRY_VERIFY(!console->renewing());
+    QTRY_VERIFY(blockWithText(page.document(), "after").isValid());
 
-    // The console could not keep up and passed frames over, yet it shows an unbroken tail of
-    // the newest ones under one notice, within its budget, in the sections they belong to.
-    QVERIFY(page.skippedFrames() > 0);
+    // Every frame reached the console; the newest window of them is all there, in order, each
+    // under its own title, and the notice counts exactly the ones that went.
     QTextDocument* doc = page.document();
-    // Old output is removed on the next turn of the event loop, not inside the batch.
-    QTRY_VERIFY(doc->blockCount() <= 3000);
-    QVERIFY(doc->toPlainText().startsWith(ClientInterface::removalNotice()));
-    QCOMPARE(doc->toPlainText().count(ClientInterface::removalNotice()), 1);
+    QVERIFY(console->removed() > 0);
+    QCOMPARE(console->removed() + console->kept(), qint64(frames.size()));
+    QVERIFY(console->kept() >= window);
     const QList<int> kept = numbered(doc, "flood ");
     QVERIFY(isTailUpTo(kept, count - 1));
-    for (int i : kept) {
-        const QString text = "flood " + QString::number(i);
-        if (frameDepth(doc, text, true) != depthOf(i))
-            QFAIL(qPrintable(text + " is in " + QString::number(frameDepth(doc, text, true)) +
-                             " frames"));
-    }
-    QCOMPARE(frameDepth(doc, "after", true), 0);
-    // Every warning has its error list row, skipped or not.
+    int keptWarnings = 0;
+    for (std::size_t i = frames.size() - std::size_t(console->kept()); i < frames.size(); ++i)
+        keptWarnings += frames[i].type() == MessageType::Warning ? 1 : 0;
+    QCOMPARE(kept.size(), keptWarnings);
+    int warningTitles = 0;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
+        warningTitles += block.text() == "Warning" ? 1 : 0;
+    QCOMPARE(warningTitles, kept.size());
+    QVERIFY(doc->toPlainText().startsWith(Console::removalNotice(console->removed()) + "\n"));
+    QCOMPARE(doc->toPlainText().count("older messages were removed"), 1);
+    // Every warning has its error list row.
     QCOMPARE(page.errorListModel()->rowCount(), count);
+    if (sections) {
+        for (int i : {kept.first(), kept.first() + 1, 10999, 11000, count - 1}) {
+            const QString text = "flood " + QString::number(i);
+            QCOMPARE(frameDepth(doc, text, true), depthOf(i));
+        }
+        QCOMPARE(frameDepth(doc, "after", true), 0);
+    }
 
-    // The view shows the console's document with the newest output in sight, laid out as
-    // from scratch.
-    auto* console = page.findChild<QTextEdit*>("txtConsole");
-    QCOMPARE(console->document(), doc);
-    QTRY_VERIFY(console->viewport()->rect().contains(console->cursorRect()));
+    // The view shows the console's document, laid out as from scratch, with the newest output
+    // in sight while it is followed.
+    auto* view = page.findChild<QTextEdit*>("txtConsole");
+    QCOMPARE(view->document(), doc);
+    if (following)
+        QTRY_VERIFY(view->viewport()->rect().contains(view->cursorRect()));
+    // Qt's own layout timer, held back while the console laid the document out, settles.
+    QCoreApplication::processEvents();
     const QList<QRectF> geometry = blockGeometry(doc);
     doc->markContentsDirty(0, doc->characterCount());
     QCOMPARE(blockGeometry(doc), geometry);
 
     // Output after the flood is written as it comes.
     page.finish("Client disconnected");
-    QCOMPARE(frameDepth(doc, "Client disconnected", true), 0);
+    QCOMPARE(frameDepth(page.document(), "Client disconnected", true), 0);
 }
 
-void TestConsoleFlood::consoleBeingReadSkipsNothing()
+void TestConsoleFlood::outputDuringARenewal_data()
 {
-    // Someone scrolled back to read: the console keeps every frame it can within its budget.
-    constexpr int count = 6000;
-    QByteArray stream;
-    for (int i = 0; i < count; ++i)
-        stream.append(Message::makeWarning("flood " + std::to_string(i)).data(),
-                      qsizetype(Message::Size));
-    FloodLink link;
-    QVERIFY(link.open(stream));
-    ClientInterface& page = *link.page;
-    page.setConsoleBlockLimit(3000);
+    QTest::addColumn<QString>("action");
+    QTest::newRow("more messages") << "more";
+    QTest::newRow("the page finishes") << "finish";
+    QTest::newRow("the console is cleared") << "clear";
+}
+
+void TestConsoleFlood::outputDuringARenewal()
+{
+    // A renewal in steps, as over a connection, that starts with the 200th message.
+    QFETCH(QString, action);
+    ClientInterface page(nullptr, nullptr, QFont());
+    Console* console = page.console();
+    console->setWindow(100);
+    console->setStepped(true);
     showConsole(page);
-    page.uncheckConsoleAutoScroll();
-    QTRY_VERIFY_WITH_TIMEOUT(blockWithText(page.document(), "flood 5999").isValid(), 60000);
-    QTRY_VERIFY(page.document()->blockCount() <= 3000);
-    QCOMPARE(page.skippedFrames(), 0);
-    const QList<int> kept = numbered(page.document(), "flood ");
-    QVERIFY(isTailUpTo(kept, count - 1));
-    QVERIFY(kept.size() > 900);
+    page.receive(Message::makeBeginSection(0, 1, "outer"));
+    for (int i = 1; i < 200; ++i)
+        page.receive(Message::makeWarning("w" + std::to_string(i)));
+    QVERIFY(console->renewing());
+    if (action == "more") {
+        for (int i = 200; i < 260; ++i)
+            page.receive(Message::makeWarning("w" + std::to_string(i)));
+    } else if (action == "finish") {
+        page.finish("Client disconnected");
+    } else {
+        page.findChild<QPushButton*>("btnClear")->click();
+        page.receive(Message::makeInfo("after"));
+    }
+    QTRY_VERIFY(!console->renewing());
+    QTextDocument* doc = page.document();
+    QCOMPARE(page.findChild<QTextEdit*>("txtConsole")->document(), doc);
+    if (action == "clear") {
+        QCOMPARE(doc->toPlainText().trimmed(), "after");
+        QCOMPARE(console->removed(), 0);
+        QCOMPARE(console->kept(), 1);
+        return;
+    }
+    const int last = action == "more" ? 259 : 199;
+    const QList<int> kept = numbered(doc, "w");
+    QVERIFY(isTailUpTo(kept, last));
+    QCOMPARE(kept.size(), console->kept() - (action == "finish" ? 1 : 0));
+    QCOMPARE(console->removed() + console->kept(), last + 1 + (action == "finish" ? 1 : 0));
+    QVERIFY(doc->toPlainText().startsWith(Console::removalNotice(console->removed()) + "\n"));
+    QCOMPARE(frameDepth(doc, "w" + QString::number(last), true), 2);
+    if (action == "finish")
+        QCOMPARE(frameDepth(doc, "Client disconnected", true), 0);
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestConsoleFlood)

@@ -1,0 +1,438 @@
+#include "monitor/Console.h"
+
+#include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextFrame>
+
+#include <vector>
+
+#include <algorithm>
+#include <utility>
+
+using ui::messages::Message;
+
+namespace {
+
+// Blocks laid out between two looks at the clock.
+constexpr int layoutChunkBlocks = 256;
+// Messages written between two looks at the clock.
+constexpr std::size_t buildChunkMessages = 64;
+
+QTextDocument* newDocumentLike(const QTextDocument* old)
+{
+    auto* document = new QTextDocument;
+    // The console is append-only; an undo history would only hold a second copy of it.
+    document->setUndoRedoEnabled(false);
+    if (old) {
+        document->setDefaultFont(old->defaultFont());
+        document->setDefaultTextOption(old->defaultTextOption());
+    }
+    // Not laid out until it is shown: an empty page size keeps its layout idle. The layout is
+    // made now, so that the changes gathered while it is written can be let go of (below).
+    document->documentLayout();
+    document->setPageSize(QSizeF(0, 0));
+    return document;
+}
+
+} // namespace
+
+Console::Pane::Pane(QTextDocument* document, const QWidget* view)
+    : document(document), cursor(document), writer(&cursor, view)
+{
+    cursor.setBlockFormat(QTextBlockFormat());
+    cursor.setCharFormat(QTextCharFormat());
+}
+
+Console::Pane::~Pane()
+{
+    // An edit block still open goes with the document.
+    cursor = QTextCursor();
+    delete document;
+}
+
+Console::Console(QTextEdit* view, QAbstractButton* autoScroll, QObject* parent)
+    : QObject(parent), m_view(view), m_autoScroll(autoScroll),
+      m_live(std::make_unique<Pane>(newDocumentLike(nullptr), view))
+{
+    m_view->setDocument(m_live->document);
+    m_stepTimer.setSingleShot(true);
+    m_stepTimer.setInterval(0);
+    connect(&m_stepTimer, &QTimer::timeout, this, [this] {
+        if (m_step)
+            (this->*std::exchange(m_step, nullptr))();
+    });
+    m_discardTimer.setSingleShot(true);
+    m_discardTimer.setInterval(0);
+    connect(&m_discardTimer, &QTimer::timeout, this, &Console::discardStep);
+}
+
+Console::~Console()
+{
+    // The view may outlive this: it must not be left showing a freed document.
+    if (m_view)
+        m_view->setDocument(nullptr);
+}
+
+void Console::setWindow(int messages)
+{
+    m_window = std::max(1, messages);
+}
+
+QTextDocument* Console::document() const
+{
+    return m_live->document;
+}
+
+QString Console::removalNotice(qint64 removed)
+{
+    return tr("%1 older messages were removed from this console.").arg(removed);
+}
+
+void Console::beginBatch()
+{
+    if (m_batchOpen)
+        return;
+    m_batchOpen = true;
+    if (!m_editOpen) {
+        m_editOpen = true;
+        m_live->cursor.beginEditBlock();
+    }
+}
+
+void Console::append(const Message& message)
+{
+    write(ConsoleEntry::fromMessage(message));
+}
+
+void Console::finish(const QString& text)
+{
+    write(ConsoleEntry::closing(text));
+}
+
+void Console::write(ConsoleEntry&& entry)
+{
+    m_kept.push_back(std::move(entry));
+    // Laying the new document out and writing to it would lay it out all at once.
+    if (m_phase == Phase::LayingOut) {
+        ++m_unwritten;
+        return;
+    }
+    ConsoleEntry& kept = m_kept.back();
+    kept.position = m_live->cursor.position();
+    m_live->writer.write(kept);
+    m_wrote = true;
+}
+
+void Console::endBatch()
+{
+    if (!m_batchOpen)
+        return;
+    m_batchOpen = false;
+    if (std::exchange(m_wrote, false)) {
+        // Lays out what the batch wrote. Qt has gathered the changed range itself; this widens
+        // it to the end of the document, which is where the output goes.
+        QTextDocument* document = m_live->document;
+        const int from = m_live->cursor.position();
+        document->markContentsDirty(from, document->characterCount() - from);
+        if (m_autoScroll->isChecked())
+            showEnd();
+    }
+    if (std::exchange(m_swapAfterBatch, false))
+        buildStep();
+    else if (m_phase == Phase::Live && m_kept.size() >= 2 * std::size_t(m_window))
+        startRenewal();
+}
+
+void Console::closeEdit()
+{
+    endBatch();
+    if (!m_editOpen)
+        return;
+    m_editOpen = false;
+    m_live->cursor.endEditBlock();
+}
+
+void Console::showEnd()
+{
+    m_view->setTextCursor(m_live->cursor);
+    m_view->ensureCursorVisible();
+}
+
+void Console::renew()
+{
+    const bool stepped = std::exchange(m_stepped, false);
+    endBatch();
+    m_stepTimer.stop();
+    if (m_phase == Phase::Live)
+        startRenewal();
+    while (m_phase != Phase::Live && m_step)
+        (this->*std::exchange(m_step, nullptr))();
+    m_stepped = stepped;
+}
+
+void Console::schedule(void (Console::*step)())
+{
+    m_step = step;
+    if (m_stepped)
+        m_stepTimer.start();
+    else
+        (this->*std::exchange(m_step, nullptr))();
+}
+
+void Console::startRenewal()
+{
+    // The oldest messages beyond the window go; the sections they leave open stay open.
+    while (m_kept.size() > std::size_t(m_window)) {
+        m_before.follow(m_kept.front());
+        m_kept.pop_front();
+        ++m_nextRemoved;
+    }
+    m_next = std::make_unique<Pane>(newDocumentLike(m_live->document), m_view);
+    m_next->cursor.beginEditBlock();
+    if (m_nextRemoved > 0)
+        m_next->writer.writeInfo(removalNotice(m_nextRemoved));
+    m_next->writer.openSections(m_before);
+    m_built = 0;
+    m_caughtUp = false;
+    m_phase = Phase::Building;
+    schedule(&Console::buildStep);
+}
+
+void Console::buildStep()
+{
+    QElapsedTimer clock;
+    clock.start();
+    const std::size_t first = m_built;
+    while (m_built < m_kept.size()) {
+        ConsoleEntry& entry = m_kept[m_built++];
+        entry.nextPosition = m_next->cursor.position();
+        m_next->writer.write(entry);
+        if (m_stepped && m_built % buildChunkMessages == 0 && clock.elapsed() >= stepMs)
+            return schedule(&Console::buildStep);
+    }
+    // The swap takes a turn of its own, the one after the step that caught up.
+    if (m_stepped && !std::exchange(m_caughtUp, true) && m_built - first > buildChunkMessages)
+        return schedule(&Console::buildStep);
+    // Within a batch the old document has yet to be laid out; the batch's end comes back here.
+    if (m_batchOpen)
+        m_swapAfterBatch = true;
+    else
+        swapDocuments();
+}
+
+void Console::swapDocuments()
+{
+    // A reader's place: the message at the top of the view and how far into it the view is.
+    m_readingPosition = -1;
+    if (!m_autoScroll->isChecked()) {
+        const int top = m_view->cursorForPosition(QPoint(0, 0)).position();
+        auto it = std::upper_bound(
+            m_kept.begin(), m_kept.end(), top,
+            [](int position, const ConsoleEntry& entry) { return position < entry.position; });
+        if (it != m_kept.begin()) {
+            const ConsoleEntry& entry = *std::prev(it);
+            const QTextBlock block = m_live->document->findBlock(top);
+            m_readingPosition = entry.nextPosition + (top - entry.position);
+            m_readingOffset =
+                m_view->verticalScrollBar()->value() -
+                qRound(m_live->document->documentLayout()->blockBoundingRect(block).top());
+        }
+    }
+    // Lets go of the changes Qt gathered while the document was written: the first batch would
+    // otherwise lay out all of it at once.
+    m_next->document->markContentsDirty(0, 0);
+    // The font may have changed while it was written.
+    m_next->document->setDefaultFont(m_live->document->defaultFont());
+    for (ConsoleEntry& entry : m_kept)
+        entry.position = entry.nextPosition;
+
+    // The view lays out at once what it shows: it shows the top of the new document, out of
+    // sight, until the rest is laid out, a step per turn.
+    m_view->setUpdatesEnabled(false);
+    m_view->verticalScrollBar()->setValue(0);
+    m_view->setDocument(m_next->document);
+    m_next->document->documentLayout()->installEventFilter(this);
+    std::swap(m_live, m_next);
+    discard(std::move(m_next), m_editOpen);
+    m_editOpen = true; // the new document's, open since it was started
+    m_removed = m_nextRemoved;
+    m_laidOutBlock = 0;
+    m_phase = Phase::LayingOut;
+    schedule(&Console::layoutStep);
+}
+
+void Console::layoutStep()
+{
+    QTextDocument* document = m_live->document;
+    QAbstractTextDocumentLayout* layout = document->documentLayout();
+    const int last = document->blockCount() - 1;
+    QElapsedTimer clock;
+    clock.start();
+    while (m_laidOutBlock < last) {
+        m_laidOutBlock = std::min(last, m_laidOutBlock + layoutChunkBlocks);
+        // A hidden block is not laid out; the next visible one is, with all in front of it.
+        QTextBlock block = document->findBlockByNumber(m_laidOutBlock);
+        while (block.isValid() && !block.isVisible())
+            block = block.next();
+        if (block.isValid())
+            layout->blockBoundingRect(block);
+        if (m_stepped && clock.elapsed() >= stepMs)
+            return schedule(&Console::layoutStep);
+    }
+    layout->frameBoundingRect(document->rootFrame());
+    finishRenewal();
+}
+
+void Console::finishRenewal()
+{
+    m_phase = Phase::Live;
+    if (!m_discarded.empty())
+        m_discardTimer.start();
+    m_view->setUpdatesEnabled(true);
+    // What came while the new document was laid out.
+    if (m_unwritten > 0) {
+        const bool ownBatch = !m_batchOpen;
+        const bool ownEdit = !m_editOpen;
+        beginBatch();
+        for (std::size_t i = m_kept.size() - std::exchange(m_unwritten, 0); i < m_kept.size();
+             ++i) {
+            ConsoleEntry& entry = m_kept[i];
+            entry.position = m_live->cursor.position();
+            m_live->writer.write(entry);
+            m_wrote = true;
+        }
+        if (ownEdit)
+            closeEdit();
+        else if (ownBatch)
+            endBatch();
+    }
+    if (m_autoScroll->isChecked()) {
+        showEnd();
+    } else {
+        int y = 0;
+        if (m_readingPosition >= 0) {
+            const QTextBlock block = m_live->document->findBlock(m_readingPosition);
+            y = qRound(m_live->document->documentLayout()->blockBoundingRect(block).top()) +
+                m_readingOffset;
+        }
+        m_view->verticalScrollBar()->setValue(y);
+    }
+}
+
+namespace {
+
+// Qt deletes a removed frame from its document's list of child objects, which holds every frame
+// in the order they were made; taking an object out of that list moves everything behind it,
+// unless the object is the list's first. The objects in front of the leaf frames about to go
+// (the root frame, the layout, and the containers, which Qt deletes after their contents) move
+// to the end of the list first, so that Qt takes the messages' frames from its front.
+void moveSurvivorsBehind(QTextDocument* document, int to)
+{
+    std::vector<QObject*> behind;
+    for (QObject* child : document->children()) {
+        const auto* frame = qobject_cast<QTextFrame*>(child);
+        if (frame && frame != document->rootFrame()) {
+            if (frame->firstPosition() > to)
+                break;
+            if (frame->childFrames().isEmpty())
+                continue;
+        }
+        behind.push_back(child);
+    }
+    for (QObject* child : behind) {
+        child->setParent(nullptr);
+        child->setParent(document);
+    }
+}
+
+} // namespace
+
+void Console::discardStep()
+{
+    // Not while the new document is laid out: those steps are enough for a turn.
+    if (m_discarded.empty() || m_phase == Phase::LayingOut)
+        return;
+    Pane& pane = *m_discarded.front();
+    QTextDocument* document = pane.document;
+    if (!pane.idle) {
+        // Its layout goes idle and its edit block ends: what is removed from it goes at once.
+        pane.idle = true;
+        document->setPageSize(QSizeF(0, 0));
+        if (pane.editOpen)
+            pane.cursor.endEditBlock();
+        return m_discardTimer.start();
+    }
+    // Freeing a whole document at once takes a tenth of a second and more: it goes a top-level
+    // container at a time, and what is left, in one piece, once there is one container left.
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        const QList<QTextFrame*> top = document->rootFrame()->childFrames();
+        if (top.size() <= 1) {
+            m_discarded.erase(m_discarded.begin());
+            break;
+        }
+        const int to = top.first()->lastPosition() + 1;
+        moveSurvivorsBehind(document, to);
+        QTextCursor cursor(document);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        if (clock.elapsed() >= stepMs)
+            break;
+    }
+    if (!m_discarded.empty())
+        m_discardTimer.start();
+}
+
+bool Console::eventFilter(QObject* watched, QEvent* event)
+{
+    // Qt lays a shown document out on a timer of its own too, in steps that double up to some
+    // 200,000 characters; while the new document is laid out here, step by step, its steps wait.
+    if (m_phase == Phase::LayingOut && event->type() == QEvent::Timer &&
+        watched == m_live->document->documentLayout())
+        return true;
+    return QObject::eventFilter(watched, event);
+}
+
+void Console::discard(std::unique_ptr<Pane> pane, bool editOpen)
+{
+    // Freed in later turns of the event loop, once the new document is laid out.
+    pane->editOpen = editOpen;
+    m_discarded.push_back(std::move(pane));
+    if (!m_stepped)
+        m_discarded.clear();
+}
+
+void Console::prepareClear()
+{
+    closeEdit();
+    // A document being written from the messages now cleared is of no use.
+    if (m_phase == Phase::Building) {
+        m_stepTimer.stop();
+        m_step = nullptr;
+        m_next.reset();
+    }
+}
+
+void Console::cleared()
+{
+    if (m_phase == Phase::LayingOut) {
+        m_stepTimer.stop();
+        m_step = nullptr;
+        m_view->setUpdatesEnabled(true);
+    }
+    m_phase = Phase::Live;
+    m_swapAfterBatch = false;
+    m_kept.clear();
+    m_unwritten = 0;
+    m_before.clear();
+    m_removed = 0;
+    m_nextRemoved = 0;
+    m_live->writer.restart();
+}
