@@ -89,7 +89,7 @@ void TestListBounds::readmeFiguresAreTheBounds()
     const QLocale english(QLocale::English);
     const int rows = ErrorListModel::defaultRowLimit;
     for (const QString& promise :
-         {QString("its error list at most its newest %1 rows").arg(english.toString(rows)),
+         {QString("error list keeps at most its newest %1 rows").arg(english.toString(rows)),
           QString("the oldest %1 rows go at once")
               .arg(english.toString(rows / ErrorListModel::removalFraction)),
           QString("at most %1 context pages").arg(ClientInterface::maxContextPages)})
