@@ -11,6 +11,7 @@
 //                      [parts, default streams,memory,paced,errorlist,contexts,font]
 //                      [console window] [frames of the memory run, default 10000000]
 
+#include "StallWatch.h"
 #include "bench/BenchReport.h"
 #include "monitor/Client.h"
 #include "monitor/ClientInterface.h"
@@ -291,45 +292,7 @@ std::string loadAverage()
     return text;
 }
 
-// The event loop's responsiveness: the longest gap between ticks of a short timer, counted
-// from a given moment on.
-class StallWatch
-{
-public:
-    StallWatch()
-    {
-        m_ticker.setInterval(5);
-        QObject::connect(&m_ticker, &QTimer::timeout, [this] { tick(); });
-    }
-    void start(double ignoreFirstMs)
-    {
-        m_ignoreMs = ignoreFirstMs;
-        m_clock.start();
-        m_sinceTick.start();
-        m_ticker.start();
-    }
-    double stop()
-    {
-        tick();
-        m_ticker.stop();
-        return m_maxMs;
-    }
-
-private:
-    void tick()
-    {
-        const double gap = m_sinceTick.nsecsElapsed() / 1e6;
-        m_sinceTick.restart();
-        if (m_clock.nsecsElapsed() / 1e6 - gap >= m_ignoreMs)
-            m_maxMs = std::max(m_maxMs, gap);
-    }
-
-    QTimer m_ticker;
-    QElapsedTimer m_clock;
-    QElapsedTimer m_sinceTick;
-    double m_ignoreMs = 0;
-    double m_maxMs = 0;
-};
+using kolz::bench::StallWatch;
 
 void runEventLoopFor(int ms)
 {

@@ -12,6 +12,7 @@
 //
 // Usage: bench_report [flood seconds, default 60] [parts, default flood,drop]
 
+#include "StallWatch.h"
 #include "bench/BenchReport.h"
 #include "monitor/Client.h"
 #include "monitor/ClientInterface.h"
@@ -87,38 +88,7 @@ bool runUntil(const std::function<bool()>& done, int timeoutMs)
     return done();
 }
 
-// The longest gap between ticks of a 5 ms timer while it runs.
-class StallWatch
-{
-public:
-    StallWatch()
-    {
-        m_ticker.setInterval(5);
-        QObject::connect(&m_ticker, &QTimer::timeout, [this] { tick(); });
-    }
-    void start()
-    {
-        m_sinceTick.start();
-        m_ticker.start();
-    }
-    double stop()
-    {
-        tick();
-        m_ticker.stop();
-        return m_maxMs;
-    }
-
-private:
-    void tick()
-    {
-        m_maxMs = std::max(m_maxMs, m_sinceTick.nsecsElapsed() / 1e6);
-        m_sinceTick.restart();
-    }
-
-    QTimer m_ticker;
-    QElapsedTimer m_sinceTick;
-    double m_maxMs = 0;
-};
+using kolz::bench::StallWatch;
 
 // One block of 100 frames; `n` makes every name, id list and key in it new.
 QByteArray floodBlock(std::uint32_t n)
