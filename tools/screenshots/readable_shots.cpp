@@ -96,6 +96,7 @@ int main(int argc, char** argv)
     window.profileEditorWidget()->findChild<QPushButton*>("btnEdit")->click();
     for (QTreeView* view : window.profileEditorWidget()->findChildren<QTreeView*>())
         view->expandAll();
+    settle();
     shoot(&window, "02-profile-edit-mode");
 
     // 2. The capability tree's format values with a format's editor open, and the EGL
