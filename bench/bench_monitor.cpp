@@ -11,7 +11,7 @@
 //                      [parts, default streams,memory,paced,errorlist,contexts,font]
 //                      [console window] [frames of the memory run, default 10000000]
 
-#include "StallWatch.h"
+#include "EventLoopFigures.h"
 #include "bench/BenchReport.h"
 #include "monitor/Client.h"
 #include "monitor/ClientInterface.h"
@@ -253,17 +253,6 @@ double peakResidentMegabytes()
     return peak;
 }
 
-double residentMegabytes()
-{
-    long pages = 0, resident = 0;
-    if (std::FILE* fp = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(fp, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(fp);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
 // What the heap holds in use, beside the resident size: the difference is freed memory that
 // malloc keeps for reuse.
 double heapMegabytes()
@@ -292,14 +281,9 @@ std::string loadAverage()
     return text;
 }
 
+using kolz::bench::residentMegabytes;
+using kolz::bench::runEventLoopFor;
 using kolz::bench::StallWatch;
-
-void runEventLoopFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 struct RunResult
 {

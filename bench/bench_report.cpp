@@ -12,7 +12,7 @@
 //
 // Usage: bench_report [flood seconds, default 60] [parts, default flood,drop]
 
-#include "StallWatch.h"
+#include "EventLoopFigures.h"
 #include "bench/BenchReport.h"
 #include "monitor/Client.h"
 #include "monitor/ClientInterface.h"
@@ -54,24 +54,6 @@ constexpr int leftSeconds = 20;
 constexpr int dropPages = 64;
 constexpr int linesPerPage = 10000;
 
-double residentMegabytes()
-{
-    long pages = 0, resident = 0;
-    if (std::FILE* fp = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(fp, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(fp);
-    }
-    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
-
-void runEventLoopFor(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // Runs the event loop until done() holds (checked every 10 ms) or the time is up.
 bool runUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -88,6 +70,8 @@ bool runUntil(const std::function<bool()>& done, int timeoutMs)
     return done();
 }
 
+using kolz::bench::residentMegabytes;
+using kolz::bench::runEventLoopFor;
 using kolz::bench::StallWatch;
 
 // One block of 100 frames; `n` makes every name, id list and key in it new.

@@ -1,14 +1,20 @@
 #pragma once
 
-// The event loop's responsiveness: the longest gap between ticks of a 5 ms timer, counted from
-// a given moment on (a start-up that is not part of the measure can be left out).
+// What the monitor benchmarks measure around the event loop: its responsiveness and the
+// process's resident memory.
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
+#include <unistd.h>
 
 namespace kolz::bench {
+
+// The longest gap between ticks of a 5 ms timer, counted from a given moment on (a start-up
+// that is not part of the measure can be left out).
 
 class StallWatch
 {
@@ -47,5 +53,23 @@ private:
     double m_ignoreMs = 0;
     double m_maxMs = 0;
 };
+
+inline void runEventLoopFor(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+inline double residentMegabytes()
+{
+    long pages = 0, resident = 0;
+    if (std::FILE* fp = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(fp, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(fp);
+    }
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
 
 } // namespace kolz::bench
