@@ -19,8 +19,6 @@ using ui::messages::Message;
 
 namespace {
 
-// Blocks laid out between two looks at the clock.
-constexpr int layoutChunkBlocks = 256;
 // Messages written between two looks at the clock.
 constexpr std::size_t buildChunkMessages = 64;
 
@@ -38,6 +36,55 @@ QTextDocument* newDocumentLike(const QTextDocument* old)
     document->documentLayout();
     document->setPageSize(QSizeF(0, 0));
     return document;
+}
+
+// A step of work goes on while the longest piece of it seen so far still fits in what is left
+// of the step: a piece that lays out or frees a container can take several milliseconds.
+class StepClock
+{
+public:
+    explicit StepClock(qint64& longestNs) : m_longestNs(longestNs) { m_clock.start(); }
+    bool roomForMore()
+    {
+        const qint64 now = m_clock.nsecsElapsed();
+        m_longestNs = std::max(m_longestNs, now - m_lastNs);
+        m_lastNs = now;
+        return now + m_longestNs < qint64(Console::stepMs) * 1000000;
+    }
+
+private:
+    QElapsedTimer m_clock;
+    qint64& m_longestNs;
+    qint64 m_lastNs = 0;
+};
+
+// Whether Qt has laid out the block, or for a hidden one (which has no lines) the next visible
+// block, which must exist.
+bool laidOut(QTextBlock block)
+{
+    while (!block.isVisible())
+        block = block.next();
+    return block.layout()->lineCount() > 0;
+}
+
+// The number of the first block Qt has yet to lay out (it lays a document out in order), or -1.
+int firstNotLaidOut(const QTextDocument* document)
+{
+    QTextBlock last = document->lastBlock();
+    while (last.isValid() && !last.isVisible())
+        last = last.previous();
+    if (!last.isValid() || laidOut(last))
+        return -1;
+    int low = 0;
+    int high = last.blockNumber();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (laidOut(document->findBlockByNumber(middle)))
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    return low;
 }
 
 } // namespace
@@ -63,13 +110,18 @@ Console::Console(QTextEdit* view, QAbstractButton* autoScroll, QObject* parent)
     m_view->setDocument(m_live->document);
     m_stepTimer.setSingleShot(true);
     m_stepTimer.setInterval(0);
+    // One step per turn: a renewal's, or else one of freeing an old document.
     connect(&m_stepTimer, &QTimer::timeout, this, [this] {
-        if (m_step)
+        const bool discardNow = !m_discarded.empty() && m_phase != Phase::LayingOut &&
+                                (!m_step || (m_discardTurn = !m_discardTurn));
+        if (discardNow) {
+            discardStep();
+            if (m_step)
+                m_stepTimer.start();
+        } else if (m_step) {
             (this->*std::exchange(m_step, nullptr))();
+        }
     });
-    m_discardTimer.setSingleShot(true);
-    m_discardTimer.setInterval(0);
-    connect(&m_discardTimer, &QTimer::timeout, this, &Console::discardStep);
 }
 
 Console::~Console()
@@ -143,8 +195,9 @@ void Console::endBatch()
         if (m_autoScroll->isChecked())
             showEnd();
     }
+    // The swap takes a turn of its own, not the end of this batch's.
     if (std::exchange(m_swapAfterBatch, false))
-        buildStep();
+        schedule(&Console::buildStep);
     else if (m_phase == Phase::Live && m_kept.size() >= 2 * std::size_t(m_window))
         startRenewal();
 }
@@ -200,20 +253,21 @@ void Console::startRenewal()
     m_next->writer.openSections(m_before);
     m_built = 0;
     m_caughtUp = false;
+    m_longestNs = 0;
+    m_layoutByHeight = true;
     m_phase = Phase::Building;
     schedule(&Console::buildStep);
 }
 
 void Console::buildStep()
 {
-    QElapsedTimer clock;
-    clock.start();
+    StepClock clock(m_longestNs);
     const std::size_t first = m_built;
     while (m_built < m_kept.size()) {
         ConsoleEntry& entry = m_kept[m_built++];
         entry.nextPosition = m_next->cursor.position();
         m_next->writer.write(entry);
-        if (m_stepped && m_built % buildChunkMessages == 0 && clock.elapsed() >= stepMs)
+        if (m_stepped && m_built % buildChunkMessages == 0 && !clock.roomForMore())
             return schedule(&Console::buildStep);
     }
     // The swap takes a turn of its own, the one after the step that caught up.
@@ -247,8 +301,9 @@ void Console::swapDocuments()
     // Lets go of the changes Qt gathered while the document was written: the first batch would
     // otherwise lay out all of it at once.
     m_next->document->markContentsDirty(0, 0);
-    // The font may have changed while it was written.
-    m_next->document->setDefaultFont(m_live->document->defaultFont());
+    // The font may have changed while it was written (setting it costs a pass over the document).
+    if (m_next->document->defaultFont() != m_live->document->defaultFont())
+        m_next->document->setDefaultFont(m_live->document->defaultFont());
     for (ConsoleEntry& entry : m_kept)
         entry.position = entry.nextPosition;
 
@@ -262,7 +317,6 @@ void Console::swapDocuments()
     discard(std::move(m_next), m_editOpen);
     m_editOpen = true; // the new document's, open since it was started
     m_removed = m_nextRemoved;
-    m_laidOutBlock = 0;
     m_phase = Phase::LayingOut;
     schedule(&Console::layoutStep);
 }
@@ -271,18 +325,35 @@ void Console::layoutStep()
 {
     QTextDocument* document = m_live->document;
     QAbstractTextDocumentLayout* layout = document->documentLayout();
-    const int last = document->blockCount() - 1;
-    QElapsedTimer clock;
-    clock.start();
-    while (m_laidOutBlock < last) {
-        m_laidOutBlock = std::min(last, m_laidOutBlock + layoutChunkBlocks);
-        // A hidden block is not laid out; the next visible one is, with all in front of it.
-        QTextBlock block = document->findBlockByNumber(m_laidOutBlock);
-        while (block.isValid() && !block.isVisible())
-            block = block.next();
-        if (block.isValid())
-            layout->blockBoundingRect(block);
-        if (m_stepped && clock.elapsed() >= stepMs)
+    StepClock clock(m_layoutLongestNs);
+    // Qt lays out in pieces of a size of its own, each with a pass over every frame behind it.
+    // Asked for what lies below the laid-out part (by height), it doubles that size, from 1,000
+    // characters up to some 200,000; asked by position, it keeps it. So the new document is laid
+    // out by height until a piece takes half a step, and by position from then on.
+    for (int next = firstNotLaidOut(document); next >= 0;) {
+        QElapsedTimer piece;
+        piece.start();
+        const QTextBlock block = document->findBlockByNumber(next);
+        if (m_layoutByHeight) {
+            QTextBlock done = block.previous();
+            while (done.isValid() && !done.isVisible())
+                done = done.previous();
+            const qreal below = done.isValid() ? layout->blockBoundingRect(done).bottom() : 0;
+            layout->hitTest(QPointF(0, below + 100), Qt::FuzzyHit);
+            m_layoutByHeight = piece.elapsed() < stepMs / 2;
+        }
+        next = firstNotLaidOut(document);
+        if (next == block.blockNumber()) {
+            QTextBlock visible = block;
+            while (!visible.isVisible())
+                visible = visible.next();
+            layout->blockBoundingRect(visible);
+            next = firstNotLaidOut(document);
+            // Should Qt go no further, the rest is laid out at once below.
+            if (next == block.blockNumber())
+                break;
+        }
+        if (m_stepped && next >= 0 && !clock.roomForMore())
             return schedule(&Console::layoutStep);
     }
     layout->frameBoundingRect(document->rootFrame());
@@ -293,7 +364,7 @@ void Console::finishRenewal()
 {
     m_phase = Phase::Live;
     if (!m_discarded.empty())
-        m_discardTimer.start();
+        m_stepTimer.start();
     m_view->setUpdatesEnabled(true);
     // What came while the new document was laid out.
     if (m_unwritten > 0) {
@@ -358,23 +429,14 @@ void Console::discardStep()
     // Not while the new document is laid out: those steps are enough for a turn.
     if (m_discarded.empty() || m_phase == Phase::LayingOut)
         return;
-    Pane& pane = *m_discarded.front();
-    QTextDocument* document = pane.document;
-    if (!pane.idle) {
-        // Its layout goes idle and its edit block ends: what is removed from it goes at once.
-        pane.idle = true;
-        document->setPageSize(QSizeF(0, 0));
-        if (pane.editOpen)
-            pane.cursor.endEditBlock();
-        return m_discardTimer.start();
-    }
+    QTextDocument* document = m_discarded.front()->document;
     // Freeing a whole document at once takes a tenth of a second and more: it goes a top-level
-    // container at a time, and what is left, in one piece, once there is one container left.
-    QElapsedTimer clock;
-    clock.start();
+    // container at a time, and the emptied document in one piece (Qt then frees the format of
+    // every frame it ever held, in some 40-90 ms for a console at twice its window).
+    StepClock clock(m_discardLongestNs);
     for (;;) {
         const QList<QTextFrame*> top = document->rootFrame()->childFrames();
-        if (top.size() <= 1) {
+        if (top.isEmpty()) {
             m_discarded.erase(m_discarded.begin());
             break;
         }
@@ -383,11 +445,11 @@ void Console::discardStep()
         QTextCursor cursor(document);
         cursor.setPosition(to, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
-        if (clock.elapsed() >= stepMs)
+        if (!clock.roomForMore())
             break;
     }
     if (!m_discarded.empty())
-        m_discardTimer.start();
+        m_stepTimer.start();
 }
 
 bool Console::eventFilter(QObject* watched, QEvent* event)
@@ -402,8 +464,11 @@ bool Console::eventFilter(QObject* watched, QEvent* event)
 
 void Console::discard(std::unique_ptr<Pane> pane, bool editOpen)
 {
-    // Freed in later turns of the event loop, once the new document is laid out.
-    pane->editOpen = editOpen;
+    // Freed in later turns of the event loop, once the new document is laid out. Inside an edit
+    // block what is removed is neither laid out nor has its frames rescanned, which would each
+    // take a pass over the whole document; the block is never ended, it goes with the document.
+    if (!editOpen)
+        pane->cursor.beginEditBlock();
     m_discarded.push_back(std::move(pane));
     if (!m_stepped)
         m_discarded.clear();
@@ -435,4 +500,6 @@ void Console::cleared()
     m_removed = 0;
     m_nextRemoved = 0;
     m_live->writer.restart();
+    if (!m_discarded.empty())
+        m_stepTimer.start();
 }

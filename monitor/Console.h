@@ -23,23 +23,24 @@ class QTextEdit;
 // Qt keeps the formats of every frame a document ever held until the document goes, so a
 // console that removed old output in place would grow without bound. Instead, once the console
 // holds twice its window, it renews itself: a new document is written from the newest window of
-// messages (under a line saying how many older ones were removed), in steps of a few tens of
-// milliseconds per turn of the event loop while the old document goes on showing new output;
-// once the new one has caught up it takes the old one's place and is laid out, again step by
-// step, and the old one is freed, a container of messages per turn. Only while the new document
-// is being laid out does new output wait (it is written as soon as the layout is done).
+// messages (under a line saying how many older ones were removed), a step of at most `stepMs`
+// per turn of the event loop while the old document goes on showing new output; once the new one
+// has caught up it takes the old one's place on a turn of its own and is laid out, again step by
+// step, and the old one is freed, a few containers of messages per turn (taking turns with the
+// next renewal's steps). Only while the new document is being laid out does new output wait (it
+// is written as soon as the layout is done).
 class Console : public QObject
 {
     Q_OBJECT
 
 public:
-    // At least this many of the newest messages are kept; the console holds up to twice as
-    // many. A framed warning is three lines: 25,000 of them lay out in some 0.3 s (a
+    // At least this many of the newest messages are kept; the console renews itself once it
+    // holds twice as many. A framed warning is three lines: 25,000 of them lay out in some 0.3 s (a
     // renewal's layout, in steps), and Qt's pass over every frame when the view takes the new
     // document, in one piece, takes some 50 ms and grows with the window.
     static constexpr int defaultWindow = 25000;
-    // Work per turn of the event loop while renewing.
-    static constexpr int stepMs = 25;
+    // Work per turn of the event loop while renewing or freeing an old document.
+    static constexpr int stepMs = 20;
 
     // Writes into the view's document; a following view (autoScroll checked) shows the newest
     // output.
@@ -94,9 +95,6 @@ private:
         QTextDocument* document;
         QTextCursor cursor;
         ConsoleWriter writer;
-        // While it is being freed: whether its edit block was open, and whether it was ended.
-        bool editOpen = false;
-        bool idle = false;
     };
 
     void write(ConsoleEntry&& entry);
@@ -131,11 +129,15 @@ private:
     std::size_t m_built = 0;
     bool m_swapAfterBatch = false;
     bool m_caughtUp = false;
-    int m_laidOutBlock = 0;
     // Where a reader was, to be found again in the new document.
     int m_readingPosition = -1;
     int m_readingOffset = 0;
+    // The longest piece of a step so far: of this renewal, and of freeing old documents.
+    qint64 m_longestNs = 0;
+    qint64 m_layoutLongestNs = 0;
+    bool m_layoutByHeight = true;
+    bool m_discardTurn = false;
+    qint64 m_discardLongestNs = 0;
     QTimer m_stepTimer;
     void (Console::*m_step)() = nullptr;
-    QTimer m_discardTimer;
 };

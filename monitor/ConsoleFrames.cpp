@@ -5,18 +5,23 @@
 #include <QTextDocument>
 
 namespace {
-// 12^3 items per top-level container, and a path of three frames between a level and its
-// items: about 65 sibling visits per inserted frame for a console of 50,000 messages. Qt's
-// layout can stop between two top-level frames only, so a new console document is laid out a
-// container (a few tens of milliseconds) at a time.
+// Up to 12^3 items per container tree, and a path of three frames between a level and its
+// items: some 130 sibling visits per inserted frame for a console of 50,000 messages. Qt's
+// layout can stop between two top-level frames only, and a renewed console is laid out and
+// freed a top-level container at a time, so a top-level container is kept small (below).
 int chunkFanout = 12;
 int chunkDepth = 3;
+// Items of any level in one top-level container: a top-level section holds its own contents,
+// so counting only the top level's children would let a container of sections grow to many
+// times the size meant. 512 framed messages lay out or go in some 5-10 ms.
+int chunkTopItems = 864;
 } // namespace
 
-void ConsoleFrames::setShape(int fanout, int depth)
+void ConsoleFrames::setShape(int fanout, int depth, int topItems)
 {
     chunkFanout = std::max(1, fanout);
     chunkDepth = std::max(1, depth);
+    chunkTopItems = std::max(1, topItems);
 }
 
 ConsoleFrames::ConsoleFrames(QTextCursor* cursor) : m_cursor(cursor)
@@ -28,11 +33,15 @@ void ConsoleFrames::reset()
 {
     m_levels.clear();
     m_levels.emplace_back();
+    m_topItems = 0;
 }
 
 void ConsoleFrames::prepareItem()
 {
     Level& level = m_levels.back();
+    const bool atTop = m_levels.size() == 1;
+    const bool topFull = atTop && m_topItems >= chunkTopItems;
+    ++m_topItems;
     if (level.path.empty()) {
         if (level.directItems < chunkFanout) {
             ++level.directItems;
@@ -42,7 +51,9 @@ void ConsoleFrames::prepareItem()
         if (!m_cursor->block().text().isEmpty())
             return;
         openContainers(level, 0);
-    } else if (level.counts.back() >= chunkFanout) {
+        if (atTop)
+            m_topItems = 1;
+    } else if (level.counts.back() >= chunkFanout || topFull) {
         if (!m_cursor->block().text().isEmpty())
             return;
         // The empty block stays behind in the full container; the item goes in a fresh one.
@@ -51,9 +62,11 @@ void ConsoleFrames::prepareItem()
         touch(left);
         // Close full containers from the innermost outwards until one has room; without one,
         // a new top-level container follows the last.
-        int room = int(level.path.size()) - 2;
+        int room = topFull ? -1 : int(level.path.size()) - 2;
         while (room >= 0 && level.counts[std::size_t(room)] >= chunkFanout)
             --room;
+        if (atTop && room < 0)
+            m_topItems = 1;
         const std::size_t reopen = std::size_t(room + 1);
         m_cursor->setPosition(level.path[reopen]->lastPosition() + 1);
         level.path.resize(reopen);

@@ -33,8 +33,9 @@ public:
     void leaveAllSections();
     int openSections() const { return int(m_levels.size()) - 1; }
 
-    // Children per frame before containers are used, and the depth of the containers.
-    static void setShape(int fanout, int depth);
+    // Children per frame before containers are used, the depth of the containers, and the
+    // items (of any level) a top-level container takes before the next one starts.
+    static void setShape(int fanout, int depth, int topItems = 864);
 
 private:
     struct Level
@@ -51,4 +52,5 @@ private:
 
     QTextCursor* m_cursor;
     std::vector<Level> m_levels;
+    int m_topItems = 0; // items placed since the current top-level container was opened
 };

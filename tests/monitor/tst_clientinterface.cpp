@@ -71,6 +71,7 @@ private slots:
     void burstOverSocketShowsTheSameAsSingleFrames();
     void clearAndFinishWhileABurstIsStillOpen();
     void containersDoNotChangeTheRendering();
+    void topLevelContainersCountWhatSectionsHold();
     void wireframeSwitch();
 };
 
@@ -484,6 +485,34 @@ void TestClientInterface::containersDoNotChangeTheRendering()
     const QImage b = render(flat.document());
     QCOMPARE(a.size(), b.size());
     QVERIFY(a == b);
+}
+
+void TestClientInterface::topLevelContainersCountWhatSectionsHold()
+{
+    // Short sections at the top level, as an application that opens one per rendered frame.
+    auto feed = [](ClientInterface& page) {
+        for (int i = 0; i < 40; ++i) {
+            page.receive(
+                Message::makeBeginSection(0, std::uint32_t(i), "frame " + std::to_string(i)));
+            for (int j = 0; j < 3; ++j)
+                page.receive(Message::makeWarning("warning " + std::to_string(j)));
+            page.receive(Message::makeEndSection());
+        }
+    };
+    ConsoleFrames::setShape(2, 3);
+    ClientInterface byCount(nullptr, nullptr, QFont());
+    feed(byCount);
+    ConsoleFrames::setShape(2, 3, 3);
+    ClientInterface byItems(nullptr, nullptr, QFont());
+    feed(byItems);
+    ConsoleFrames::setShape(12, 3);
+
+    // A top-level container ends after a section or two, not after eight of them.
+    QVERIFY(byItems.document()->rootFrame()->childFrames().size() >=
+            2 * byCount.document()->rootFrame()->childFrames().size());
+    QCOMPARE(byItems.document()->toPlainText().remove('\n'),
+             byCount.document()->toPlainText().remove('\n'));
+    QVERIFY(render(byItems.document()) == render(byCount.document()));
 }
 
 void TestClientInterface::wireframeSwitch()

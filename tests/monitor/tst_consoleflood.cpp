@@ -3,6 +3,7 @@
 #include "monitor/ConsoleEntry.h"
 #include "support/TestEnvironment.h"
 
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -216,6 +217,7 @@ void TestConsoleFlood::outputDuringARenewal()
     console->setWindow(100);
     console->setStepped(true);
     showConsole(page);
+    const QPointer<QTextDocument> before = page.document();
     page.receive(Message::makeBeginSection(0, 1, "outer"));
     for (int i = 1; i < 200; ++i)
         page.receive(Message::makeWarning("w" + std::to_string(i)));
@@ -233,6 +235,7 @@ void TestConsoleFlood::outputDuringARenewal()
     QTextDocument* doc = page.document();
     QCOMPARE(page.findChild<QTextEdit*>("txtConsole")->document(), doc);
     if (action == "clear") {
+        QCOMPARE(doc, before.data());
         QCOMPARE(doc->toPlainText().trimmed(), "after");
         QCOMPARE(console->removed(), 0);
         QCOMPARE(console->kept(), 1);
@@ -247,6 +250,8 @@ void TestConsoleFlood::outputDuringARenewal()
     QCOMPARE(frameDepth(doc, "w" + QString::number(last), true), 2);
     if (action == "finish")
         QCOMPARE(frameDepth(doc, "Client disconnected", true), 0);
+    // The document it replaced is freed, step by step, in later turns.
+    QTRY_VERIFY(!before);
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestConsoleFlood)
