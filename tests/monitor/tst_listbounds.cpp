@@ -1,6 +1,7 @@
 #include "support/TestEnvironment.h"
 
 #include "monitor/ClientInterface.h"
+#include "monitor/Console.h"
 #include "monitor/ContextInterface.h"
 #include "monitor/ErrorListModel.h"
 #include "monitor/ErrorListView.h"
@@ -92,7 +93,12 @@ void TestListBounds::readmeFiguresAreTheBounds()
          {QString("error list keeps at most its newest %1 rows").arg(english.toString(rows)),
           QString("the oldest %1 rows go at once")
               .arg(english.toString(rows / ErrorListModel::removalFraction)),
-          QString("at most %1 context pages").arg(ClientInterface::maxContextPages)})
+          QString("at most %1 context pages").arg(ClientInterface::maxContextPages),
+          QString("always holds at least the newest %1 of them")
+              .arg(english.toString(Console::defaultWindow)),
+          QString("Once it holds %1, it is rebuilt from its newest %2")
+              .arg(english.toString(2 * Console::defaultWindow),
+                   english.toString(Console::defaultWindow))})
         QVERIFY2(readme.contains(promise), qPrintable(promise));
 }
 
