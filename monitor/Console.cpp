@@ -38,23 +38,26 @@ QTextDocument* newDocumentLike(const QTextDocument* old)
     return document;
 }
 
-// A step of work goes on while the longest piece of it seen so far still fits in what is left
-// of the step: a piece that lays out or frees a container can take several milliseconds.
+// A step of work goes on while a piece like the one just done still fits in what is left of the
+// step: a piece that lays out or frees a container can take several milliseconds.
 class StepClock
 {
 public:
-    explicit StepClock(qint64& longestNs) : m_longestNs(longestNs) { m_clock.start(); }
+    explicit StepClock(int budgetMs = Console::stepMs) : m_budgetNs(budgetMs * qint64(1000000))
+    {
+        m_clock.start();
+    }
     bool roomForMore()
     {
         const qint64 now = m_clock.nsecsElapsed();
-        m_longestNs = std::max(m_longestNs, now - m_lastNs);
+        const qint64 piece = now - m_lastNs;
         m_lastNs = now;
-        return now + m_longestNs < qint64(Console::stepMs) * 1000000;
+        return now + piece < m_budgetNs;
     }
 
 private:
     QElapsedTimer m_clock;
-    qint64& m_longestNs;
+    qint64 m_budgetNs;
     qint64 m_lastNs = 0;
 };
 
@@ -110,17 +113,13 @@ Console::Console(QTextEdit* view, QAbstractButton* autoScroll, QObject* parent)
     m_view->setDocument(m_live->document);
     m_stepTimer.setSingleShot(true);
     m_stepTimer.setInterval(0);
-    // One step per turn: a renewal's, or else one of freeing an old document.
+    // Per turn, a step of the renewal and a shorter one of freeing an old document: the new
+    // document must be written faster than output comes, or it would never catch up.
     connect(&m_stepTimer, &QTimer::timeout, this, [this] {
-        const bool discardNow = !m_discarded.empty() && m_phase != Phase::LayingOut &&
-                                (!m_step || (m_discardTurn = !m_discardTurn));
-        if (discardNow) {
-            discardStep();
-            if (m_step)
-                m_stepTimer.start();
-        } else if (m_step) {
+        const bool renewing = m_step;
+        if (renewing)
             (this->*std::exchange(m_step, nullptr))();
-        }
+        discardStep(!renewing);
     });
 }
 
@@ -195,10 +194,7 @@ void Console::endBatch()
         if (m_autoScroll->isChecked())
             showEnd();
     }
-    // The swap takes a turn of its own, not the end of this batch's.
-    if (std::exchange(m_swapAfterBatch, false))
-        schedule(&Console::buildStep);
-    else if (m_phase == Phase::Live && m_kept.size() >= 2 * std::size_t(m_window))
+    if (m_phase == Phase::Live && m_kept.size() >= 2 * std::size_t(m_window))
         startRenewal();
 }
 
@@ -253,7 +249,6 @@ void Console::startRenewal()
     m_next->writer.openSections(m_before);
     m_built = 0;
     m_caughtUp = false;
-    m_longestNs = 0;
     m_layoutByHeight = true;
     m_phase = Phase::Building;
     schedule(&Console::buildStep);
@@ -261,7 +256,7 @@ void Console::startRenewal()
 
 void Console::buildStep()
 {
-    StepClock clock(m_longestNs);
+    StepClock clock;
     const std::size_t first = m_built;
     while (m_built < m_kept.size()) {
         ConsoleEntry& entry = m_kept[m_built++];
@@ -273,11 +268,9 @@ void Console::buildStep()
     // The swap takes a turn of its own, the one after the step that caught up.
     if (m_stepped && !std::exchange(m_caughtUp, true) && m_built - first > buildChunkMessages)
         return schedule(&Console::buildStep);
-    // Within a batch the old document has yet to be laid out; the batch's end comes back here.
-    if (m_batchOpen)
-        m_swapAfterBatch = true;
-    else
-        swapDocuments();
+    // Even inside a batch: waiting for its end would let output that keeps coming put the swap
+    // off again and again.
+    swapDocuments();
 }
 
 void Console::swapDocuments()
@@ -316,6 +309,8 @@ void Console::swapDocuments()
     std::swap(m_live, m_next);
     discard(std::move(m_next), m_editOpen);
     m_editOpen = true; // the new document's, open since it was started
+    // What the batch wrote to the old document needs no layout.
+    m_wrote = false;
     m_removed = m_nextRemoved;
     m_phase = Phase::LayingOut;
     schedule(&Console::layoutStep);
@@ -325,7 +320,7 @@ void Console::layoutStep()
 {
     QTextDocument* document = m_live->document;
     QAbstractTextDocumentLayout* layout = document->documentLayout();
-    StepClock clock(m_layoutLongestNs);
+    StepClock clock;
     // Qt lays out in pieces of a size of its own, each with a pass over every frame behind it
     // (up to some 30 ms in a new document). Asked for what lies below the laid-out part (by
     // height), it doubles that size, from 1,000 characters up to some 200,000; asked by position,
@@ -425,7 +420,7 @@ void moveSurvivorsBehind(QTextDocument* document, int to)
 
 } // namespace
 
-void Console::discardStep()
+void Console::discardStep(bool alone)
 {
     // Not while the new document is laid out: those steps are enough for a turn.
     if (m_discarded.empty() || m_phase == Phase::LayingOut)
@@ -433,12 +428,15 @@ void Console::discardStep()
     QTextDocument* document = m_discarded.front()->document;
     // Freeing a whole document at once takes a tenth of a second and more: it goes a top-level
     // container at a time, and the emptied document in one piece (Qt then frees the format of
-    // every frame it ever held, in some 40-90 ms for a console at twice its window).
-    StepClock clock(m_discardLongestNs);
+    // every frame it ever held, in some 40-90 ms for a console at twice its window), on a turn
+    // without a step of the renewal.
+    StepClock clock(stepMs / 2);
     for (;;) {
         const QList<QTextFrame*> top = document->rootFrame()->childFrames();
         if (top.isEmpty()) {
-            m_discarded.erase(m_discarded.begin());
+            // That piece is the longest: it waits for a turn of its own.
+            if (alone)
+                m_discarded.erase(m_discarded.begin());
             break;
         }
         const int to = top.first()->lastPosition() + 1;
@@ -494,7 +492,6 @@ void Console::cleared()
         m_view->setUpdatesEnabled(true);
     }
     m_phase = Phase::Live;
-    m_swapAfterBatch = false;
     m_kept.clear();
     m_unwritten = 0;
     m_before.clear();

@@ -26,9 +26,9 @@ class QTextEdit;
 // messages (under a line saying how many older ones were removed), a step of at most `stepMs`
 // per turn of the event loop while the old document goes on showing new output; once the new one
 // has caught up it takes the old one's place on a turn of its own and is laid out, again step by
-// step, and the old one is freed, a few containers of messages per turn (taking turns with the
-// next renewal's steps). Only while the new document is being laid out does new output wait (it
-// is written as soon as the layout is done).
+// step, and the old one is freed, a few containers of messages per turn (beside the next
+// renewal's steps, which must keep pace with the output). Only while the new document is being laid
+// out does new output wait (it is written as soon as the layout is done).
 class Console : public QObject
 {
     Q_OBJECT
@@ -106,7 +106,7 @@ private:
     void showEnd();
     void schedule(void (Console::*step)());
     void discard(std::unique_ptr<Pane> pane, bool editOpen);
-    void discardStep();
+    void discardStep(bool alone);
 
     QPointer<QTextEdit> m_view;
     QAbstractButton* m_autoScroll;
@@ -127,17 +127,11 @@ private:
     // Kept messages not yet written to the live document, and into the next one.
     std::size_t m_unwritten = 0;
     std::size_t m_built = 0;
-    bool m_swapAfterBatch = false;
     bool m_caughtUp = false;
     // Where a reader was, to be found again in the new document.
     int m_readingPosition = -1;
     int m_readingOffset = 0;
-    // The longest piece of a step so far: of this renewal, and of freeing old documents.
-    qint64 m_longestNs = 0;
-    qint64 m_layoutLongestNs = 0;
     bool m_layoutByHeight = true;
-    bool m_discardTurn = false;
-    qint64 m_discardLongestNs = 0;
     QTimer m_stepTimer;
     void (Console::*m_step)() = nullptr;
 };

@@ -77,6 +77,7 @@ private slots:
     void floodLosesNothing();
     void outputDuringARenewal_data();
     void outputDuringARenewal();
+    void renewalEndsWhileBatchesStayOpen();
 };
 
 void TestConsoleFlood::sectionStackFollowsEntries()
@@ -252,6 +253,36 @@ void TestConsoleFlood::outputDuringARenewal()
         QCOMPARE(frameDepth(doc, "Client disconnected", true), 0);
     // The document it replaced is freed, step by step, in later turns.
     QTRY_VERIFY(!before);
+}
+
+void TestConsoleFlood::renewalEndsWhileBatchesStayOpen()
+{
+    // Under a flood a connection's batch is open at nearly every turn of the event loop: a
+    // renewal that waited for one to end would keep catching up while the console grew.
+    ClientInterface page(nullptr, nullptr, QFont());
+    Console* console = page.console();
+    console->setWindow(100);
+    console->setStepped(true);
+    showConsole(page);
+    int sent = 0;
+    auto send = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            console->append(Message::makeWarning("w" + std::to_string(sent++)));
+    };
+    console->beginBatch();
+    send(200);
+    console->endBatch();
+    QVERIFY(console->renewing());
+    console->beginBatch();
+    while (console->renewing() && sent < 5000) {
+        send(5);
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(!console->renewing());
+    QVERIFY(console->kept() < 300);
+    console->endBatch();
+    QTRY_VERIFY(!console->renewing());
+    QVERIFY(isTailUpTo(numbered(page.document(), "w"), sent - 1));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestConsoleFlood)
