@@ -4,6 +4,7 @@
 #include "app/Controller.h"
 #include "monitor/ClientInterface.h"
 #include "monitor/ClientTabWidget.h"
+#include "monitor/Console.h"
 #include "monitor/ErrorListModel.h"
 #include "tests/peer/TestPeer.h"
 
@@ -156,6 +157,24 @@ int main(int argc, char** argv)
         shoot(&window, QStringLiteral("05-console-") +
                            QString::fromLatin1(family).replace(QLatin1Char(' '), QString()));
     }
+
+    // 4b. A console renewed under short sections (its window lowered, so that a few hundred
+    // messages renew it several times): the notice on top, then sections and framed messages.
+    clients->page(0)->console()->setWindow(60);
+    std::vector<Message> sections;
+    for (int i = 0; i < 400; ++i) {
+        const std::string n = std::to_string(i);
+        if (i % 5 == 0)
+            sections.push_back(Message::makeBeginSection(0x8246, std::uint32_t(i), "Frame " + n));
+        else if (i % 5 == 4)
+            sections.push_back(Message::makeEndSection());
+        else
+            sections.push_back(Message::makeWarning("Slow path taken in draw " + n));
+    }
+    peer.send(sections);
+    settle(2000);
+    shoot(&window, "05-console-renewed");
+    clients->page(0)->console()->setWindow(Console::defaultWindow);
 
     // 5. The error list after a flood that passed its bound (lowered here, so that the flood
     // takes seconds rather than minutes).
