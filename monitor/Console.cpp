@@ -194,6 +194,11 @@ void Console::endBatch()
         if (m_autoScroll->isChecked())
             showEnd();
     }
+    renewIfFull();
+}
+
+void Console::renewIfFull()
+{
     if (m_phase == Phase::Live && m_kept.size() >= 2 * std::size_t(m_window))
         startRenewal();
 }
@@ -390,6 +395,9 @@ void Console::finishRenewal()
         }
         m_view->verticalScrollBar()->setValue(y);
     }
+    // What came during the renewal may fill the console again; inside a batch, its end looks.
+    if (!m_batchOpen)
+        renewIfFull();
 }
 
 namespace {

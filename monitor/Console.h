@@ -98,6 +98,7 @@ private:
     };
 
     void write(ConsoleEntry&& entry);
+    void renewIfFull();
     void startRenewal();
     void buildStep();
     void swapDocuments();

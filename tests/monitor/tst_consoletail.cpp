@@ -334,7 +334,9 @@ void TestConsoleTail::renewedConsoleShowsAndGoesOnTheSame()
         frames.push_back(Message::makeWarning("flood " + std::to_string(i)));
     link.peer.send(frames);
     QTRY_VERIFY_WITH_TIMEOUT(blockWithText(link.page->document(), "flood 5999").isValid(), 20000);
-    QTRY_VERIFY(!link.page->console()->renewing());
+    // Output that came during the last renewal can fill the console again until the batch it
+    // came in ends.
+    QTRY_VERIFY(!link.page->console()->renewing() && link.page->console()->kept() < 2000);
     // Renewed at least once: a format per frame ever made would be 6,000 and more.
     QVERIFY(link.page->document()->allFormats().size() < 3000);
     auto* console = link.page->findChild<QTextEdit*>("txtConsole");
