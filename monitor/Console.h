@@ -27,16 +27,16 @@ class QTextEdit;
 // per turn of the event loop while the old document goes on showing new output; once the new one
 // has caught up it takes the old one's place on a turn of its own and is laid out, again step by
 // step, and the old one is freed, a few containers of messages per turn (beside the next
-// renewal's steps, which must keep pace with the output). Only while the new document is being laid
-// out does new output wait (it is written as soon as the layout is done).
+// renewal's steps, which must keep pace with the output). Only while the new document is being
+// laid out does new output wait (it is written as soon as the layout is done).
 class Console : public QObject
 {
     Q_OBJECT
 
 public:
     // At least this many of the newest messages are kept; the console renews itself once it
-    // holds twice as many. A framed warning is three lines: 25,000 of them lay out in some 0.3 s (a
-    // renewal's layout, in steps), and Qt's pass over every frame when the view takes the new
+    // holds twice as many. A framed warning is three lines: 25,000 of them lay out in some 0.3 s
+    // (a renewal's layout, in steps), and Qt's pass over every frame when the view takes the new
     // document, in one piece, takes some 50 ms and grows with the window.
     static constexpr int defaultWindow = 25000;
     // Work per turn of the event loop while renewing or freeing an old document.
