@@ -73,6 +73,8 @@ private slots:
     void skipsWhatCannotBeAProfile();
     void mergeKeepsFirstOfEachVersion_data();
     void mergeKeepsFirstOfEachVersion();
+    void savesAsTheEditorSaves_data();
+    void savesAsTheEditorSaves();
 
 private:
     QTemporaryDir work;
@@ -164,6 +166,64 @@ void TestImport::mergeKeepsFirstOfEachVersion()
     QCOMPARE(mergedSections(fromDocuments), merged);
     QCOMPARE(printed(fromFiles), printed(fromDocuments));
     QVERIFY(printed(fromFiles).startsWith("<profile>"));
+}
+
+// The import's save is the editor's: run by an ordinary user (root may write any file), it
+// leaves a file that user may not write as it is, and replaces a link that leads nowhere rather
+// than create a file where it points.
+void TestImport::savesAsTheEditorSaves_data()
+{
+    QTest::addColumn<QString>("chosen"); // what the chosen name holds
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("a read-only file") << "read-only" << false;
+    QTest::newRow("a link to a read-only file") << "link to read-only" << false;
+    QTest::newRow("a link that leads nowhere") << "dangling link" << true;
+}
+
+void TestImport::savesAsTheEditorSaves()
+{
+    QFETCH(QString, chosen);
+    QFETCH(bool, saved);
+    using kolz::test::OrdinaryUser;
+    const QString dir = kolz::test::environment().profiles();
+    const QString elsewhere = kolz::test::environment().root() + "/elsewhere";
+    QDir(elsewhere).removeRecursively();
+    QVERIFY(QDir().mkpath(elsewhere) && OrdinaryUser::own(elsewhere) && OrdinaryUser::own(dir));
+    const QString out = dir + "/out.xml";
+    const QString planted = elsewhere + "/planted.xml";
+    const QString old = chosen == "read-only" ? out : planted;
+    if (chosen != "dangling link") {
+        writeFile(old, "<profile>old</profile>");
+        QVERIFY(::chmod(QFile::encodeName(old).constData(), 0444) == 0 && OrdinaryUser::own(old));
+    }
+    if (chosen != "read-only")
+        QVERIFY(QFile::link(planted, out));
+
+    auto store = kolz::test::loadedStore("KolZendraImport");
+    DlgPreferences dialog(store.get());
+    dialog.importList()->addFiles({writeFile(dir + "/in.xml", sectionsFile("2", 0))});
+    QStringList box;
+    if (!saved)
+        kolz::test::answerBox(box);
+    answerFileDialog(out);
+    {
+        OrdinaryUser user;
+        dialog.findChild<QPushButton*>("btnImport")->click();
+    }
+    QCOMPARE(box, saved ? QStringList() : QStringList({"Error", "Failed to save file"}));
+    QCOMPARE(dialog.importList()->count(), 0);
+    QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+    if (saved) {
+        QVERIFY(!QFileInfo(out).isSymLink());
+        QCOMPARE(ProfileData::fromFile(out.toStdString()).device(), std::string("F0"));
+        QVERIFY(QDir(elsewhere).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    } else {
+        QFile kept(old);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("<profile>old</profile>"));
+        QCOMPARE(QDir(QFileInfo(old).path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 chosen == "read-only" ? 2 : 1);
+    }
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestImport)
