@@ -1,9 +1,13 @@
 // Whole runs of the program's application object, one per case.
 #include "app/Controller.h"
 #include "common_gui/KitTestHelpers.h"
+#include "prefs/ProgramSettings.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -34,13 +38,15 @@ class TestLifecycle : public QObject
 private slots:
     void endingSavesUnsavedSettings_data();
     void endingSavesUnsavedSettings();
+    void askedTwiceToEndDiscardsEdits_data();
+    void askedTwiceToEndDiscardsEdits();
 };
 
 void TestLifecycle::endingSavesUnsavedSettings_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("key");
-    for (const char* how : {"close", "actionExit", "SIGINT", "SIGTERM"})
+    for (const char* how : {"close", "actionExit", "SIGINT", "SIGTERM", "SIGHUP"})
         QTest::newRow(how) << how << "Stats/CollectUsage";
     // The splash setting the manual tells users to write: its code words up to "ShowSplash".
     QFile manual(QStringLiteral(KOLZ_MANUAL));
@@ -65,7 +71,7 @@ void TestLifecycle::endingSavesUnsavedSettings()
     const int code = runProgram(key.toStdString(), [&](Controller& app) {
         splashShown = app.window().aboutBoxDialog()->isVisible();
         if (how.startsWith("SIG"))
-            std::raise(how == "SIGINT" ? SIGINT : SIGTERM);
+            std::raise(how == "SIGINT" ? SIGINT : how == "SIGHUP" ? SIGHUP : SIGTERM);
         else if (how == "actionExit")
             app.window().findChild<QAction*>(how)->trigger();
         else
@@ -85,8 +91,68 @@ void TestLifecycle::endingSavesUnsavedSettings()
     }
 }
 
+void TestLifecycle::askedTwiceToEndDiscardsEdits_data()
+{
+    QTest::addColumn<int>("first"); // 0: the user chooses another profile
+    QTest::addColumn<QList<int>>("whileAsked");
+    QTest::newRow("SIGHUP, then SIGINT") << int(SIGHUP) << QList<int>{SIGINT};
+    QTest::newRow("SIGINT, then SIGTERM") << int(SIGINT) << QList<int>{SIGTERM};
+    QTest::newRow("SIGTERM, then SIGHUP") << int(SIGTERM) << QList<int>{SIGHUP};
+    QTest::newRow("choosing, then SIGTERM twice") << 0 << QList<int>{SIGTERM, SIGTERM};
+}
+
+// A second request to end while the unsaved-edits question is up answers it Discard: the
+// program ends, the profile file keeps what it had, and a step that asked does not go ahead.
+void TestLifecycle::askedTwiceToEndDiscardsEdits()
+{
+    QFETCH(int, first);
+    QFETCH(QList<int>, whileAsked);
+    const QString profiles = kolz::test::environment().profiles();
+    const QString file = profiles + "/edit.xml";
+    QVERIFY(!kolz::test::writeFile(file, "<profile><device>Before</device></profile>").isEmpty());
+    QVERIFY(!kolz::test::writeFile(profiles + "/other.xml", "<profile><device>Other</device>"
+                                                            "</profile>")
+                 .isEmpty());
+    QStringList asked;
+    const int code = runProgram({}, [&](Controller& app) {
+        auto* selector = app.window().findChild<QComboBox*>("cmbProfile");
+        selector->setCurrentIndex(selector->findText("Before"));
+        auto* editor = app.window().profileEditorWidget();
+        editor->findChild<QPushButton*>("btnEdit")->click();
+        editor->findChild<QLineEdit*>("editDevice")->setText("Edited");
+        kolz::test::answerNext<QMessageBox>([&](QMessageBox* box) {
+            asked << box->windowTitle();
+            for (int signal : whileAsked)
+                std::raise(signal);
+            if (QTest::qWaitFor([box] { return !box->isVisible(); }, 10000))
+                return;
+            // Left unanswered: Save, so that the check below fails, and end.
+            box->button(QMessageBox::Save)->click();
+            QTimer::singleShot(0, &app, [&app] {
+                app.window().close();
+                app.quit();
+            });
+        });
+        if (first)
+            std::raise(first);
+        else
+            selector->setCurrentIndex(selector->findText("Other"));
+    });
+    QCOMPARE(code, 0);
+    QCOMPARE(asked, QStringList{"Unsaved changes"});
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("Before"));
+    std::string current;
+    kolz::test::loadedStore("KolZendra")->GetString(currentProfileKey, current);
+    QCOMPARE(current, std::string("edit.xml"));
+    QVERIFY(QFile::remove(file) && QFile::remove(profiles + "/other.xml"));
+}
+
 int main(int argc, char** argv)
 {
+    // Under nohup the process would start with SIGHUP ignored, and so would the program.
+    std::signal(SIGHUP, SIG_DFL);
     kolz::test::IsolatedEnvironment environment;
     TestLifecycle test;
     return QTest::qExec(&test, argc, argv);

@@ -25,6 +25,8 @@ private slots:
     void initTestCase();
     void pathsReachTheOpenerUnchangedWithOnlyStandardDescriptors();
     void lookupOrderThenTheUserLocatesTheFile();
+    void withoutAnOpenerABoxNamesTheFile_data();
+    void withoutAnOpenerABoxNamesTheFile();
     void clickableLabelAndListDirectory();
 
 private:
@@ -88,12 +90,11 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
     ::close(leaked);
     QVERIFY(!QFile::exists(work.filePath("pwned")) && !QFile::exists(work.filePath("pwned2")));
 
-    // A missing file is not opened; with no xdg-open at all the child still started, which is
-    // all the caller learns.
+    // A missing file is not opened, nor is one when there is no xdg-open to run.
     QVERIFY(!openWithDesktop(work.filePath("absent.html").toStdString()));
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(work.filePath("nowhere")));
-    QVERIFY(openWithDesktop(writeFile(work.filePath("present.html")).toStdString()));
+    QVERIFY(!openWithDesktop(writeFile(work.filePath("present.html")).toStdString()));
     qputenv("PATH", path);
     QVERIFY(::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD);
 }
@@ -152,6 +153,51 @@ void TestOpenDocumentation::lookupOrderThenTheUserLocatesTheFile()
     QCOMPARE(boxes[2], QStringLiteral("File Open Failed"));
     QCOMPARE(remembered(*store), chosen);
     QVERIFY(QDir::setCurrent(previous));
+}
+
+void TestOpenDocumentation::withoutAnOpenerABoxNamesTheFile_data()
+{
+    QTest::addColumn<QString>("path"); // PATH while the manual is opened
+    QTest::addColumn<bool>("located"); // by the user, or found in the directory
+    QTest::newRow("no xdg-open, found") << "nowhere" << false;
+    QTest::newRow("no xdg-open, located") << "nowhere" << true;
+    QTest::newRow("xdg-open not executable") << "noexec" << false;
+}
+
+void TestOpenDocumentation::withoutAnOpenerABoxNamesTheFile()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, located);
+    const QString docs = work.filePath("nodesk/docs");
+    QDir(docs).removeRecursively();
+    const QString file =
+        writeFile(located ? work.filePath("nodesk/picked.html") : docs + "/manual.html");
+    QVERIFY(!writeFile(work.filePath("noexec/xdg-open"), "#!/bin/sh\n").isEmpty());
+    const auto store = kolz::test::loadedStore("KitDocsNoOpener");
+    QVERIFY(store);
+
+    kolz::test::ShownWindows windows;
+    QStringList boxes;
+    const auto noteBox = [&boxes](QMessageBox* box) {
+        boxes << box->windowTitle() << box->text();
+        box->button(QMessageBox::Ok)->click();
+    };
+    if (located) {
+        windows.next<QMessageBox>(noteBox);
+        windows.next<QFileDialog>([&](QFileDialog* d) { kolz::test::chooseFile(d, file); });
+    }
+    windows.next<QMessageBox>(noteBox);
+    const QByteArray saved = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(work.filePath(path)));
+    openDocumentation(nullptr, store.get(), "manual.html", docs.toStdString(), "Document");
+    qputenv("PATH", saved);
+
+    QCOMPARE(boxes.size(), located ? 4 : 2);
+    QCOMPARE(boxes[boxes.size() - 2], QStringLiteral("Cannot Open Documentation"));
+    QVERIFY2(boxes.last().contains("xdg-open") && boxes.last().endsWith("\n" + file),
+             qPrintable(boxes.last()));
+    QVERIFY(!store->Exists("OpenDocs/Document"));
+    QVERIFY(!kolz::test::loadedStore("KitDocsNoOpener")->Exists("OpenDocs/Document"));
 }
 
 void TestOpenDocumentation::clickableLabelAndListDirectory()
