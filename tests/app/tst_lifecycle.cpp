@@ -114,7 +114,10 @@ void TestLifecycle::askedTwiceToEndDiscardsEdits()
                                                             "</profile>")
                  .isEmpty());
     QStringList asked;
+    bool closed = false; // by the window's close path, which stops the applications
     const int code = runProgram({}, [&](Controller& app) {
+        QObject::connect(&app, &QCoreApplication::aboutToQuit,
+                         [&] { closed = !app.window().isVisible(); });
         auto* selector = app.window().findChild<QComboBox*>("cmbProfile");
         selector->setCurrentIndex(selector->findText("Before"));
         auto* editor = app.window().profileEditorWidget();
@@ -139,6 +142,7 @@ void TestLifecycle::askedTwiceToEndDiscardsEdits()
             selector->setCurrentIndex(selector->findText("Other"));
     });
     QCOMPARE(code, 0);
+    QVERIFY(closed);
     QCOMPARE(asked, QStringList{"Unsaved changes"});
     QFile written(file);
     QVERIFY(written.open(QIODevice::ReadOnly));
