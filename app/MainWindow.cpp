@@ -447,8 +447,8 @@ void MainWindow::fatalError()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // While the question is up, a request to close waits for its answer (a second request to
-    // end answers it: see closeOnRequest).
+    // While the question is up, a further request to close is refused and the question stands
+    // (a second request to end from outside answers it: see closeOnRequest).
     const QScopedValueRollback<bool> closing(closingWindow, true);
     if (askingAboutEdits || !settleUnsavedEdits()) {
         event->ignore();

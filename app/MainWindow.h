@@ -132,6 +132,7 @@ private:
     // Above 0 while the program itself changes the selector: nobody is to be asked then.
     int programSelecting = 0;
     bool askingAboutEdits = false;
+    // The question about unsaved edits while it is up, and whether the close path asked it.
     QMessageBox* editsQuestion = nullptr;
     bool closingWindow = false;
     // A request to end came while the question is up, or opened it.
