@@ -1,5 +1,7 @@
 #include "models/ProfileFiles.h"
 
+#include "prefs/XmlAttributeBound.h"
+
 #include <QRandomGenerator>
 
 #include <tinyxml2.h>
@@ -114,6 +116,9 @@ bool loadXmlFile(tinyxml2::XMLDocument& document, const std::string& path)
     try {
         std::string bytes;
         if (!readAll(fd.get(), bytes, std::size_t(info.st_size), std::size_t(maxProfileFileSize)))
+            return false;
+        // Parsing an element crowded with attributes takes time that grows with their square.
+        if (!XmlAttributesWithinBound(bytes))
             return false;
         return document.Parse(bytes.data(), bytes.size()) == tinyxml2::XML_SUCCESS;
     } catch (const std::bad_alloc&) {

@@ -7,13 +7,14 @@ namespace tinyxml2 {
 class XMLDocument;
 }
 
-// The largest file taken for a profile. Real profiles are well below 1 MiB; a bigger file is
-// not one, and reading it whole could exhaust memory.
-constexpr std::int64_t maxProfileFileSize = std::int64_t(64) << 20;
+// The largest file taken for a profile. The built-in profiles hold 15 to 58 KB; a file many times
+// larger is no profile, and one of tiny elements costs far more memory and time than its size.
+constexpr std::int64_t maxProfileFileSize = std::int64_t(2) << 20;
 
 // Parses the file at path into document. False, without waiting or throwing, when the path is
-// not a regular file (a FIFO, a device, a directory), is larger than maxProfileFileSize, cannot
-// be read or held in memory, or is not XML.
+// not a regular file (a FIFO, a device, a directory), is larger than maxProfileFileSize, has an
+// element with more attributes than maxXmlAttributesPerElement, cannot be read or held in
+// memory, or is not XML.
 bool loadXmlFile(tinyxml2::XMLDocument& document, const std::string& path);
 
 enum class FileWrite

@@ -2,8 +2,12 @@
 
 #include "prefs/KolPreferencesImpl.h"
 #include "prefs/PlistFormat.h"
+#include "prefs/XmlAttributeBound.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
+#include <sys/stat.h>
 #include <tinyxml2.h>
 
 using tinyxml2::XMLDocument;
@@ -41,6 +45,9 @@ struct KolPreferences::Shared
     std::unique_ptr<KolPreferencesImpl> backEnd;
     std::uint32_t stamp = 0;
     bool dirty = false;
+    // The loaded file held bytes that did not parse: they are kept aside before the file is
+    // first replaced, since the document holds nothing of them.
+    bool unreadable = false;
 };
 
 namespace {
@@ -57,6 +64,31 @@ constexpr std::size_t deepestContentLevel = std::size_t(TINYXML2_MAX_ELEMENT_DEP
 std::size_t maxKeyComponents(PlistType type)
 {
     return deepestContentLevel - 2 - (type == PLIST_ARRAY ? 1 : 0);
+}
+
+// Reads the open file whole into bytes. False, with nothing read, when it is larger than any
+// preference file, and on a read error; size is what the file held when opened.
+bool readWhole(std::FILE* fp, std::string& bytes, std::int64_t& size)
+{
+    struct stat info
+    {
+    };
+    if (::fstat(::fileno(fp), &info) != 0)
+        return false;
+    size = info.st_size;
+    if (size > maxPreferenceFileSize)
+        return false;
+    // Up to one byte past the bound, so that a file that grew since it was measured is caught.
+    const auto limit = std::size_t(maxPreferenceFileSize) + 1;
+    std::size_t used = 0;
+    bytes.resize(std::size_t(size) + 1);
+    while (std::size_t n = std::fread(bytes.data() + used, 1, bytes.size() - used, fp)) {
+        used += n;
+        if (used == bytes.size() && used < limit)
+            bytes.resize(std::min(limit, 2 * used));
+    }
+    bytes.resize(used);
+    return !std::ferror(fp) && used < limit;
 }
 
 bool hashesTo(const char* name, PlistType type)
@@ -164,8 +196,16 @@ bool KolPreferences::Load(std::string& error, bool autoReload)
 
     m_shared->document = std::make_unique<XMLDocument>(true, tinyxml2::PRESERVE_WHITESPACE);
     XMLDocument* document = m_shared->document.get();
-    const bool parsed = document->LoadFile(handle->fp) == tinyxml2::XML_SUCCESS;
+    std::string bytes;
+    std::int64_t size = 0;
+    const bool read = readWhole(handle->fp, bytes, size);
     backEnd->Close(std::move(handle), false);
+    // A file larger than any preference file, or with an element so crowded with attributes that
+    // the parser would take minutes over it, is not parsed at all: it loads as one that does not
+    // parse.
+    const bool parsed = read && XmlAttributesWithinBound(bytes) &&
+                        document->Parse(bytes.data(), bytes.size()) == tinyxml2::XML_SUCCESS;
+    m_shared->unreadable = !parsed && size > 0;
 
     // A file that does not parse comes up as whatever the parser kept, repaired.
     const bool repaired = EnsureRoot(error);
@@ -267,6 +307,22 @@ bool KolPreferences::Save(bool force)
     if (!handle->fp) {
         backEnd->Close(std::move(handle), false);
         return false;
+    }
+    // The user's settings may still be in the bytes that did not parse, and only a hand or a tool
+    // that reads them can get them back: they are kept, or the file is not replaced.
+    if (m_shared->unreadable) {
+        std::string kept;
+        if (!KeepFileAside(handle->path, kept, message)) {
+            std::fprintf(stderr, "%s\n", message.c_str());
+            backEnd->Close(std::move(handle), false);
+            return false;
+        }
+        m_shared->unreadable = false;
+        if (!kept.empty())
+            std::fprintf(stderr,
+                         "The preference file %s could not be read; it was kept as %s before "
+                         "being replaced.\n",
+                         handle->path.c_str(), kept.c_str());
     }
     tinyxml2::XMLPrinter printer(nullptr, false);
     document->Print(&printer);

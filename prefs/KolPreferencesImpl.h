@@ -51,3 +51,9 @@ public:
 
 // "HOME", else the password database entry of the current user; false when neither gives one.
 bool GetHomeDirectory(std::string& out);
+
+// Keeps the bytes of the file at path under a name of its own beside it: the path followed by
+// ".unreadable", or by ".unreadable.1", ".unreadable.2" and so on when that is taken; an earlier
+// file is never overwritten. Sets kept to the name used, or to the empty text when nothing is at
+// the path. False, with the reason in error, when the bytes could not be kept.
+bool KeepFileAside(const std::string& path, std::string& kept, std::string& error);

@@ -167,7 +167,93 @@ void syncDirectory(const std::string& directory)
     ::close(fd);
 }
 
+enum class Copy
+{
+    Done,
+    NameTaken,
+    Failed,
+};
+
+bool writeAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= std::size_t(written);
+    }
+    return true;
+}
+
+// Copies the file at from into a new file at to, for file systems without hard links.
+Copy copyFile(const std::string& from, const std::string& to, int& cause)
+{
+    std::FILE* in = openRegularFile(from, cause);
+    if (!in)
+        return Copy::Failed;
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        cause = errno;
+        std::fclose(in);
+        return cause == EEXIST ? Copy::NameTaken : Copy::Failed;
+    }
+    char buffer[65536];
+    bool copied = true;
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, in)) {
+        if (!writeAll(fd, buffer, n)) {
+            copied = false;
+            break;
+        }
+    }
+    if (copied && std::ferror(in)) {
+        copied = false;
+        errno = EIO;
+    }
+    if (copied && ::fsync(fd) != 0)
+        copied = false;
+    cause = errno;
+    std::fclose(in);
+    if (::close(fd) != 0 && copied) {
+        copied = false;
+        cause = errno;
+    }
+    if (!copied)
+        ::unlink(to.c_str());
+    return copied ? Copy::Done : Copy::Failed;
+}
+
 } // namespace
+
+bool KeepFileAside(const std::string& path, std::string& kept, std::string& error)
+{
+    // Names beyond these are not tried: that many kept files mean something keeps breaking the
+    // file, and the next one is refused rather than searched for.
+    constexpr int maxKeptNames = 1000;
+    int cause = EEXIST;
+    for (int n = 0; n < maxKeptNames && cause == EEXIST; ++n) {
+        kept = path + ".unreadable" + (n == 0 ? std::string() : "." + std::to_string(n));
+        // A second name for the same bytes costs nothing and cannot be half written.
+        if (::link(path.c_str(), kept.c_str()) == 0)
+            return true;
+        cause = errno;
+        if (cause == ENOENT) {
+            kept.clear();
+            return true;
+        }
+        if (cause != EEXIST) {
+            const Copy copy = copyFile(path, kept, cause);
+            if (copy == Copy::Done)
+                return true;
+            cause = copy == Copy::NameTaken ? EEXIST : cause;
+        }
+    }
+    kept.clear();
+    error = "Failed to keep the unreadable preference file: " + systemError(cause);
+    return false;
+}
 
 bool GetHomeDirectory(std::string& out)
 {

@@ -2,6 +2,7 @@
 
 #include "models/ProfileDataWrapper.h"
 #include "models/ProfileFiles.h"
+#include "prefs/XmlAttributeBound.h"
 
 #include <QFile>
 #include <QVariant>
@@ -234,25 +235,41 @@ void TestProfileData::onlyRegularFilesAreRead()
 }
 
 // A profile padded out (sparse, costing no disk) past the bound is no profile: read whole, a
-// file of this size would exhaust memory.
+// file of this size would exhaust memory. Within the bound, tiny elements and crowded attributes
+// are what cost the most to read: the first are bounded by the size, the second are refused.
 void TestProfileData::filesBeyondAnyProfileSizeAreSkipped_data()
 {
+    QTest::addColumn<QByteArray>("content");
     QTest::addColumn<qint64>("size");
     QTest::addColumn<bool>("read");
-    QTest::newRow("at the bound") << qint64(maxProfileFileSize) << true;
-    QTest::newRow("a byte past it") << qint64(maxProfileFileSize + 1) << false;
-    QTest::newRow("64 GiB") << (qint64(64) << 30) << false;
+    const QByteArray padded = "<profile><device>Padded</device></profile>";
+    QTest::newRow("at the bound") << padded << qint64(maxProfileFileSize) << true;
+    QTest::newRow("a byte past it") << padded << qint64(maxProfileFileSize + 1) << false;
+    QTest::newRow("64 GiB") << padded << (qint64(64) << 30) << false;
+
+    QByteArray tiny = "<profile><device>Padded</device><es version=\"2\">";
+    tiny += QByteArray(4 << 20, 'x').replace("xxxx", "<a/>") + "</es></profile>";
+    QTest::newRow("4 MiB of tiny elements") << tiny << qint64(0) << false;
+    QByteArray attributes;
+    for (std::size_t i = 0; i < maxXmlAttributesPerElement; ++i)
+        attributes += " a" + QByteArray::number(qulonglong(i)) + "=\"\"";
+    QTest::newRow("the most attributes an element may have")
+        << "<profile><device" + attributes + ">Padded</device></profile>" << qint64(0) << true;
+    QTest::newRow("one more") << "<profile><device" + attributes +
+                                     " b=\"\">Padded</device></profile>"
+                              << qint64(0) << false;
 }
 
 void TestProfileData::filesBeyondAnyProfileSizeAreSkipped()
 {
+    QFETCH(QByteArray, content);
     QFETCH(qint64, size);
     QFETCH(bool, read);
     const QString path = kolz::test::environment().profiles() + "/padded.xml";
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    QVERIFY(file.write("<profile><device>Padded</device></profile>") > 0);
-    QVERIFY(file.resize(size));
+    QCOMPARE(file.write(content), content.size());
+    QVERIFY(file.resize(std::max(size, qint64(content.size()))));
     file.close();
 
     const QString error = errorOf([&] {

@@ -1,6 +1,7 @@
 #include "PreferenceFiles.h"
 #include "prefs/KolPreferences.h"
 #include "prefs/PlistFormat.h"
+#include "prefs/XmlAttributeBound.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -16,6 +17,22 @@ using namespace prefs_test;
 namespace {
 
 const QString storeName = QStringLiteral("Store");
+
+// What work writes to standard error, which is sent to a file meanwhile.
+template <typename Work> QByteArray standardErrorOf(Work work)
+{
+    const QString path = kolz::test::environment().home() + QStringLiteral("/stderr.txt");
+    std::fflush(stderr);
+    const int saved = ::dup(STDERR_FILENO);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(fd, STDERR_FILENO);
+    ::close(fd);
+    work();
+    std::fflush(stderr);
+    ::dup2(saved, STDERR_FILENO);
+    ::close(saved);
+    return readFile(path);
+}
 
 } // namespace
 
@@ -91,30 +108,97 @@ private slots:
         QCOMPARE(QString::fromStdString(error), QStringLiteral("earlier\n") + message);
     }
 
+    // Files too large or too crowded to parse in reasonable time load as ones that do not parse.
+    // Whatever held bytes is kept aside, once, before the store first replaces it.
     void unparsableFileLoadsEmptyUntilWritten_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("not xml") << QByteArray("\x01\x02 not a property list");
-        QTest::newRow("unclosed") << plist("<key>a</key><string>x</string>").left(60);
+        QTest::addColumn<int>("earlierKept"); // files named .unreadable, .unreadable.1... before
+        const QByteArray unclosed = plist("<key>a</key><string>x</string>").left(60);
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("not xml") << QByteArray("\x01\x02 not a property list") << 0;
+        QTest::newRow("unclosed") << unclosed << 0;
+        QTest::newRow("unclosed, two kept before") << unclosed << 2;
+        // Both would parse, slowly, and hold the entry a.
+        const QByteArray entry = "<key>a</key><string>x</string>";
+        const qsizetype base = plist(entry + "<!---->").size();
+        QTest::newRow("a byte over the size bound")
+            << plist(entry + "<!--" + QByteArray(maxPreferenceFileSize + 1 - base, ' ') + "-->")
+            << 0;
+        QByteArray crowded = "<key>a</key><string";
+        for (std::size_t i = 0; i <= maxXmlAttributesPerElement; ++i)
+            crowded += " a" + QByteArray::number(qulonglong(i)) + "=\"\"";
+        QTest::newRow("an element crowded with attributes") << plist(crowded + ">x</string>") << 0;
     }
 
     void unparsableFileLoadsEmptyUntilWritten()
     {
         QFETCH(QByteArray, content);
+        QFETCH(int, earlierKept);
         const QString path = preferenceFile(storeName);
         QVERIFY(writeFile(path, content));
+        auto keptName = [&](int n) {
+            return path + ".unreadable" + (n ? "." + QString::number(n) : "");
+        };
+        for (int n = 0; n < earlierKept; ++n)
+            QVERIFY(writeFile(keptName(n), "earlier " + QByteArray::number(n)));
         KolPreferences store = loadedStore(storeName);
         QVERIFY(!store.Exists("a"));
         QVERIFY(store.Save(false));
         QCOMPARE(readFile(path), content);
 
         QCOMPARE(store.SetString("a", "fresh"), KolPreferences::SUCCESS);
-        QVERIFY(store.Save(false));
+        const QByteArray said = standardErrorOf([&] { QVERIFY(store.Save(false)); });
+        QCOMPARE(QFileInfo::exists(keptName(earlierKept)), !content.isEmpty());
+        if (!content.isEmpty()) {
+            QCOMPARE(readFile(keptName(earlierKept)), content);
+            QVERIFY2(said.count('\n') == 1 &&
+                         said.contains(QFile::encodeName(keptName(earlierKept))),
+                     said);
+        }
+        for (int n = 0; n < earlierKept; ++n)
+            QCOMPARE(readFile(keptName(n)), "earlier " + QByteArray::number(n));
+
+        // Kept once: what the store writes from now on parses.
+        QCOMPARE(store.SetString("b", "later"), KolPreferences::SUCCESS);
+        QCOMPARE(standardErrorOf([&] { QVERIFY(store.Save(false)); }), QByteArray());
+        QVERIFY(!QFileInfo::exists(keptName(earlierKept + 1)));
         KolPreferences again = loadedStore(storeName);
         std::string value;
         QCOMPARE(again.GetString("a", value), KolPreferences::SUCCESS);
         QCOMPARE(value, std::string("fresh"));
+    }
+
+    void attributesPerElement_data()
+    {
+        QTest::addColumn<QByteArray>("element"); // %1 stands for bound + 1 attributes
+        QTest::addColumn<bool>("within");
+        QTest::newRow("on an element") << QByteArray("<a %1/>") << false;
+        QTest::newRow("on an end tag") << QByteArray("<a></a %1>") << false;
+        QTest::newRow("on the second of two elements") << QByteArray("<a b='1'/><c %1>") << false;
+        QTest::newRow("in a comment") << QByteArray("<!-- <a %1> -->") << true;
+        QTest::newRow("in a CDATA section") << QByteArray("<a><![CDATA[<a %1>]]></a>") << true;
+        QTest::newRow("in a processing instruction") << QByteArray("<?pi <a %1>?>") << true;
+        QTest::newRow("in a declaration") << QByteArray("<!DOCTYPE a '<a %1'><a/>") << true;
+        QTest::newRow("in a quoted value") << QByteArray("<a b=\"<c %1>\"/>") << true;
+        QTest::newRow("in text") << QByteArray("<a>b %1</a>") << true;
+        QTest::newRow("after a NUL") << QByteArray("<a/>\0<a %1/>", 12) << true;
+    }
+
+    // A linear count that follows the markup as the parser does: only real attributes count.
+    void attributesPerElement()
+    {
+        QFETCH(QByteArray, element);
+        QFETCH(bool, within);
+        QByteArray attributes;
+        for (std::size_t i = 0; i <= maxXmlAttributesPerElement; ++i)
+            attributes += " x" + QByteArray::number(qulonglong(i)) + "='>='";
+        const QByteArray text = QByteArray(element).replace("%1", attributes);
+        QCOMPARE(XmlAttributesWithinBound(std::string_view(text.constData(), text.size())), within);
+        // One attribute fewer is always within the bound.
+        const QByteArray fewer =
+            QByteArray(element).replace("%1", attributes.mid(attributes.indexOf(' ', 1)));
+        QVERIFY(XmlAttributesWithinBound(std::string_view(fewer.constData(), fewer.size())));
     }
 
     void rootWithoutDictionaryGetsOneInFront()
