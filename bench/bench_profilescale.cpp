@@ -1,11 +1,24 @@
 // Reading and merging files far larger than real profiles, each beside a bare tinyxml2 parse of
-// the same bytes as the floor: a profile of 20,000 `es` blocks of one version, read as at start-up,
-// and two files of 40,000 sections each, loaded and merged as the import does. Goal: each takes
+// the same bytes as the floor: a profile of 15,000 `es` blocks of one version, read as at start-up,
+// and two files of 30,000 sections each, loaded and merged as the import does. Goal: each takes
 // at most twice its floor, which holds only while both grow in step with the file.
+//
+// Then the most costly files the reading bounds admit, profile and preference file alike: one as
+// large as admitted made of elements carrying as many attributes as admitted (the parser's work
+// per element grows with their square), and one as large as admitted made of tiny elements (each
+// costs far more memory than its bytes). Each is read as the program reads it (a profile at
+// start-up and by the import, the preference file by the store), in a child process whose peak
+// memory is taken. Beside them, the bare parse of the largest built-in profile. Goal: any
+// admitted file is read in under 1 s and under 300 MB.
 #include "BenchReport.h"
 #include "BenchRuns.h"
 #include "app/ProfileImport.h"
+#include "models/BuiltinProfiles.h"
 #include "models/ProfileData.h"
+#include "models/ProfileFiles.h"
+#include "prefs/KolPreferences.h"
+#include "prefs/PlistFormat.h"
+#include "prefs/XmlAttributeBound.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,15 +26,23 @@
 #include <benchmark/benchmark.h>
 #include <tinyxml2.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
-constexpr int blockCount = 20000;
-constexpr int sectionCount = 40000;
+constexpr int blockCount = 15000;
+constexpr int sectionCount = 30000;
 constexpr double ratioGoal = 2.0;
+constexpr double admittedSecondsGoal = 1.0;
+constexpr double admittedMegabytesGoal = 300.0;
 
 struct Files
 {
@@ -31,7 +52,16 @@ struct Files
     std::string sectionsB;
     std::size_t blockBytes = 0;
     std::size_t sectionBytes = 0;
+    std::string crowdedProfile;
+    std::string tinyProfile;
+    std::size_t crowdedProfileBytes = 0;
+    std::size_t tinyProfileBytes = 0;
+    std::size_t crowdedPreferenceBytes = 0;
+    std::size_t tinyPreferenceBytes = 0;
 };
+
+const std::string crowdedStore = "Crowded";
+const std::string tinyStore = "Tiny";
 
 std::size_t writeFile(const QString& path, const std::string& text)
 {
@@ -63,6 +93,49 @@ std::string sectionProfile(int first)
     return xml + "<egl/></profile>\n";
 }
 
+// An element with as many attributes as admitted, each of a name of its own (a repeated name
+// would end the parse early).
+std::string crowdedElement()
+{
+    std::string element = "<a";
+    for (std::size_t i = 0; i < maxXmlAttributesPerElement; ++i)
+        element += " a" + std::to_string(i) + "=''";
+    return element + "/>";
+}
+
+// head, then as many copies of element as fit with tail into limit bytes, then tail.
+std::string filledTo(std::int64_t limit, const std::string& head, const std::string& element,
+                     const std::string& tail)
+{
+    const auto room = std::size_t(limit) - head.size() - tail.size();
+    std::string text = head;
+    text.reserve(std::size_t(limit));
+    for (std::size_t i = 0; i < room / element.size(); ++i)
+        text += element;
+    return text + tail;
+}
+
+std::string profileOf(const std::string& element)
+{
+    return filledTo(maxProfileFileSize, "<profile><device>Admitted</device><es version=\"2\">",
+                    element, "</es><egl/></profile>\n");
+}
+
+// The entry a, then the entry b: an array of copies of element, which the store does not look into.
+std::string preferencesOf(const std::string& element)
+{
+    return filledTo(maxPreferenceFileSize,
+                    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
+                    "<key>a</key><string>x</string><key>b</key><array>",
+                    element, "</array>\n</dict>\n</plist>\n");
+}
+
+std::string preferenceFile(const QTemporaryDir& home, const std::string& store)
+{
+    return home.path().toStdString() + "/.kolconfig/Tollerwaith Technologies/com.heliark." + store +
+           ".plist";
+}
+
 const Files& files()
 {
     static Files f = [] {
@@ -76,6 +149,25 @@ const Files& files()
         made.sectionBytes =
             writeFile(QString::fromStdString(made.sectionsA), sectionProfile(0)) +
             writeFile(QString::fromStdString(made.sectionsB), sectionProfile(sectionCount / 2));
+
+        made.crowdedProfile = made.directory.filePath("crowded.xml").toStdString();
+        made.tinyProfile = made.directory.filePath("tiny.xml").toStdString();
+        made.crowdedProfileBytes =
+            writeFile(QString::fromStdString(made.crowdedProfile), profileOf(crowdedElement()));
+        made.tinyProfileBytes =
+            writeFile(QString::fromStdString(made.tinyProfile), profileOf("<a/>"));
+        ::setenv("HOME", made.directory.path().toLocal8Bit().constData(), 1);
+        ::mkdir((made.directory.path() + "/.kolconfig").toLocal8Bit().constData(), 0775);
+        ::mkdir((made.directory.path() + "/.kolconfig/Tollerwaith Technologies")
+                    .toLocal8Bit()
+                    .constData(),
+                0775);
+        made.crowdedPreferenceBytes =
+            writeFile(QString::fromStdString(preferenceFile(made.directory, crowdedStore)),
+                      preferencesOf(crowdedElement()));
+        made.tinyPreferenceBytes =
+            writeFile(QString::fromStdString(preferenceFile(made.directory, tinyStore)),
+                      preferencesOf("<a/>"));
         return made;
     }();
     return f;
@@ -119,17 +211,149 @@ void parseSections(benchmark::State& state)
     }
 }
 
+// Each read must take the file in: a refused one would cost nothing and prove nothing.
+void readProfile(const std::string& path)
+{
+    if (ProfileData::fromFile(path).capabilities.at(2).empty())
+        std::abort();
+}
+
+void importProfile(const std::string& path)
+{
+    tinyxml2::XMLDocument output(true, tinyxml2::PRESERVE_WHITESPACE);
+    mergeProfileFile(output, path);
+    if (!isImportableProfile(output))
+        std::abort();
+}
+
+void loadPreferences(const std::string& store)
+{
+    KolPreferences preferences(store, 0);
+    std::string error;
+    std::string value;
+    if (!preferences.Load(error, true) ||
+        preferences.GetString("a", value) != KolPreferences::SUCCESS)
+        std::abort();
+}
+
+struct Admitted
+{
+    const char* name;
+    std::string what;
+    std::size_t bytes;
+    std::function<void()> read;
+};
+
+const std::vector<Admitted>& admitted()
+{
+    static const std::vector<Admitted> cases = [] {
+        const Files& f = files();
+        const std::string crowded =
+            " of elements with " + std::to_string(maxXmlAttributesPerElement) + " attributes";
+        return std::vector<Admitted>{
+            {"readCrowdedProfile", "profile" + crowded, f.crowdedProfileBytes,
+             [] { readProfile(files().crowdedProfile); }},
+            {"readTinyProfile", "profile of tiny elements", f.tinyProfileBytes,
+             [] { readProfile(files().tinyProfile); }},
+            {"importCrowdedProfile", "import of a profile" + crowded, f.crowdedProfileBytes,
+             [] { importProfile(files().crowdedProfile); }},
+            {"importTinyProfile", "import of a profile of tiny elements", f.tinyProfileBytes,
+             [] { importProfile(files().tinyProfile); }},
+            {"loadCrowdedPreferences", "preference file" + crowded, f.crowdedPreferenceBytes,
+             [] { loadPreferences(crowdedStore); }},
+            {"loadTinyPreferences", "preference file of tiny elements", f.tinyPreferenceBytes,
+             [] { loadPreferences(tinyStore); }},
+        };
+    }();
+    return cases;
+}
+
+void readAdmitted(benchmark::State& state)
+{
+    const Admitted& admittedCase = admitted().at(std::size_t(state.range(0)));
+    for (auto _ : state)
+        admittedCase.read();
+}
+
+// The scan that guards every read, against a bare parse of the same crowded profile.
+std::string crowdedProfileText()
+{
+    QFile file(QString::fromStdString(files().crowdedProfile));
+    if (!file.open(QIODevice::ReadOnly))
+        std::abort();
+    return file.readAll().toStdString();
+}
+
+void scanCrowded(benchmark::State& state)
+{
+    const std::string text = crowdedProfileText();
+    for (auto _ : state) {
+        if (!XmlAttributesWithinBound(text))
+            std::abort();
+    }
+}
+
+void parseCrowded(benchmark::State& state)
+{
+    const std::string text = crowdedProfileText();
+    for (auto _ : state) {
+        tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+        benchmark::DoNotOptimize(document.Parse(text.c_str(), text.size()));
+    }
+}
+
+void parseBuiltin(benchmark::State& state)
+{
+    const std::string& largest = *std::max_element(
+        builtinProfiles.begin(), builtinProfiles.end(),
+        [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+    for (auto _ : state) {
+        tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+        benchmark::DoNotOptimize(document.Parse(largest.c_str(), largest.size()));
+    }
+}
+
+// The peak resident memory, in MB, of a child process that runs work once: what the process
+// held already at the fork counts too, as it would in the program.
+double peakMegabytes(const std::function<void()>& work)
+{
+    std::fflush(nullptr); // or the child prints what the parent had buffered once more
+    const pid_t child = ::fork();
+    if (child < 0)
+        std::abort();
+    if (child == 0) {
+        work();
+        std::fflush(nullptr);
+        ::_exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    if (::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        std::abort();
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
 } // namespace
 
 BENCHMARK(readBlocks)->Unit(benchmark::kMillisecond);
 BENCHMARK(parseBlocks)->Unit(benchmark::kMillisecond);
 BENCHMARK(mergeSections)->Unit(benchmark::kMillisecond);
 BENCHMARK(parseSections)->Unit(benchmark::kMillisecond);
+BENCHMARK(readAdmitted)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
+BENCHMARK(parseBuiltin)->Unit(benchmark::kMicrosecond);
+BENCHMARK(scanCrowded)->Unit(benchmark::kMillisecond);
+BENCHMARK(parseCrowded)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     files();
+    // Taken before the timed runs, whose freed memory would otherwise count for every child.
+    const double idle = peakMegabytes([] {});
+    std::vector<double> peaks;
+    for (const Admitted& a : admitted())
+        peaks.push_back(peakMegabytes(a.read));
     kolz::bench::CollectingReporter runs;
     benchmark::RunSpecifiedBenchmarks(&runs);
     benchmark::Shutdown();
@@ -162,6 +386,34 @@ int main(int argc, char** argv)
         report.figure(name, *work * 1e3, "ms");
         report.figure(name + " floor", *floor * 1e3, "ms");
         report.verdict(name + " vs floor", *work / *floor, "x", ratioGoal,
+                       kolz::bench::Better::Lower);
+    }
+
+    if (const auto floor = runs.seconds("parseBuiltin")) {
+        std::printf("largest built-in profile: bare tinyxml2 parse %.3f ms\n", *floor * 1e3);
+        report.figure("profilescale/builtin parse", *floor * 1e3, "ms");
+    }
+    if (const auto scan = runs.seconds("scanCrowded"), parse = runs.seconds("parseCrowded");
+        scan && parse) {
+        std::printf("attribute scan of the crowded profile %.3f ms, bare parse %.3f ms\n",
+                    *scan * 1e3, *parse * 1e3);
+        report.figure("profilescale/attribute scan", *scan * 1e3, "ms");
+        report.figure("profilescale/attribute scan floor", *parse * 1e3, "ms");
+    }
+    std::printf("idle child process: peak %.1f MB\n", idle);
+    report.figure("profilescale/idle peak", idle, "MB");
+    for (std::size_t i = 0; i < admitted().size(); ++i) {
+        const Admitted& a = admitted()[i];
+        const auto seconds = runs.seconds("readAdmitted/" + std::to_string(i));
+        if (!seconds)
+            continue;
+        const double peak = peaks[i];
+        std::printf("%s (%zu KiB): %.1f ms, peak %.1f MB\n", a.what.c_str(), a.bytes / 1024,
+                    *seconds * 1e3, peak);
+        const std::string name = std::string("profilescale/") + a.name;
+        report.verdict(name + " time", *seconds, "s", admittedSecondsGoal,
+                       kolz::bench::Better::Lower);
+        report.verdict(name + " peak", peak, "MB", admittedMegabytesGoal,
                        kolz::bench::Better::Lower);
     }
     return report.exitStatus();

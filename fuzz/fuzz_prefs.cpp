@@ -96,6 +96,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     exercise(copy, data[0]);
     if (!store.Save(data[0] & 0x40))
         std::abort(); // the file and its directory are ours: a save must succeed
+    // Bytes that did not load are kept aside, whole, when the save replaced them.
+    const std::string kept = g_file + ".unreadable";
+    if (std::FILE* in = std::fopen(kept.c_str(), "rb")) {
+        std::string bytes(size, '\0');
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
+        std::fclose(in);
+        std::remove(kept.c_str());
+        if (bytes != std::string(reinterpret_cast<const char*>(data + 1), size - 1))
+            std::abort();
+    }
     if (!store.Load(error, autoReload))
         return 0;
     exercise(store, static_cast<std::uint8_t>(data[0] >> 1));

@@ -7,6 +7,7 @@
 #include "models/ProfileData.h"
 #include "models/ProfileFiles.h"
 #include "models/ProfileXml.h"
+#include "prefs/XmlAttributeBound.h"
 
 #include <tinyxml2.h>
 
@@ -35,7 +36,15 @@ std::string writtenToFile(const std::string& text)
     return path;
 }
 
-// As a file, the bytes read exactly as the text does, up to its first NUL.
+// What a file is refused for before it is parsed: its size, or an element crowded with
+// attributes. Text handed over in memory is not checked.
+bool admittedAsFile(const std::string& text)
+{
+    return std::int64_t(text.size()) <= maxProfileFileSize && XmlAttributesWithinBound(text);
+}
+
+// As a file, the bytes read exactly as the text does, up to its first NUL, unless the file is
+// refused unread.
 void readAsFile(const std::string& path, const ProfileData* fromText)
 {
     try {
@@ -55,7 +64,7 @@ void mergeAsImport(const std::string& text, const std::string& path)
 {
     tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
     tinyxml2::XMLDocument copied(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (input.Parse(text.c_str()) == tinyxml2::XML_SUCCESS)
+    if (admittedAsFile(text) && input.Parse(text.c_str()) == tinyxml2::XML_SUCCESS)
         mergeProfileDocument(copied, input);
     tinyxml2::XMLDocument imported(true, tinyxml2::PRESERVE_WHITESPACE);
     mergeProfileFile(imported, path);
@@ -83,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         readAsFile(path, nullptr);
         return 0;
     }
-    readAsFile(path, &profile);
+    readAsFile(path, admittedAsFile(text) ? &profile : nullptr);
     try {
         (void)profile.displayName();
     } catch (const std::runtime_error&) {

@@ -9,7 +9,7 @@ class XMLDocument;
 
 // The largest file taken for a profile. The built-in profiles hold 15 to 58 KB; a file many times
 // larger is no profile, and one of tiny elements costs far more memory and time than its size.
-constexpr std::int64_t maxProfileFileSize = std::int64_t(2) << 20;
+constexpr std::int64_t maxProfileFileSize = std::int64_t(1) << 20;
 
 // Parses the file at path into document. False, without waiting or throwing, when the path is
 // not a regular file (a FIFO, a device, a directory), is larger than maxProfileFileSize, has an

@@ -234,7 +234,9 @@ bool KeepFileAside(const std::string& path, std::string& kept, std::string& erro
     constexpr int maxKeptNames = 1000;
     int cause = EEXIST;
     for (int n = 0; n < maxKeptNames && cause == EEXIST; ++n) {
-        kept = path + ".unreadable" + (n == 0 ? std::string() : "." + std::to_string(n));
+        kept = path + ".unreadable";
+        if (n > 0)
+            kept.append(".").append(std::to_string(n));
         // A second name for the same bytes costs nothing and cannot be half written.
         if (::link(path.c_str(), kept.c_str()) == 0)
             return true;

@@ -49,7 +49,7 @@ extern const std::array<PlistElementName, 9> plistElementNames;
 
 // The largest file read as a preference file. Real ones hold a few kilobytes; a larger file is
 // loaded as one that does not parse, since parsing it could take seconds and gigabytes.
-constexpr std::int64_t maxPreferenceFileSize = std::int64_t(4) << 20;
+constexpr std::int64_t maxPreferenceFileSize = std::int64_t(2) << 20;
 
 // What a preference file holds when the store creates it.
 extern const char* const defaultPlistDocument;
