@@ -38,13 +38,17 @@ public:
     ~KolPreferences();
 
     // Reads the file, creating its directory and a default file when missing. On failure appends
-    // the reason to error. A file that does not parse loads as an empty store. Anything but a
-    // regular file at the path is refused without being read.
+    // the reason to error. A file that does not parse loads as an empty store, and so does one
+    // larger than maxPreferenceFileSize or with an element crowded with attributes
+    // (prefs/XmlAttributeBound.h), which is not parsed at all. Anything but a regular file at the
+    // path is refused without being read.
     bool Load(std::string& error, bool autoReload);
     // Writes through a temporary file that replaces the old one only once it is complete. The
     // file keeps its mode (a new one is private to the user); a symbolic link keeps pointing at
     // the file it names, which is the one replaced. Unforced, a store without changes writes
-    // nothing.
+    // nothing. A file that did not load is first kept beside itself (its name followed by
+    // ".unreadable"), which is said once on standard error; when it cannot be kept, it is not
+    // replaced either.
     bool Save(bool force);
     std::string GetDirectory() const;
 
