@@ -60,6 +60,8 @@ private slots:
     void pageClosedDuringModalBoxOutlivesIt();
     void fontIsStoredAndPagesFollow();
     void profileSelectorShowsWholeNames();
+    void longNamesKeepTheWindowNarrow_data();
+    void longNamesKeepTheWindowNarrow();
     void closingWindowStopsEveryPeer();
 
 private:
@@ -449,6 +451,57 @@ void TestMainWindow::profileSelectorShowsWholeNames()
     for (const QString& name : comboTexts(profiles))
         QVERIFY2(profiles->fontMetrics().horizontalAdvance(name) <= field.width() - 2,
                  qPrintable(name));
+}
+
+void TestMainWindow::longNamesKeepTheWindowNarrow_data()
+{
+    QTest::addColumn<bool>("edit");
+    QTest::newRow("view mode") << false;
+    QTest::newRow("edit mode") << true;
+}
+
+// A profile with long names asks for no wider a window than the built-in profiles do; the
+// selector, too narrow for the name then, shows its start and has the whole name as its tool
+// tip.
+void TestMainWindow::longNamesKeepTheWindowNarrow()
+{
+    QFETCH(bool, edit);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    widgets::Profile* editor = window.profileEditorWidget();
+    auto minimumWidth = [&](const QString& name) {
+        profiles->setCurrentIndex(profiles->findText(name));
+        if (edit)
+            editor->findChild<QPushButton*>("btnEdit")->click();
+        const int width = window.minimumSizeHint().width();
+        editor->findChild<QPushButton*>("btnDiscard")->click();
+        return width;
+    };
+    int builtIns = 0;
+    for (const auto& entry : app.builtIns())
+        builtIns =
+            std::max(builtIns, minimumWidth(QString::fromStdString(entry->data()->displayName())));
+
+    const QString device = "Quillon Orbit S long-name test device, sixty characters long, and "
+                           "a little more for the selector";
+    writeFile(environment().profiles() + "/long.xml",
+              "<profile><vendor>Tollerwaith Technologies Kolvane Division, Reference "
+              "Platforms</vendor><renderer>Kolvane K360 Quad reference renderer, second revision "
+              "build</renderer><device>" +
+                  device.toUtf8() + "</device></profile>");
+    const auto cleanup = qScopeGuard([this] {
+        QFile::remove(environment().profiles() + "/long.xml");
+        app.reloadUserProfiles();
+    });
+    app.reloadUserProfiles();
+    QVERIFY2(minimumWidth(device) <= builtIns, qPrintable(QString::number(builtIns)));
+
+    window.resize(builtIns, window.height());
+    QTRY_COMPARE(window.width(), builtIns);
+    QCOMPARE(profiles->currentText(), device);
+    QTRY_COMPARE(profiles->toolTip(), device);
+    window.resize(builtIns + profiles->sizeHint().width(), window.height());
+    QTRY_COMPARE(profiles->toolTip(), QString());
 }
 
 void TestMainWindow::closingWindowStopsEveryPeer()
