@@ -32,9 +32,13 @@ const char* const newProfileTemplate =
 
 namespace {
 
-// SIGTERM and SIGINT only write a byte here; the GUI thread reads it through a socket notifier
-// and closes the window as a user would, outside the signal handler.
+// SIGTERM, SIGINT and SIGHUP only write a byte here; the GUI thread reads it through a socket
+// notifier and closes the window as a user would, outside the signal handler.
 int signalPipe[2] = {-1, -1};
+
+// SIGHUP as the program found it. Started with it ignored (nohup), the program is meant to
+// outlive its terminal and keeps ignoring it.
+struct sigaction hangUpBefore = {};
 
 extern "C" void onTerminationSignal(int)
 {
@@ -166,6 +170,7 @@ Controller::~Controller()
     if (signalNotifier) {
         std::signal(SIGTERM, SIG_DFL);
         std::signal(SIGINT, SIG_DFL);
+        ::sigaction(SIGHUP, &hangUpBefore, nullptr);
         delete signalNotifier;
         ::close(signalPipe[0]);
         ::close(signalPipe[1]);
@@ -174,7 +179,7 @@ Controller::~Controller()
     userProfiles.clear();
     builtInProfiles.clear();
     // A value that something stored without saving the store yet is not lost by ending: the
-    // window's close, File > Exit and SIGINT or SIGTERM all come through here.
+    // window's close, File > Exit and SIGINT, SIGTERM or SIGHUP all come through here.
     prefs->Save(false);
 }
 
@@ -213,16 +218,20 @@ void Controller::watchTerminationSignals()
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    ::sigaction(SIGHUP, nullptr, &hangUpBefore);
+    if (hangUpBefore.sa_handler != SIG_IGN)
+        ::sigaction(SIGHUP, &action, nullptr);
 }
 
 void Controller::terminationRequested()
 {
-    char bytes[16];
-    [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], bytes, sizeof bytes);
-    // The same road as the window's close button: every application gets its stop frame. A
-    // window that was never shown does not end the event loop by closing, so quit as well.
-    if (mainWindow.close())
-        quit();
+    // One signal at a time: a second one, even if it came before the first was read, asks
+    // again (the notifier fires once more while the first one's question is up).
+    char byte;
+    if (::read(signalPipe[0], &byte, 1) != 1)
+        return;
+    // The same road as the window's close button: every application gets its stop frame.
+    mainWindow.closeOnRequest();
 }
 
 int Controller::run()

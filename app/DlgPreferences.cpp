@@ -4,6 +4,7 @@
 #include "app/FileListWidget.h"
 #include "app/ProfileImport.h"
 #include "common_gui/ClickableLabel.h"
+#include "models/ProfileFiles.h"
 #include "prefs/KolPreferences.h"
 #include "prefs/ProgramSettings.h"
 #include "resources/KolZendraResources.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QWhatsThis>
 
 #include <tinyxml2.h>
@@ -134,16 +134,13 @@ void DlgPreferences::saveImportedProfile(tinyxml2::XMLDocument& document)
     if (path.isEmpty())
         return;
 
-    // Written through a temporary file: a failed write never leaves a chosen file half
-    // overwritten. Unbuffered, so that a short write (full disk, file size limit) shows in
-    // write()'s result: a buffered save file can lose it while flushing and still commit.
+    // Saved as the editor saves a profile: a failed write never leaves the chosen file half
+    // overwritten, a file its user may not write is left alone, and nothing is written where a
+    // link that leads nowhere points.
     tinyxml2::XMLPrinter printer(nullptr, false);
     document.Print(&printer);
-    const auto size = static_cast<qint64>(printer.CStrSize() - 1);
-    QSaveFile file(path);
-    const bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                       file.write(printer.CStr(), size) == size && file.commit();
-    if (!saved) {
+    const std::string bytes(printer.CStr(), static_cast<std::size_t>(printer.CStrSize() - 1));
+    if (replaceFile(QFile::encodeName(path).toStdString(), bytes) != FileWrite::Written) {
         QMessageBox::critical(nullptr, tr("Error"), tr("Failed to save file"), QMessageBox::Ok);
     }
     fileList->clearFiles();

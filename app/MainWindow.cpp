@@ -248,6 +248,8 @@ QMessageBox::StandardButton MainWindow::askAboutUnsavedEdits()
     }
     if (!profileEditor.hasUnsavedEdits())
         return QMessageBox::NoButton;
+    if (endingAnyway)
+        return QMessageBox::Discard;
     const QScopedValueRollback<bool> asking(askingAboutEdits, true);
     // The name comes from a file: shown as it is, never as markup.
     QMessageBox box(QMessageBox::Warning, tr("Unsaved changes"),
@@ -258,7 +260,17 @@ QMessageBox::StandardButton MainWindow::askAboutUnsavedEdits()
     box.setInformativeText(tr("Do you want to save them?"));
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
+    const QScopedValueRollback<QMessageBox*> open(editsQuestion, &box);
     const int answer = box.exec();
+    if (!endingAnyway) {
+        endRequested = false; // the user answered: a later request to end asks again
+    } else if (!closingWindow) {
+        // Another step asked when the second request to end came: it does not go ahead, and
+        // the close follows once its question is gone.
+        QMetaObject::invokeMethod(
+            this, [this] { closeOnRequest(); }, Qt::QueuedConnection);
+        return QMessageBox::Cancel;
+    }
     return answer == QMessageBox::Save || answer == QMessageBox::Discard
                ? QMessageBox::StandardButton(answer)
                : QMessageBox::Cancel;
@@ -455,7 +467,9 @@ void MainWindow::fatalError()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // While the question is up, a request to close (a signal, say) waits for its answer.
+    // While the question is up, a further request to close is refused and the question stands
+    // (a second request to end from outside answers it: see closeOnRequest).
+    const QScopedValueRollback<bool> closing(closingWindow, true);
     if (askingAboutEdits || !settleUnsavedEdits()) {
         event->ignore();
         return;
@@ -511,6 +525,24 @@ void MainWindow::dropFinishedPages()
             ++i;
         }
     }
+}
+
+void MainWindow::closeOnRequest()
+{
+    if (editsQuestion) {
+        // Whoever asks twice to end means it: a user pressing Ctrl+C again, a session manager
+        // that got no answer.
+        if (endRequested) {
+            endingAnyway = true;
+            editsQuestion->button(QMessageBox::Discard)->click();
+        }
+        endRequested = true;
+        return;
+    }
+    endRequested = true;
+    // A window that was never shown does not end the event loop by closing: quit as well.
+    if (close())
+        QCoreApplication::quit();
 }
 
 bool MainWindow::insideNestedLoop() const

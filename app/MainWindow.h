@@ -68,6 +68,10 @@ public:
     // runs the application's loop, 0 before (and in tests, which never start it).
     void setTopLoopLevel(int level) { topLoopLevel = level; }
     bool insideNestedLoop() const;
+    // A request to end from outside (SIGINT, SIGTERM, SIGHUP): the close button's road. Asked
+    // again while the question about unsaved edits is up, it answers Discard and the program
+    // ends.
+    void closeOnRequest();
 
 public slots:
     void onAbout();
@@ -128,6 +132,13 @@ private:
     // Above 0 while the program itself changes the selector: nobody is to be asked then.
     int programSelecting = 0;
     bool askingAboutEdits = false;
+    // The question about unsaved edits while it is up, and whether the close path asked it.
+    QMessageBox* editsQuestion = nullptr;
+    bool closingWindow = false;
+    // A request to end came while the question is up, or opened it.
+    bool endRequested = false;
+    // A second one came: the edits are dropped without asking, and the window closes.
+    bool endingAnyway = false;
 };
 
 // Fills the selector with "Host", the user profiles and the built-in profiles, separated, and

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <stdexcept>
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
             box.setText(text);
             box.exec();
         }
+        // The program did not start: whoever started it learns so from the status too.
+        return EXIT_FAILURE;
     }
-    return 0;
 }

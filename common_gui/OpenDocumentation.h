@@ -6,12 +6,14 @@ class KolPreferences;
 class QWidget;
 
 // Hands an existing file to the desktop's default application ("xdg-open" in a child process).
-// True when the child was started; whether an application then opens the file is not observed.
+// True when "xdg-open" was started on it; whether an application then opens the file is not
+// observed.
 bool openWithDesktop(const std::string& path);
 
 // Opens a documentation file: from the path remembered under "OpenDocs/" + documentKey, else
 // fileName as given, else fileName inside directory; failing those the user is asked to locate
-// it, and the path chosen is remembered. store must not be null.
+// it, and the path chosen is remembered. A file found that "xdg-open" cannot be run on is named
+// in a box instead, and not remembered. store must not be null.
 void openDocumentation(QWidget* parent, KolPreferences* store, const std::string& fileName,
                        const std::string& directory, const std::string& documentKey);
 

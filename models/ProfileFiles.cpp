@@ -143,16 +143,22 @@ FileWrite replaceFile(const std::string& path, const std::string& bytes)
         }
     }
 
-    std::string temporary;
-    Descriptor fd(createTemporary(directoryOf(target), temporary));
-    if (fd.get() < 0)
-        return FileWrite::CouldNotOpen;
-
     struct stat old
     {
     };
     // A replaced file keeps its permissions; a new one gets the usual ones (umask applied).
     const bool replacing = ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    // Renaming over a file needs only the folder's permission, so a file that its user may not
+    // write (made read-only on purpose, another user's) is refused here as opening it to write
+    // would refuse it: by the effective ids, which are what open checks.
+    if (replacing && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return FileWrite::CouldNotOpen;
+
+    std::string temporary;
+    Descriptor fd(createTemporary(directoryOf(target), temporary));
+    if (fd.get() < 0)
+        return FileWrite::CouldNotOpen;
+
     const bool written = (!replacing || ::fchmod(fd.get(), old.st_mode & 07777) == 0) &&
                          writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.close() &&
                          ::rename(temporary.c_str(), target.c_str()) == 0;

@@ -26,5 +26,7 @@ enum class FileWrite
 // Replaces the file at path with bytes, or leaves it as it was. The bytes go to a new file with
 // a short name beside it, which is renamed over it once complete. A link to a regular file has
 // that file replaced; any other link (one that leads nowhere, to a folder) is replaced itself, so
-// no file is ever created where such a link points.
+// no file is ever created where such a link points. An existing file that the user may not
+// write (permissions checked as opening it to write would check them) is left alone and gives
+// CouldNotOpen, as does a folder where no file can be created.
 FileWrite replaceFile(const std::string& path, const std::string& bytes);

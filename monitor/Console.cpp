@@ -280,20 +280,26 @@ void Console::buildStep()
 
 void Console::swapDocuments()
 {
-    // A reader's place: the message at the top of the view and how far into it the view is.
-    m_readingPosition = -1;
+    // A reader's place: the message at the top of the view and how far below its top the view
+    // is; a reader of output about to be removed is shown the oldest kept message. (Qt's hit
+    // test is no help here: in a document laid out in pieces it can answer with the end.)
+    m_readingEntry = -1;
+    m_readingOffset = 0;
     if (!m_autoScroll->isChecked()) {
-        const int top = m_view->cursorForPosition(QPoint(0, 0)).position();
-        auto it = std::upper_bound(
-            m_kept.begin(), m_kept.end(), top,
-            [](int position, const ConsoleEntry& entry) { return position < entry.position; });
-        if (it != m_kept.begin()) {
-            const ConsoleEntry& entry = *std::prev(it);
-            const QTextBlock block = m_live->document->findBlock(top);
-            m_readingPosition = entry.nextPosition + (top - entry.position);
-            m_readingOffset =
-                m_view->verticalScrollBar()->value() -
-                qRound(m_live->document->documentLayout()->blockBoundingRect(block).top());
+        const int value = m_view->verticalScrollBar()->value();
+        std::size_t low = 0;
+        std::size_t high = m_kept.size();
+        while (low < high) {
+            const std::size_t middle = low + (high - low) / 2;
+            if (keptTop(middle) <= value)
+                low = middle + 1;
+            else
+                high = middle;
+        }
+        m_readingEntry = 0;
+        if (low > 0) {
+            m_readingEntry = int(low - 1);
+            m_readingOffset = value - keptTop(low - 1);
         }
     }
     // Lets go of the changes Qt gathered while the document was written: the first batch would
@@ -361,6 +367,33 @@ void Console::layoutStep()
     finishRenewal();
 }
 
+int Console::keptTop(std::size_t index) const
+{
+    // What the message shows first: a title, an info's text. The blank and hidden lines in
+    // front of it are not the same in a renewed document.
+    const QTextDocument* document = m_live->document;
+    const int from = m_kept[index].position;
+    const int to =
+        index + 1 < m_kept.size() ? m_kept[index + 1].position : m_live->cursor.position();
+    QTextBlock shown;
+    for (QTextBlock block = document->findBlock(from); block.isValid(); block = block.next()) {
+        if (block.position() < from || !block.isVisible())
+            continue;
+        const bool inside = block.position() < to;
+        if (inside && !block.text().isEmpty()) {
+            shown = block;
+            break;
+        }
+        if (!shown.isValid())
+            shown = block;
+        if (!inside)
+            break;
+    }
+    if (!shown.isValid())
+        return 0;
+    return qRound(document->documentLayout()->blockBoundingRect(shown).top());
+}
+
 void Console::finishRenewal()
 {
     m_phase = Phase::Live;
@@ -384,15 +417,17 @@ void Console::finishRenewal()
         else if (ownBatch)
             endBatch();
     }
+    // The view learns the document's size from a timer of Qt's that was held back while the
+    // document was laid out here; its scroll range must cover the new document before it moves.
+    QAbstractTextDocumentLayout* layout = m_live->document->documentLayout();
+    emit layout->documentSizeChanged(layout->documentSize());
+
     if (m_autoScroll->isChecked()) {
         showEnd();
     } else {
         int y = 0;
-        if (m_readingPosition >= 0) {
-            const QTextBlock block = m_live->document->findBlock(m_readingPosition);
-            y = qRound(m_live->document->documentLayout()->blockBoundingRect(block).top()) +
-                m_readingOffset;
-        }
+        if (m_readingEntry >= 0 && std::size_t(m_readingEntry) < m_kept.size())
+            y = keptTop(std::size_t(m_readingEntry)) + m_readingOffset;
         m_view->verticalScrollBar()->setValue(y);
     }
     // What came during the renewal may fill the console again; inside a batch, its end looks.

@@ -104,6 +104,8 @@ private:
     void swapDocuments();
     void layoutStep();
     void finishRenewal();
+    // Where the kept message is shown in the live document, from the top of the document.
+    int keptTop(std::size_t index) const;
     void showEnd();
     void schedule(void (Console::*step)());
     void discard(std::unique_ptr<Pane> pane, bool editOpen);
@@ -129,8 +131,9 @@ private:
     std::size_t m_unwritten = 0;
     std::size_t m_built = 0;
     bool m_caughtUp = false;
-    // Where a reader was, to be found again in the new document.
-    int m_readingPosition = -1;
+    // Where a reader was, to be found again in the new document: the kept message at the top
+    // of the view (-1: none) and how far below its top the view was.
+    int m_readingEntry = -1;
     int m_readingOffset = 0;
     bool m_layoutByHeight = true;
     QTimer m_stepTimer;

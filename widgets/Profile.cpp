@@ -176,6 +176,9 @@ void Profile::discardPressed()
 void Profile::editPressed()
 {
     enterEditMode();
+    // Modify hides itself, and the focus would move on to the window's profile selector, where
+    // a typed letter chooses another profile: the edit starts in the first field instead.
+    ui->editDevice->setFocus(Qt::OtherFocusReason);
 }
 
 void Profile::savePressed()

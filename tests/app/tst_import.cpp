@@ -73,6 +73,8 @@ private slots:
     void skipsWhatCannotBeAProfile();
     void mergeKeepsFirstOfEachVersion_data();
     void mergeKeepsFirstOfEachVersion();
+    void savesAsTheEditorSaves_data();
+    void savesAsTheEditorSaves();
 
 private:
     QTemporaryDir work;
@@ -164,6 +166,49 @@ void TestImport::mergeKeepsFirstOfEachVersion()
     QCOMPARE(mergedSections(fromDocuments), merged);
     QCOMPARE(printed(fromFiles), printed(fromDocuments));
     QVERIFY(printed(fromFiles).startsWith("<profile>"));
+}
+
+// The import saves as the editor does: run by an ordinary user (root may write any file), it
+// leaves a read-only file as it is, and replaces a link that leads nowhere rather than create a
+// file where it points.
+void TestImport::savesAsTheEditorSaves_data()
+{
+    QTest::addColumn<bool>("readOnly"); // what the chosen name holds; else a dangling link
+    QTest::newRow("a read-only file") << true;
+    QTest::newRow("a link that leads nowhere") << false;
+}
+
+void TestImport::savesAsTheEditorSaves()
+{
+    QFETCH(bool, readOnly);
+    using kolz::test::OrdinaryUser;
+    const QString dir = kolz::test::environment().profiles();
+    const QString elsewhere = kolz::test::environment().root() + "/elsewhere";
+    const QString out = dir + "/out.xml";
+    QVERIFY(QDir().mkpath(elsewhere) && OrdinaryUser::own(elsewhere) && OrdinaryUser::own(dir));
+    if (readOnly)
+        QVERIFY(::chmod(QFile::encodeName(writeFile(out, "old")).constData(), 0444) == 0 &&
+                OrdinaryUser::own(out));
+    else
+        QVERIFY(QFile::link(elsewhere + "/planted.xml", out));
+
+    auto store = kolz::test::loadedStore("KolZendraImport");
+    DlgPreferences dialog(store.get());
+    dialog.importList()->addFiles({writeFile(dir + "/in.xml", sectionsFile("2", 0))});
+    QStringList box;
+    if (readOnly)
+        kolz::test::answerBox(box);
+    answerFileDialog(out);
+    {
+        OrdinaryUser user;
+        dialog.findChild<QPushButton*>("btnImport")->click();
+    }
+    QCOMPARE(box, readOnly ? QStringList({"Error", "Failed to save file"}) : QStringList());
+    QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
+    QVERIFY(QDir(elsewhere).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    QFile saved(out);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll().left(24), QByteArray(readOnly ? "old" : "<profile>\n    <device>F0"));
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestImport)

@@ -1,9 +1,12 @@
 // Whole runs of the program's application object, one per case.
 #include "app/Controller.h"
 #include "common_gui/KitTestHelpers.h"
+#include "prefs/ProgramSettings.h"
 #include "support/TestEnvironment.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -34,13 +37,15 @@ class TestLifecycle : public QObject
 private slots:
     void endingSavesUnsavedSettings_data();
     void endingSavesUnsavedSettings();
+    void askedTwiceToEndDiscardsEdits_data();
+    void askedTwiceToEndDiscardsEdits();
 };
 
 void TestLifecycle::endingSavesUnsavedSettings_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("key");
-    for (const char* how : {"close", "actionExit", "SIGINT", "SIGTERM"})
+    for (const char* how : {"close", "actionExit", "SIGINT", "SIGTERM", "SIGHUP"})
         QTest::newRow(how) << how << "Stats/CollectUsage";
     // The splash setting the manual tells users to write: its code words up to "ShowSplash".
     QFile manual(QStringLiteral(KOLZ_MANUAL));
@@ -65,7 +70,7 @@ void TestLifecycle::endingSavesUnsavedSettings()
     const int code = runProgram(key.toStdString(), [&](Controller& app) {
         splashShown = app.window().aboutBoxDialog()->isVisible();
         if (how.startsWith("SIG"))
-            std::raise(how == "SIGINT" ? SIGINT : SIGTERM);
+            std::raise(how == "SIGINT" ? SIGINT : how == "SIGHUP" ? SIGHUP : SIGTERM);
         else if (how == "actionExit")
             app.window().findChild<QAction*>(how)->trigger();
         else
@@ -85,8 +90,59 @@ void TestLifecycle::endingSavesUnsavedSettings()
     }
 }
 
+void TestLifecycle::askedTwiceToEndDiscardsEdits_data()
+{
+    QTest::addColumn<int>("first"); // 0: the user chooses another profile
+    QTest::addColumn<QList<int>>("whileAsked");
+    QTest::newRow("SIGHUP, then SIGINT") << int(SIGHUP) << QList<int>{SIGINT};
+    QTest::newRow("SIGTERM, then SIGHUP") << int(SIGTERM) << QList<int>{SIGHUP};
+    QTest::newRow("choosing, then SIGTERM twice") << 0 << QList<int>{SIGTERM, SIGTERM};
+}
+
+// The second request to end while the unsaved-edits question is up answers it Discard, and the
+// window closes; a step that asked does not go ahead.
+void TestLifecycle::askedTwiceToEndDiscardsEdits()
+{
+    QFETCH(int, first);
+    QFETCH(QList<int>, whileAsked);
+    const QString dir = kolz::test::environment().profiles();
+    kolz::test::writeFile(dir + "/edit.xml", "<profile><device>Before</device></profile>");
+    kolz::test::writeFile(dir + "/other.xml", "<profile><device>Other</device></profile>");
+    QStringList asked;
+    bool closed = false;
+    const int code = runProgram({}, [&](Controller& app) {
+        QObject::connect(&app, &QCoreApplication::aboutToQuit,
+                         [&] { closed = !app.window().isVisible(); });
+        auto* selector = app.window().findChild<QComboBox*>("cmbProfile");
+        selector->setCurrentIndex(selector->findText("Before"));
+        app.window().profileEditorWidget()->editPressed();
+        app.window().findChild<QLineEdit*>("editDevice")->setText("Edited");
+        kolz::test::answerNext<QMessageBox>([&](QMessageBox* box) {
+            asked << box->windowTitle();
+            for (int signal : whileAsked)
+                std::raise(signal);
+            if (!QTest::qWaitFor([box] { return !box->isVisible(); }, 10000))
+                app.quit(); // left unanswered
+        });
+        if (first)
+            std::raise(first);
+        else
+            selector->setCurrentIndex(selector->findText("Other"));
+    });
+    QCOMPARE(code, 0);
+    QVERIFY(closed);
+    QCOMPARE(asked, QStringList{"Unsaved changes"});
+    std::string current;
+    kolz::test::loadedStore("KolZendra")->GetString(currentProfileKey, current);
+    QCOMPARE(current, std::string("edit.xml"));
+    QFile file(dir + "/edit.xml");
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("Before"));
+}
+
 int main(int argc, char** argv)
 {
+    // Under nohup the process would start with SIGHUP ignored, and so would the program.
+    std::signal(SIGHUP, SIG_DFL);
     kolz::test::IsolatedEnvironment environment;
     TestLifecycle test;
     return QTest::qExec(&test, argc, argv);

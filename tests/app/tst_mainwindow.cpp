@@ -236,7 +236,13 @@ void TestMainWindow::savingAUserProfileKeepsItChosen()
     app.reloadUserProfiles();
     profiles->setCurrentIndex(profiles->findText("Before"));
     widgets::Profile* editor = window.profileEditorWidget();
-    editor->findChild<QPushButton*>("btnEdit")->click();
+    // Typing after Modify goes into the first field, not to the selector, where a letter would
+    // choose another profile.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::mouseClick(editor->findChild<QPushButton*>("btnEdit"), Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+    QCOMPARE(editor->findChild<QLineEdit*>("editDevice")->text(), QStringLiteral("Beforex"));
     editor->findChild<QLineEdit*>("editDevice")->setText("After");
     editor->findChild<QPushButton*>("btnSave")->click();
     QCOMPARE(profiles->currentText(), QStringLiteral("After"));

@@ -25,6 +25,8 @@ private slots:
     void initTestCase();
     void pathsReachTheOpenerUnchangedWithOnlyStandardDescriptors();
     void lookupOrderThenTheUserLocatesTheFile();
+    void withoutAnOpenerABoxNamesTheFile_data();
+    void withoutAnOpenerABoxNamesTheFile();
     void clickableLabelAndListDirectory();
 
 private:
@@ -88,12 +90,11 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
     ::close(leaked);
     QVERIFY(!QFile::exists(work.filePath("pwned")) && !QFile::exists(work.filePath("pwned2")));
 
-    // A missing file is not opened; with no xdg-open at all the child still started, which is
-    // all the caller learns.
+    // A missing file is not opened, nor is one when there is no xdg-open to run.
     QVERIFY(!openWithDesktop(work.filePath("absent.html").toStdString()));
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(work.filePath("nowhere")));
-    QVERIFY(openWithDesktop(writeFile(work.filePath("present.html")).toStdString()));
+    QVERIFY(!openWithDesktop(writeFile(work.filePath("present.html")).toStdString()));
     qputenv("PATH", path);
     QVERIFY(::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD);
 }
@@ -152,6 +153,40 @@ void TestOpenDocumentation::lookupOrderThenTheUserLocatesTheFile()
     QCOMPARE(boxes[2], QStringLiteral("File Open Failed"));
     QCOMPARE(remembered(*store), chosen);
     QVERIFY(QDir::setCurrent(previous));
+}
+
+void TestOpenDocumentation::withoutAnOpenerABoxNamesTheFile_data()
+{
+    QTest::addColumn<QString>("path"); // PATH while the manual is opened
+    QTest::addColumn<bool>("located"); // by the user, or found in the directory
+    QTest::newRow("no xdg-open, found") << "nowhere" << false;
+    QTest::newRow("no xdg-open, located") << "nowhere" << true;
+    QTest::newRow("xdg-open not executable") << "noexec" << false;
+}
+
+void TestOpenDocumentation::withoutAnOpenerABoxNamesTheFile()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, located);
+    const QString docs = work.filePath("nodesk/docs");
+    QDir(docs).removeRecursively();
+    const QString file =
+        writeFile(work.filePath(located ? "nodesk/picked.html" : "nodesk/docs/manual.html"));
+    writeFile(work.filePath("noexec/xdg-open"), "#!/bin/sh\n");
+    const auto store = kolz::test::loadedStore("KitDocsNoOpener");
+    QStringList boxes;
+    if (located) {
+        answerBox(boxes);
+        answerFileDialog(file);
+    }
+    answerBox(boxes);
+    const QByteArray saved = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(work.filePath(path)));
+    openDocumentation(nullptr, store.get(), "manual.html", docs.toStdString(), "Document");
+    qputenv("PATH", saved);
+    QCOMPARE(boxes.mid(boxes.size() - 2, 1), QStringList{"Cannot Open Documentation"});
+    QVERIFY2(boxes.last().endsWith("\n" + file), qPrintable(boxes.last()));
+    QVERIFY(!kolz::test::loadedStore("KitDocsNoOpener")->Exists("OpenDocs/Document"));
 }
 
 void TestOpenDocumentation::clickableLabelAndListDirectory()

@@ -170,6 +170,7 @@ private slots:
     void refusesNamesOutsideTheDirectory();
     void refusesHiddenNames();
     void asksBeforeReplacingAnotherFile();
+    void reportsFileThatCannotBeOpened_data();
     void reportsFileThatCannotBeOpened();
     void failedWriteKeepsOldFile();
     void refusesSetFileNameOutsideTheDirectory();
@@ -331,22 +332,57 @@ void TestProfileSave::asksBeforeReplacingAnotherFile()
     CHECK_DRIVER(driver);
 }
 
+// Saved by an ordinary user (root may write any file): a file that user may not write is left
+// as it is, also when it is listed through a link, though its folder takes new files.
+void TestProfileSave::reportsFileThatCannotBeOpened_data()
+{
+    QTest::addColumn<QString>("existing"); // "" (in a missing folder), "read-only" or "link"
+    QTest::newRow("missing folder") << QString();
+    QTest::newRow("read-only file") << "read-only";
+    QTest::newRow("listed link to a read-only file") << "link";
+}
+
 void TestProfileSave::reportsFileThatCannotBeOpened()
 {
+    QFETCH(QString, existing);
+    const QString dir = existing.isEmpty() ? profilesDir() + "/not/there" : profilesDir();
+    const QString elsewhere = kolz::test::environment().root() + "/elsewhere";
+    QDir(elsewhere).removeRecursively();
+    const QString file = existing == "link" ? elsewhere + "/planted.xml" : dir + "/slate.xml";
+    const QString folder = QFileInfo(file).path();
+    const QByteArray old = "<profile><device>Old</device></profile>";
+    if (!existing.isEmpty()) {
+        QVERIFY(QDir().mkpath(folder));
+        writeBytes(file, old);
+        QVERIFY(::chmod(QFile::encodeName(file).constData(), 0444) == 0);
+        QVERIFY(kolz::test::OrdinaryUser::own(file) && kolz::test::OrdinaryUser::own(folder));
+        if (existing == "link")
+            QVERIFY(QFile::link(file, dir + "/slate.xml"));
+    }
+
     ModalDriver driver;
     driver.press(QMessageBox::Ok);
     ProfileData data = sample("Slate");
     data.setFileName("slate.xml");
-    const QString missingDir = profilesDir() + "/not/there";
-
-    QVERIFY(!data.save(missingDir.toStdString()));
+    {
+        kolz::test::OrdinaryUser user;
+        if (!existing.isEmpty()) {
+            QFile probe(folder + "/probe");
+            QVERIFY2(probe.open(QIODevice::WriteOnly) && probe.remove(), "the folder refuses");
+        }
+        QVERIFY(!data.save(dir.toStdString()));
+    }
     QVERIFY(driver.allAnswered());
     QCOMPARE(driver.shown().size(), std::size_t(1));
     QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
-    QCOMPARE(driver.shown()[0].informative,
-             QString("Could not open file '%1/slate.xml'").arg(missingDir));
+    QCOMPARE(driver.shown()[0].informative, QString("Could not open file '%1/slate.xml'").arg(dir));
     QCOMPARE(data.fileName(), std::string("slate.xml"));
     CHECK_DRIVER(driver);
+    if (!existing.isEmpty()) {
+        QCOMPARE(fileBytes(file), old);
+        QCOMPARE(QFileInfo(dir + "/slate.xml").isSymLink(), existing == "link");
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 1);
+    }
 }
 
 void TestProfileSave::failedWriteKeepsOldFile()

@@ -78,6 +78,8 @@ private slots:
     void outputDuringARenewal_data();
     void outputDuringARenewal();
     void renewalEndsWhileBatchesStayOpen();
+    void readerKeepsPlaceAcrossARenewal_data();
+    void readerKeepsPlaceAcrossARenewal();
 };
 
 void TestConsoleFlood::sectionStackFollowsEntries()
@@ -283,6 +285,63 @@ void TestConsoleFlood::renewalEndsWhileBatchesStayOpen()
     console->endBatch();
     QTRY_VERIFY(!console->renewing());
     QVERIFY(isTailUpTo(numbered(page.document(), "w"), sent - 1));
+}
+
+void TestConsoleFlood::readerKeepsPlaceAcrossARenewal_data()
+{
+    // The message read a few pixels into at the top of the view, and the one there after the
+    // renewal that the 2,000th message starts (which keeps 1,000 to 1,999) with how far into it.
+    QTest::addColumn<int>("readAt");
+    QTest::addColumn<int>("shownAfter");
+    QTest::addColumn<int>("intoAfter");
+    QTest::newRow("its message kept") << 1500 << 1500 << 7;
+    QTest::newRow("its message removed") << 500 << 1000 << 0;
+}
+
+void TestConsoleFlood::readerKeepsPlaceAcrossARenewal()
+{
+    QFETCH(int, readAt);
+    QFETCH(int, shownAfter);
+    QFETCH(int, intoAfter);
+    ClientInterface page(nullptr, nullptr, QFont());
+    Console* console = page.console();
+    console->setWindow(1000);
+    console->setStepped(true);
+    showConsole(page);
+    page.uncheckConsoleAutoScroll();
+    QScrollBar* bar = page.findChild<QTextEdit*>("txtConsole")->verticalScrollBar();
+    // How far the top of the view is below the top of the message's title.
+    auto into = [&](int message) {
+        const QTextBlock body = blockWithText(page.document(), "flood " + QString::number(message));
+        QAbstractTextDocumentLayout* layout = page.document()->documentLayout();
+        return bar->value() - qRound(layout->blockBoundingRect(body.previous()).top());
+    };
+    int sent = 0;
+    auto send = [&](int count) {
+        console->beginBatch();
+        for (int i = 0; i < count; ++i)
+            console->append(Message::makeWarning("flood " + std::to_string(sent++)));
+        console->endBatch();
+    };
+    send(1999);
+    QTRY_VERIFY(bar->maximum() > bar->value() - into(readAt) + 7);
+    bar->setValue(bar->value() - into(readAt) + 7);
+    QCOMPARE(into(readAt), 7);
+
+    // Output goes on at every turn while the console renews itself, and after.
+    send(1);
+    QVERIFY(console->renewing());
+    while (console->renewing() && sent < 20000) {
+        send(5);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(numbered(page.document(), "flood ").first(), 1000);
+    QCOMPARE(into(shownAfter), intoAfter);
+    for (int turn = 0; turn < 10; ++turn) {
+        send(5);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(into(shownAfter), intoAfter);
 }
 
 KOLZ_TEST_MAIN_WIDGETS(TestConsoleFlood)

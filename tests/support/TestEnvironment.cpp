@@ -2,6 +2,9 @@
 
 #include <QDir>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -53,6 +56,36 @@ const IsolatedEnvironment& environment()
     if (!g_current)
         throw std::logic_error("no isolated test environment");
     return *g_current;
+}
+
+namespace {
+// "nobody" and "nogroup": no file of the system belongs to them.
+constexpr uid_t ordinaryUid = 65534;
+constexpr gid_t ordinaryGid = 65534;
+} // namespace
+
+OrdinaryUser::OrdinaryUser()
+{
+    if (::getuid() != 0)
+        return;
+    // Group first: once the user id is given up, the group can no longer be changed.
+    if (::chmod(QFile::encodeName(environment().root()).constData(), 0711) != 0 ||
+        ::setegid(ordinaryGid) != 0 || ::seteuid(ordinaryUid) != 0)
+        qFatal("cannot act as an ordinary user");
+}
+
+OrdinaryUser::~OrdinaryUser()
+{
+    if (::getuid() != 0)
+        return;
+    if (::seteuid(0) != 0 || ::setegid(0) != 0)
+        qFatal("cannot act as root again");
+}
+
+bool OrdinaryUser::own(const QString& path)
+{
+    return ::getuid() != 0 ||
+           ::lchown(QFile::encodeName(path).constData(), ordinaryUid, ordinaryGid) == 0;
 }
 
 } // namespace kolz::test

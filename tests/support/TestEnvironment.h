@@ -31,6 +31,23 @@ private:
 // The environment of the running test process (valid inside the test functions).
 const IsolatedEnvironment& environment();
 
+// For its lifetime the process acts as an ordinary user, for whom a file's permissions count:
+// run as root (as CI runs the suite), it takes the effective ids of "nobody", and the test's
+// folder lets that user in; an ordinary user stays who they are. Files and folders that the
+// user is to own are handed over with own(). Only what checks the effective ids (open, the
+// access checks made with them) sees the change.
+class OrdinaryUser
+{
+public:
+    OrdinaryUser();
+    ~OrdinaryUser();
+    OrdinaryUser(const OrdinaryUser&) = delete;
+    OrdinaryUser& operator=(const OrdinaryUser&) = delete;
+
+    // Makes path belong to the user that an OrdinaryUser acts as; false if it cannot.
+    static bool own(const QString& path);
+};
+
 } // namespace kolz::test
 
 // Test mains: the environment is isolated before the application object exists.

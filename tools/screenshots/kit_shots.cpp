@@ -1,11 +1,13 @@
 // Renders the about box, the feedback dialog, the preferences dialog (collapsed and with
-// "Advanced" expanded) and the profile editor (viewing and editing a built-in profile) as PNGs
-// for a check by eye: run by kit.sh and editor.sh under Xvfb, in a private HOME.
+// "Advanced" expanded), Help's box when "xdg-open" cannot be run and the profile editor (viewing
+// and editing a built-in profile) as PNGs for a check by eye: run by kit.sh and editor.sh under
+// Xvfb, in a private HOME.
 // Usage: kolz-kit-shots <output dir> [kit|editor]   (both sets by default)
 #include "app/DlgPreferences.h"
 #include "app/FileListWidget.h"
 #include "common_gui/AboutBoxDialog.h"
 #include "common_gui/FeedbackDialog.h"
+#include "common_gui/OpenDocumentation.h"
 #include "models/BuiltinProfiles.h"
 #include "models/ProfileDataWrapper.h"
 #include "prefs/KolPreferences.h"
@@ -17,8 +19,11 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include <cstdio>
@@ -100,6 +105,27 @@ void kitShots(KolPreferences* store)
     preferences.importList()->addFiles(
         {"/home/dev/profiles/tablet-es3.xml", "/home/dev/profiles/tablet-es31-extras.xml"});
     save(preferences, "kit-preferences-expanded");
+    preferences.hide();
+
+    // Help where "xdg-open" cannot be run: the manual is found, and the box names it.
+    QTemporaryDir docs;
+    QFile manual(docs.filePath("KolZendra User Manual.html"));
+    if (!manual.open(QIODevice::WriteOnly))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(manual.fileName()));
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(docs.filePath("bin")));
+    QTimer poll;
+    poll.callOnTimeout([&poll] {
+        if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            save(*shown, "kit-docs-no-opener");
+            shown->done(QMessageBox::Ok);
+        }
+    });
+    poll.start(50);
+    openDocumentation(&main, store, "KolZendra User Manual.html", docs.path().toStdString(),
+                      "Shots");
+    qputenv("PATH", path);
 }
 
 void editorShots()
