@@ -1,6 +1,7 @@
 #include "widgets/HeaderField.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -56,6 +57,16 @@ bool HeaderField::event(QEvent* event)
     if (event->type() == QEvent::ToolTip)
         updateToolTip();
     return QLineEdit::event(event);
+}
+
+void HeaderField::focusInEvent(QFocusEvent* event)
+{
+    // The field shows the start of its text until it is edited; given the focus by the program
+    // rather than by a click or Tab, typing goes on from the end of the text, as in any field
+    // whose text was just set.
+    if (event->reason() == Qt::OtherFocusReason && !hasSelectedText())
+        end(false);
+    QLineEdit::focusInEvent(event);
 }
 
 void HeaderField::resizeEvent(QResizeEvent* event)
