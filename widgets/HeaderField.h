@@ -5,9 +5,9 @@
 namespace widgets {
 
 // A text field of the editor's header (device, vendor, renderer): as wide as its text when the
-// window has room, up to a limit past which the window's width decides. Its minimum does not
-// follow the text, so a long name never makes the window wider; a field too narrow for its
-// text shows the text's start and offers the whole text as its tool tip.
+// window has room, up to a limit past which the window's width decides. Its minimum follows the
+// text for a few characters only, so a long name never makes the window wider; a field too
+// narrow for its text shows the text's start and offers the whole text as its tool tip.
 class HeaderField : public QLineEdit
 {
     Q_OBJECT
