@@ -488,13 +488,11 @@ void TestMainWindow::longNamesKeepTheWindowNarrow()
         builtIns =
             std::max(builtIns, minimumWidth(QString::fromStdString(entry->data()->displayName())));
 
-    const QString device = "Quillon Orbit S long-name test device, sixty characters long, and "
-                           "a little more for the selector";
+    const QString device = "Quillon Orbit S" + QString(", a long name").repeated(8);
+    const QByteArray name = device.toUtf8();
     writeFile(environment().profiles() + "/long.xml",
-              "<profile><vendor>Tollerwaith Technologies Kolvane Division, Reference "
-              "Platforms</vendor><renderer>Kolvane K360 Quad reference renderer, second revision "
-              "build</renderer><device>" +
-                  device.toUtf8() + "</device></profile>");
+              "<profile><vendor>" + name + "</vendor><renderer>" + name + "</renderer><device>" +
+                  name + "</device></profile>");
     const auto cleanup = qScopeGuard([this] {
         QFile::remove(environment().profiles() + "/long.xml");
         app.reloadUserProfiles();
