@@ -25,6 +25,7 @@
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
 #include <QThread>
 
 #include <utility>
@@ -52,6 +53,20 @@ std::shared_ptr<const ProfileDataWrapper> itemProfile(const QComboBox* combo, in
     if (!data.canConvert<ProfileHandle>())
         return {};
     return data.value<ProfileHandle>().lock();
+}
+
+// A name too long for the selector's width shows its start; the whole name is in the tool tip.
+void fitNameToolTip(QComboBox* combo)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = combo->isEditable();
+    option.frame = combo->hasFrame();
+    option.currentText = combo->currentText();
+    const QRect field = combo->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                       QStyle::SC_ComboBoxEditField, combo);
+    const bool cut = combo->fontMetrics().horizontalAdvance(option.currentText) > field.width() - 2;
+    combo->setToolTip(cut ? option.currentText : QString());
 }
 
 } // namespace
@@ -141,7 +156,9 @@ MainWindow::~MainWindow()
     server = nullptr;
     for (const QPointer<QObject>& object : std::as_const(released))
         delete object.data();
+    ui->cmbProfile->removeEventFilter(this);
     delete ui;
+    ui = nullptr;
 }
 
 void MainWindow::initWidgets()
@@ -168,6 +185,9 @@ void MainWindow::initWidgets()
 void MainWindow::makeConnections()
 {
     connect(ui->cmbProfile, &QComboBox::currentIndexChanged, this, &MainWindow::optionChanged);
+    connect(ui->cmbProfile, &QComboBox::currentTextChanged, this,
+            [this] { fitNameToolTip(ui->cmbProfile); });
+    ui->cmbProfile->installEventFilter(this);
     connect(ui->cmbFont, &QFontComboBox::currentFontChanged, this, &MainWindow::fontChanged);
     connect(clientTabs, &QTabWidget::tabCloseRequested, this, &MainWindow::closeTab);
     connect(ui->actionNew_Profile, &QAction::triggered, this, &MainWindow::newProfile);
@@ -556,6 +576,9 @@ void MainWindow::sweepReleased()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (ui && watched == ui->cmbProfile &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::ToolTip))
+        fitNameToolTip(ui->cmbProfile);
     if (!released.isEmpty() && !insideNestedLoop())
         sweepReleased();
     return QMainWindow::eventFilter(watched, event);

@@ -1,5 +1,9 @@
 #include "monitor/ConsoleStyle.h"
 
+#include <QFontMetricsF>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace console {
@@ -43,6 +47,23 @@ QPalette blockPalette(const QBrush& titleBackground, const QBrush& titleForegrou
     return palette;
 }
 
+// A title's band is its line, and the frame's border, in the title's colour, follows right below
+// it. Many fonts draw underscores and descenders on the line's last pixel row, where they read
+// as a faint line on the band's edge or not at all, while the line keeps room above its tallest
+// glyphs. The glyphs are raised into that room by up to a tenth of the font's size, so that the
+// band goes on below them; a font with no room above keeps its glyphs where they are. The result is
+// in percent of the font's pixel size, as a character format's baseline offset is given.
+qreal titleRaise(const QFont& font)
+{
+    const QFontMetricsF metrics(font);
+    const qreal pixelSize =
+        font.pixelSize() > 0 ? font.pixelSize() : font.pointSizeF() * metrics.fontDpi() / 72.0;
+    const QRectF tallest = metrics.tightBoundingRect(QStringLiteral("BEGHKLTbdfhklt()[]{}|"));
+    const qreal room = metrics.ascent() + tallest.top() - 0.25;
+    const qreal raise = std::clamp(pixelSize / 10.0, qreal(0), std::max(room, qreal(0)));
+    return pixelSize > 0 ? 100.0 * raise / pixelSize : 0.0;
+}
+
 } // namespace
 
 QPalette sectionPalette(const QPalette& p)
@@ -67,11 +88,13 @@ QPalette alertPalette(const QPalette& p, const QColor& background, const QColor&
                         p);
 }
 
-BlockStyle blockStyle(const QPalette& palette, QTextFrameFormat::BorderStyle borderStyle)
+BlockStyle blockStyle(const QPalette& palette, QTextFrameFormat::BorderStyle borderStyle,
+                      const QFont& font)
 {
     BlockStyle style;
     style.title.setBackground(palette.brush(QPalette::Base));
     style.titleText.setForeground(palette.brush(QPalette::Text));
+    style.titleText.setBaselineOffset(titleRaise(font));
     // The frame starts right below the title line and its border, in the title's colour, joins
     // the title band. Reaching a pixel up into the title, it would paint over the line's bottom
     // row, where underscores and descenders end (an underscore reads as a blank).

@@ -23,7 +23,9 @@ const char* glErrorName(std::uint32_t code);
 QPalette sectionPalette(const QPalette& p);
 QPalette debugPalette(const QPalette& p);
 QPalette alertPalette(const QPalette& p, const QColor& background, const QColor& foreground);
-BlockStyle blockStyle(const QPalette& palette, QTextFrameFormat::BorderStyle borderStyle);
+// The font is the one the console lays its titles out in.
+BlockStyle blockStyle(const QPalette& palette, QTextFrameFormat::BorderStyle borderStyle,
+                      const QFont& font);
 QFont layoutFont(QFont font);
 
 } // namespace console

@@ -96,20 +96,24 @@ void ConsoleWriter::endSection()
 
 const console::BlockStyle& ConsoleWriter::blockStyle(BlockKind kind)
 {
-    // A block's formats follow the console's palette; working them out takes longer than
-    // writing a short message, so they are kept until the palette changes.
+    // A block's formats follow the console's palette and font; working them out takes longer
+    // than writing a short message, so they are kept until either changes.
     const QPalette& p = m_view->palette();
-    if (p.cacheKey() != m_stylesKey || p.currentColorGroup() != m_stylesGroup) {
+    const QFont font = m_cursor->document()->defaultFont();
+    if (p.cacheKey() != m_stylesKey || p.currentColorGroup() != m_stylesGroup ||
+        font != m_stylesFont) {
         m_stylesKey = p.cacheKey();
         m_stylesGroup = p.currentColorGroup();
+        m_stylesFont = font;
         const auto solid = QTextFrameFormat::BorderStyle_Solid;
-        m_styles[int(BlockKind::Section)] =
-            console::blockStyle(console::sectionPalette(p), QTextFrameFormat::BorderStyle_Dotted);
-        m_styles[int(BlockKind::Debug)] = console::blockStyle(console::debugPalette(p), solid);
-        m_styles[int(BlockKind::Warning)] =
-            console::blockStyle(console::alertPalette(p, QColor(255, 255, 0), Qt::black), solid);
-        m_styles[int(BlockKind::Error)] =
-            console::blockStyle(console::alertPalette(p, QColor(255, 0, 0), Qt::white), solid);
+        m_styles[int(BlockKind::Section)] = console::blockStyle(
+            console::sectionPalette(p), QTextFrameFormat::BorderStyle_Dotted, font);
+        m_styles[int(BlockKind::Debug)] =
+            console::blockStyle(console::debugPalette(p), solid, font);
+        m_styles[int(BlockKind::Warning)] = console::blockStyle(
+            console::alertPalette(p, QColor(255, 255, 0), Qt::black), solid, font);
+        m_styles[int(BlockKind::Error)] = console::blockStyle(
+            console::alertPalette(p, QColor(255, 0, 0), Qt::white), solid, font);
     }
     return m_styles[int(kind)];
 }

@@ -5,6 +5,7 @@
 #include "monitor/ConsoleStyle.h"
 
 #include <QCoreApplication>
+#include <QFont>
 #include <QPalette>
 #include <QString>
 
@@ -64,4 +65,5 @@ private:
     std::array<console::BlockStyle, 4> m_styles;
     qint64 m_stylesKey = -1;
     QPalette::ColorGroup m_stylesGroup = QPalette::NColorGroups;
+    QFont m_stylesFont;
 };

@@ -25,6 +25,8 @@ void showHeaderField(QLabel* label, QLineEdit* edit, const std::string& text)
     label->setVisible(!text.empty());
     edit->setVisible(!text.empty());
     edit->setText(textFromBytes(text));
+    // A text longer than the field shows its start, as a name is read.
+    edit->setCursorPosition(0);
 }
 
 // Writes a profile that has no file of its own yet under a name the user chooses. The prompt

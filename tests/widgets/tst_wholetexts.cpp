@@ -61,10 +61,15 @@ private slots:
     void treeCellsShowWholeValues();
 };
 
-// For each field, the built-in profile with the longest text there.
+// For each field, the built-in profile with the longest text there, in edit mode with room to
+// spare; and long names (built-in -1) with and without room: a field too narrow for its text
+// shows the text's start and has the whole text as its tool tip.
 void TestWholeTexts::headerFieldsFitTheirTexts_data()
 {
     QTest::addColumn<int>("builtin");
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<int>("width"); // 0: the editor's own size hint
+    QTest::addColumn<bool>("whole");
     const std::string& (ProfileData::*fields[])()
         const = {&ProfileData::device, &ProfileData::vendor, &ProfileData::renderer};
     for (const auto field : fields) {
@@ -74,26 +79,42 @@ void TestWholeTexts::headerFieldsFitTheirTexts_data()
         std::size_t longest = 0;
         for (std::size_t i = 0; i < builtinProfiles.size(); ++i)
             longest = length(i) > length(longest) ? i : longest;
-        QTest::addRow("built-in %zu", longest) << int(longest);
+        QTest::addRow("built-in %zu", longest) << int(longest) << true << 0 << true;
     }
+    QTest::newRow("long names, view mode") << -1 << false << 700 << false;
+    QTest::newRow("long names, edit mode") << -1 << true << 900 << false;
+    QTest::newRow("long names, room to spare") << -1 << true << 2400 << true;
 }
 
-// In edit mode, at the width the editor has in the main window at its initial size.
 void TestWholeTexts::headerFieldsFitTheirTexts()
 {
     QFETCH(int, builtin);
-    auto entry = std::make_shared<ProfileDataWrapper>(
-        ProfileDataWrapper::fromXml(builtinProfiles.at(builtin), false));
+    QFETCH(bool, edit);
+    QFETCH(int, width);
+    QFETCH(bool, whole);
+    ProfileData data =
+        *ProfileDataWrapper::fromXml(builtinProfiles.at(std::max(builtin, 0)), false).data();
+    if (builtin < 0) {
+        data.setDevice("Quillon Orbit S long-name test device, sixty characters long");
+        data.setVendor("Tollerwaith Technologies Kolvane Division, Reference Platforms");
+        data.setRenderer("Kolvane K360 Quad reference renderer, second revision build");
+    }
+    auto entry = std::make_shared<ProfileDataWrapper>(data);
     widgets::Profile editor(nullptr, nullptr);
-    editor.resize(840, 437);
     editor.setProfile(entry);
+    if (edit)
+        editor.findChild<QPushButton*>("btnEdit")->click();
+    editor.resize(width > 0 ? width : editor.sizeHint().width(), 437);
     editor.show();
     QVERIFY(QTest::qWaitForWindowExposed(&editor));
-    editor.findChild<QPushButton*>("btnEdit")->click();
+    QCOMPARE(editor.width(), width > 0 ? width : editor.sizeHint().width());
     QCoreApplication::processEvents();
     for (const char* name : {"editDevice", "editVendor", "editRenderer"}) {
-        const QString problem = elision(*editor.findChild<QLineEdit*>(name));
-        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        auto* field = editor.findChild<QLineEdit*>(name);
+        const QString problem = elision(*field);
+        QVERIFY2(problem.isEmpty() == whole, qPrintable(name + (": " + problem)));
+        QCOMPARE(field->toolTip(), whole ? QString() : field->text());
+        QCOMPARE(field->cursorPosition(), 0);
     }
 }
 

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Screenshots of the places where long texts are shown (the editor's header in edit mode, the
+# Screenshots of the places where long texts are shown (the editor's header in edit mode, a
+# profile with long names in both modes at the window's narrowest and at 1366 pixels, the
 # capability formats, the file-name prompt, framed console titles in three fonts, the error
 # list past its bound, context pages), under Xvfb with openbox so that dialogs get their real
 # frames. Usage: tools/screenshots/readable.sh [output dir]  (default: build/screenshots/readable)

@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFontComboBox>
 #include <QPushButton>
 #include <QScreen>
@@ -71,6 +72,13 @@ int main(int argc, char** argv)
     }
     outputDir = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(outputDir);
+    // A user profile whose names are longer than any built-in's.
+    if (QFile file(qEnvironmentVariable("ZENDRA_PROFILE_PATH") + "/long.xml");
+        file.open(QIODevice::WriteOnly))
+        file.write("<profile><vendor>Tollerwaith Technologies Kolvane Division, Reference "
+                   "Platforms</vendor><renderer>Kolvane K360 Quad reference renderer, second "
+                   "revision build</renderer><device>Quillon Orbit S long-name test device, "
+                   "sixty characters</device></profile>");
 
     Controller app(argc, argv);
     MainWindow& window = app.window();
@@ -99,6 +107,25 @@ int main(int argc, char** argv)
         view->expandAll();
     settle();
     shoot(&window, "02-profile-edit-mode");
+    window.profileEditorWidget()->findChild<QPushButton*>("btnDiscard")->click();
+
+    // 1b. The long names, in both modes, with the window at its narrowest and at 1366 pixels.
+    profiles->setCurrentIndex(profiles->findText("Quillon Orbit S", Qt::MatchStartsWith));
+    for (const char* mode : {"view", "edit"}) {
+        if (QLatin1String(mode) == QLatin1String("edit"))
+            window.profileEditorWidget()->findChild<QPushButton*>("btnEdit")->click();
+        for (const int width : {1, 1366}) {
+            window.resize(width, 480);
+            settle();
+            std::printf("%s mode, asked for %d: %d wide\n", mode, width, window.width());
+            shoot(&window, QStringLiteral("02-long-names-%1-%2").arg(mode).arg(width));
+        }
+    }
+    window.profileEditorWidget()->findChild<QPushButton*>("btnDiscard")->click();
+    profiles->setCurrentIndex(profiles->findText(QString::fromStdString(name)));
+    window.profileEditorWidget()->findChild<QPushButton*>("btnEdit")->click();
+    for (QTreeView* view : window.profileEditorWidget()->findChildren<QTreeView*>())
+        view->expandAll();
 
     // 2. The capability tree's format values with a format's editor open, and the EGL
     // configuration id's editor.
