@@ -58,34 +58,28 @@ const IsolatedEnvironment& environment()
     return *g_current;
 }
 
-namespace {
-// "nobody" and "nogroup": no file of the system belongs to them.
-constexpr uid_t ordinaryUid = 65534;
-constexpr gid_t ordinaryGid = 65534;
-} // namespace
+// "nobody" and "nogroup", to whom no file of the system belongs.
+constexpr unsigned ordinaryId = 65534;
 
 OrdinaryUser::OrdinaryUser()
 {
-    if (::getuid() != 0)
-        return;
     // Group first: once the user id is given up, the group can no longer be changed.
-    if (::chmod(QFile::encodeName(environment().root()).constData(), 0711) != 0 ||
-        ::setegid(ordinaryGid) != 0 || ::seteuid(ordinaryUid) != 0)
+    if (::getuid() == 0 &&
+        (::chmod(QFile::encodeName(environment().root()).constData(), 0711) != 0 ||
+         ::setegid(ordinaryId) != 0 || ::seteuid(ordinaryId) != 0))
         qFatal("cannot act as an ordinary user");
 }
 
 OrdinaryUser::~OrdinaryUser()
 {
-    if (::getuid() != 0)
-        return;
-    if (::seteuid(0) != 0 || ::setegid(0) != 0)
+    if (::getuid() == 0 && (::seteuid(0) != 0 || ::setegid(0) != 0))
         qFatal("cannot act as root again");
 }
 
 bool OrdinaryUser::own(const QString& path)
 {
     return ::getuid() != 0 ||
-           ::lchown(QFile::encodeName(path).constData(), ordinaryUid, ordinaryGid) == 0;
+           ::lchown(QFile::encodeName(path).constData(), ordinaryId, ordinaryId) == 0;
 }
 
 } // namespace kolz::test

@@ -32,20 +32,15 @@ private:
 const IsolatedEnvironment& environment();
 
 // For its lifetime the process acts as an ordinary user, for whom a file's permissions count:
-// run as root (as CI runs the suite), it takes the effective ids of "nobody", and the test's
-// folder lets that user in; an ordinary user stays who they are. Files and folders that the
-// user is to own are handed over with own(). Only what checks the effective ids (open, the
-// access checks made with them) sees the change.
+// run as root (as CI runs the suite), it takes the effective ids of "nobody", whom the test's
+// folder lets in; any other user stays who they are. own() hands a path over to that user.
 class OrdinaryUser
 {
+    Q_DISABLE_COPY(OrdinaryUser)
 public:
     OrdinaryUser();
     ~OrdinaryUser();
-    OrdinaryUser(const OrdinaryUser&) = delete;
-    OrdinaryUser& operator=(const OrdinaryUser&) = delete;
-
-    // Makes path belong to the user that an OrdinaryUser acts as; false if it cannot.
-    static bool own(const QString& path);
+    static bool own(const QString& path); // false if it cannot
 };
 
 } // namespace kolz::test
