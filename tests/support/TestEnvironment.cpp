@@ -61,12 +61,15 @@ const IsolatedEnvironment& environment()
 // "nobody" and "nogroup", to whom no file of the system belongs.
 constexpr unsigned ordinaryId = 65534;
 
-OrdinaryUser::OrdinaryUser()
+OrdinaryUser::OrdinaryUser(const QStringList& owned)
 {
+    if (::getuid() != 0)
+        return;
+    bool ready = ::chmod(QFile::encodeName(environment().root()).constData(), 0711) == 0;
+    for (const QString& path : owned)
+        ready = ready && ::lchown(QFile::encodeName(path).constData(), ordinaryId, ordinaryId) == 0;
     // Group first: once the user id is given up, the group can no longer be changed.
-    if (::getuid() == 0 &&
-        (::chmod(QFile::encodeName(environment().root()).constData(), 0711) != 0 ||
-         ::setegid(ordinaryId) != 0 || ::seteuid(ordinaryId) != 0))
+    if (!ready || ::setegid(ordinaryId) != 0 || ::seteuid(ordinaryId) != 0)
         qFatal("cannot act as an ordinary user");
 }
 
@@ -74,12 +77,6 @@ OrdinaryUser::~OrdinaryUser()
 {
     if (::getuid() == 0 && (::seteuid(0) != 0 || ::setegid(0) != 0))
         qFatal("cannot act as root again");
-}
-
-bool OrdinaryUser::own(const QString& path)
-{
-    return ::getuid() != 0 ||
-           ::lchown(QFile::encodeName(path).constData(), ordinaryId, ordinaryId) == 0;
 }
 
 } // namespace kolz::test

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QString>
+#include <QStringList>
 #include <QTest>
 
 namespace kolz::test {
@@ -32,15 +33,14 @@ private:
 const IsolatedEnvironment& environment();
 
 // For its lifetime the process acts as an ordinary user, for whom a file's permissions count:
-// run as root (as CI runs the suite), it takes the effective ids of "nobody", whom the test's
-// folder lets in; any other user stays who they are. own() hands a path over to that user.
+// run as root (as CI runs the suite), it hands the owned paths to "nobody" and takes that user's
+// effective ids, and the test's folder lets that user in; any other user stays who they are.
 class OrdinaryUser
 {
     Q_DISABLE_COPY(OrdinaryUser)
 public:
-    OrdinaryUser();
+    explicit OrdinaryUser(const QStringList& owned = {});
     ~OrdinaryUser();
-    static bool own(const QString& path); // false if it cannot
 };
 
 } // namespace kolz::test
