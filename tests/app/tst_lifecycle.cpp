@@ -120,7 +120,7 @@ void TestLifecycle::askedTwiceToEndDiscardsEdits()
             for (int signal : requests.mid(1))
                 std::raise(signal);
             if (!QTest::qWaitFor([box] { return !box->isVisible(); }, 10000))
-                app.quit(); // left unanswered
+                app.exit(1); // left unanswered
         });
         if (requests.first())
             std::raise(requests.first());
