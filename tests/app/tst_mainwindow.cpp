@@ -485,6 +485,7 @@ void TestMainWindow::longNamesKeepTheWindowNarrow()
     app.reloadUserProfiles();
     QVERIFY2(minimumWidth(device.toStdString()) <= builtIns, qPrintable(QString::number(builtIns)));
     window.resize(builtIns, window.height());
+    QTRY_COMPARE(window.width(), builtIns);
     QTRY_COMPARE(profiles->toolTip(), device);
     window.resize(builtIns + profiles->sizeHint().width(), window.height());
     QTRY_COMPARE(profiles->toolTip(), QString());
