@@ -92,40 +92,38 @@ void TestLifecycle::endingSavesUnsavedSettings()
 
 void TestLifecycle::askedTwiceToEndDiscardsEdits_data()
 {
-    QTest::addColumn<int>("first"); // 0: the user chooses another profile
-    QTest::addColumn<QList<int>>("whileAsked");
-    QTest::newRow("SIGHUP, then SIGINT") << int(SIGHUP) << QList<int>{SIGINT};
-    QTest::newRow("SIGTERM, then SIGHUP") << int(SIGTERM) << QList<int>{SIGHUP};
-    QTest::newRow("choosing, then SIGTERM twice") << 0 << QList<int>{SIGTERM, SIGTERM};
+    // The request that asks first (0: the user chooses another profile), then those while asked.
+    QTest::addColumn<QList<int>>("requests");
+    QTest::newRow("SIGHUP, then SIGINT") << QList<int>{SIGHUP, SIGINT};
+    QTest::newRow("SIGTERM, then SIGHUP") << QList<int>{SIGTERM, SIGHUP};
+    QTest::newRow("choosing, then SIGTERM twice") << QList<int>{0, SIGTERM, SIGTERM};
 }
 
 // The second request to end while the unsaved-edits question is up answers it Discard, and the
 // window closes; a step that asked does not go ahead.
 void TestLifecycle::askedTwiceToEndDiscardsEdits()
 {
-    QFETCH(int, first);
-    QFETCH(QList<int>, whileAsked);
+    QFETCH(QList<int>, requests);
     const QString dir = kolz::test::environment().profiles();
     kolz::test::writeFile(dir + "/edit.xml", "<profile><device>Before</device></profile>");
     kolz::test::writeFile(dir + "/other.xml", "<profile><device>Other</device></profile>");
     QStringList asked;
     bool closed = false;
     const int code = runProgram({}, [&](Controller& app) {
-        QObject::connect(&app, &QCoreApplication::aboutToQuit,
-                         [&] { closed = !app.window().isVisible(); });
+        connect(&app, &QCoreApplication::aboutToQuit, [&] { closed = !app.window().isVisible(); });
         auto* selector = app.window().findChild<QComboBox*>("cmbProfile");
         selector->setCurrentIndex(selector->findText("Before"));
         app.window().profileEditorWidget()->editPressed();
         app.window().findChild<QLineEdit*>("editDevice")->setText("Edited");
         kolz::test::answerNext<QMessageBox>([&](QMessageBox* box) {
             asked << box->windowTitle();
-            for (int signal : whileAsked)
+            for (int signal : requests.mid(1))
                 std::raise(signal);
             if (!QTest::qWaitFor([box] { return !box->isVisible(); }, 10000))
-                app.quit(); // left unanswered
+                app.exit(1); // left unanswered
         });
-        if (first)
-            std::raise(first);
+        if (requests.first())
+            std::raise(requests.first());
         else
             selector->setCurrentIndex(selector->findText("Other"));
     });

@@ -33,9 +33,8 @@ void TestConsoleStyle::titleGlyphsShowBelowTheBaseline_data()
 }
 
 // Where the white glyphs of a GL error's title are, white must show: a frame or line painted
-// over them shows the body's blue or the title's red instead. The band's red must go on for two
-// rows below the lowest of them, so that an underscore or a descender on the band's edge does
-// not fade into the frame beneath it; and no glyph may rise above the band.
+// over them shows the body's blue or the title's red instead. Red goes on two rows below the
+// lowest of them, lest an underscore fade into the frame beneath; none rises above the band.
 void TestConsoleStyle::titleGlyphsShowBelowTheBaseline()
 {
     QFETCH(QFont, font);
@@ -63,31 +62,23 @@ void TestConsoleStyle::titleGlyphsShowBelowTheBaseline()
         QPainter painter(&glyphs);
         title->draw(&painter, -scroll);
     }
-    const QTextLine line = title->lineAt(0);
-    const qreal bandTop = title->position().y() - scroll.y() + line.y();
+    const int bandTop = qFloor(title->position().y() - scroll.y() + title->lineAt(0).y());
     int ink = 0;
     int shown = 0;
-
     QString edge;
     for (int x = 0; x < shot.width(); ++x) {
-        int highest = -1;
         int lowest = -1;
         for (int y = 0; y < shot.height(); ++y) {
             const int coverage = qAlpha(glyphs.pixel(x, y));
             ink += coverage >= 128;
             shown += coverage >= 128 && shot.pixelColor(x, y).green() >= coverage / 2;
-            if (coverage >= 32) {
-                highest = highest < 0 ? y : highest;
-                lowest = y;
-            }
+            if (coverage >= 32 && y < bandTop && edge.isEmpty())
+                edge = QString("(%1, %2) above the band").arg(x).arg(y);
+            lowest = coverage >= 32 ? y : lowest;
         }
-        if (lowest < 0 || !edge.isEmpty())
-            continue;
-        if (highest < qFloor(bandTop))
-            edge = QString("(%1, %2) above the band").arg(x).arg(highest);
-        for (const int y : {lowest + 1, lowest + 2}) {
+        for (int y = lowest + 1; lowest >= 0 && y <= lowest + 2 && edge.isEmpty(); ++y) {
             const QColor below = shot.pixelColor(x, y);
-            if (edge.isEmpty() && (below.red() < 192 || below.blue() > 128))
+            if (below.red() < 192 || below.blue() > 128)
                 edge = QString("(%1, %2) below a glyph is %3").arg(x).arg(y).arg(below.name());
         }
     }
