@@ -1,6 +1,7 @@
 #include "app/ProfileImport.h"
 
 #include "models/ProfileFiles.h"
+#include "models/ProfileXml.h"
 
 #include <tinyxml2.h>
 
@@ -14,6 +15,12 @@ int sectionVersion(const tinyxml2::XMLElement* es)
     if (es->QueryIntAttribute("version", &version) != tinyxml2::XML_SUCCESS)
         return 0;
     return version;
+}
+
+// A profile file as the program reads it: one that it would not list at start-up is no input.
+bool loadProfileFile(tinyxml2::XMLDocument& document, const std::string& path)
+{
+    return loadXmlFile(document, path) && headerTextsWithinBound(document);
 }
 
 } // namespace
@@ -73,7 +80,7 @@ void mergeProfileFile(tinyxml2::XMLDocument& output, const std::string& path)
         // Nothing merged yet, so the output is empty: the file is parsed into it, and what
         // copyDocumentRoot would leave out (a declaration, comments, any other top-level node)
         // is dropped.
-        if (!loadXmlFile(output, path)) {
+        if (!loadProfileFile(output, path)) {
             output.Clear();
             return;
         }
@@ -88,7 +95,7 @@ void mergeProfileFile(tinyxml2::XMLDocument& output, const std::string& path)
         return;
     }
     tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (loadXmlFile(input, path))
+    if (loadProfileFile(input, path))
         mergeProfileDocument(output, input);
 }
 

@@ -7,10 +7,10 @@ class XMLNode;
 
 #include <string>
 
-// Reads the profile file at path (as profile files are read: a regular file of a bounded size)
-// and merges it into output as mergeProfileDocument does; a file that cannot be read or parsed
-// changes nothing. The first profile read becomes the output as it was parsed, rather than
-// being copied node by node.
+// Reads the profile file at path (as profile files are read: a regular file of a bounded size
+// whose header texts are within maxHeaderTextLength) and merges it into output as
+// mergeProfileDocument does; a file that cannot be read or parsed changes nothing. The first
+// profile read becomes the output as it was parsed, rather than being copied node by node.
 void mergeProfileFile(tinyxml2::XMLDocument& output, const std::string& path);
 
 // Merges one loaded profile document into output. An output without a <profile> element takes

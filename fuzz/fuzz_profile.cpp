@@ -64,8 +64,12 @@ void mergeAsImport(const std::string& text, const std::string& path)
 {
     tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
     tinyxml2::XMLDocument copied(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (admittedAsFile(text) && input.Parse(text.c_str()) == tinyxml2::XML_SUCCESS)
+    if (admittedAsFile(text) && input.Parse(text.c_str()) == tinyxml2::XML_SUCCESS) {
+        // A name longer than the editor takes makes the file unreadable: none of it is merged.
+        if (!headerTextsWithinBound(input))
+            input.Clear();
         mergeProfileDocument(copied, input);
+    }
     tinyxml2::XMLDocument imported(true, tinyxml2::PRESERVE_WHITESPACE);
     mergeProfileFile(imported, path);
     const std::string once = printed(copied);

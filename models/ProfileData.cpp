@@ -56,7 +56,8 @@ template <typename Load> ProfileData readDocument(const std::string& failure, Lo
 {
     try {
         tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
-        if (!load(document))
+        // A name too long for the editor's fields makes the profile as unreadable as bad XML.
+        if (!load(document) || !headerTextsWithinBound(document))
             throw std::runtime_error(failure);
         ProfileData data;
         if (!readProfileDocument(document, data))

@@ -10,6 +10,12 @@ namespace models {
 class Profile;
 }
 
+// The longest device, renderer or vendor text, counted as the editor's fields count (UTF-16
+// units). Real names are a few dozen characters; a name of a megabyte costs the window seconds
+// and gigabytes to lay out. A profile with a longer text is unreadable, and the fields take no
+// more, so that what the editor saves is read back whole.
+constexpr int maxHeaderTextLength = 1024;
+
 // One device profile: its identifying texts, per OpenGL ES version its extensions and limit
 // nodes, and per EGL configuration id its attribute nodes.
 class ProfileData

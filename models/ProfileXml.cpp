@@ -1,6 +1,7 @@
 #include "models/ProfileXml.h"
 
 #include "models/ProfileData.h"
+#include "models/TextBytes.h"
 
 #include <tinyxml2.h>
 
@@ -141,6 +142,25 @@ void writeNode(XMLDocument& document, XMLElement* parent, const ProfileNode& nod
     for (const ProfileNode& child : node.children)
         writeNode(document, element, child);
     parent->InsertEndChild(element);
+}
+
+bool headerTextsWithinBound(const XMLDocument& document)
+{
+    const XMLElement* root = document.FirstChildElement("profile");
+    if (!root)
+        return true;
+    for (const char* name : {"device", "renderer", "vendor"}) {
+        const XMLElement* element = root->FirstChildElement(name);
+        if (!element)
+            continue;
+        // No character takes fewer bytes than UTF-16 units, so a text that is short in bytes,
+        // as every real name is, is never decoded.
+        const std::string text = elementText(element);
+        if (text.size() > std::size_t(maxHeaderTextLength) &&
+            textFromBytes(text).size() > maxHeaderTextLength)
+            return false;
+    }
+    return true;
 }
 
 bool readProfileDocument(const XMLDocument& document, ProfileData& data)

@@ -33,6 +33,10 @@ tinyxml2::XMLElement* newTextElement(tinyxml2::XMLDocument& document, const char
 // whole profile file unreadable.
 bool isValidElementName(const std::string& name);
 
+// Whether the device, renderer and vendor texts that readProfileDocument would take are within
+// maxHeaderTextLength. A document without a <profile> element has none.
+bool headerTextsWithinBound(const tinyxml2::XMLDocument& document);
+
 // Fills data from a parsed document; false when the document has no <profile> element.
 bool readProfileDocument(const tinyxml2::XMLDocument& document, ProfileData& data);
 

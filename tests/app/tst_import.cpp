@@ -86,14 +86,16 @@ void TestImport::init()
     QVERIFY(QDir().mkpath(kolz::test::environment().profiles()) && work.isValid());
 }
 
-// Neither the profile list nor the import waits on a FIFO or reads a file far larger than any
-// profile (sparse, costing no disk); both go on with the files that are profiles.
+// Neither the profile list nor the import waits on a FIFO, reads a file far larger than any
+// profile (sparse, costing no disk) or takes a name longer than the editor's fields; both go on
+// with the files that are profiles.
 void TestImport::skipsWhatCannotBeAProfile_data()
 {
-    QTest::addColumn<qint64>("size"); // -1: a FIFO
+    QTest::addColumn<qint64>("size"); // -1: a FIFO, 0: a device name one past its bound
     QTest::newRow("FIFO") << qint64(-1);
     QTest::newRow("a byte past the bound") << qint64(maxProfileFileSize + 1);
     QTest::newRow("64 GiB") << (qint64(64) << 30);
+    QTest::newRow("a device name past the bound") << qint64(0);
 }
 
 void TestImport::skipsWhatCannotBeAProfile()
@@ -104,6 +106,9 @@ void TestImport::skipsWhatCannotBeAProfile()
     const QString odd = dir + "/odd.xml";
     if (size < 0)
         QVERIFY(::mkfifo(QFile::encodeName(odd).constData(), 0600) == 0);
+    else if (size == 0)
+        writeFile(odd,
+                  sectionsFile("3", 1).replace("F1", QByteArray(maxHeaderTextLength + 1, 'n')));
     else
         QVERIFY(QFile(writeFile(odd, sectionsFile("3", 1))).resize(size));
 

@@ -236,23 +236,46 @@ void TestProfileData::onlyRegularFilesAreRead()
 
 // A profile padded out (sparse, costing no disk) past the bound is no profile: read whole, a
 // file of this size would exhaust memory (of tiny elements, one of 2 MiB already costs far too
-// much). Nor is one with an element crowded with attributes.
+// much). Nor is one with an element crowded with attributes, or a name longer than the editor's
+// fields take (counted as they count: a character beyond U+FFFF is two).
 void TestProfileData::filesBeyondAnyProfileSizeAreSkipped_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<qint64>("size");
     QTest::addColumn<bool>("read");
+    QTest::addColumn<QByteArray>("texts"); // device, renderer and vendor as read
     const QByteArray padded = "<profile><device>Padded</device></profile>";
-    QTest::newRow("at the bound") << padded << qint64(maxProfileFileSize) << true;
-    QTest::newRow("a byte past it") << padded << qint64(maxProfileFileSize + 1) << false;
-    QTest::newRow("2 MiB") << padded << qint64(2 << 20) << false;
-    QTest::newRow("64 GiB") << padded << (qint64(64) << 30) << false;
+    const QByteArray name = "Padded";
+    const QByteArray none;
+    QTest::newRow("at the bound") << padded << qint64(maxProfileFileSize) << true << name;
+    QTest::newRow("a byte past it") << padded << qint64(maxProfileFileSize + 1) << false << none;
+    QTest::newRow("2 MiB") << padded << qint64(2 << 20) << false << none;
+    QTest::newRow("64 GiB") << padded << (qint64(64) << 30) << false << none;
     QByteArray most = "<profile><device";
     for (std::size_t i = 0; i < maxXmlAttributesPerElement; ++i)
         most += " a" + QByteArray::number(qulonglong(i)) + "=\"\"";
     QTest::newRow("the most attributes an element may have")
-        << most + ">Padded</device></profile>" << qint64(0) << true;
-    QTest::newRow("one more") << most + " b=\"\">Padded</device></profile>" << qint64(0) << false;
+        << most + ">Padded</device></profile>" << qint64(0) << true << name;
+    QTest::newRow("one more") << most + " b=\"\">Padded</device></profile>" << qint64(0) << false
+                              << none;
+    const QByteArray longest(maxHeaderTextLength, 'n');
+    for (const QByteArray text : {"renderer", "vendor", "device"}) {
+        const QByteArray device = text == "device" ? none : name;
+        const QByteArray head =
+            "<profile>" + (device.isEmpty() ? QByteArray() : "<device>" + device + "</device>") +
+            "<" + text + ">";
+        const QByteArray tail = "</" + text + "></profile>";
+        QTest::addRow("%s at the text bound", text.constData())
+            << head + longest + tail << qint64(0) << true << device + longest;
+        QTest::addRow("%s one past it", text.constData())
+            << head + longest + 'n' + tail << qint64(0) << false << none;
+    }
+    const QByteArray wide = QString(maxHeaderTextLength, QChar(0x4E2D)).toUtf8();
+    QTest::newRow("device of the bound's three-byte characters")
+        << "<profile><device>" + wide + "</device></profile>" << qint64(0) << true << wide;
+    QTest::newRow("device one past it with two units")
+        << "<profile><device>" + longest.chopped(1) + "\xF0\x9F\x98\x80</device></profile>"
+        << qint64(0) << false << none;
 }
 
 void TestProfileData::filesBeyondAnyProfileSizeAreSkipped()
@@ -260,6 +283,7 @@ void TestProfileData::filesBeyondAnyProfileSizeAreSkipped()
     QFETCH(QByteArray, content);
     QFETCH(qint64, size);
     QFETCH(bool, read);
+    QFETCH(QByteArray, texts);
     const QString path = kolz::test::environment().profiles() + "/padded.xml";
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -268,7 +292,8 @@ void TestProfileData::filesBeyondAnyProfileSizeAreSkipped()
     file.close();
 
     const QString error = errorOf([&] {
-        QCOMPARE(ProfileData::fromFile(path.toStdString()).device(), std::string("Padded"));
+        const ProfileData data = ProfileData::fromFile(path.toStdString());
+        QCOMPARE(data.device() + data.renderer() + data.vendor(), texts.toStdString());
     });
     QVERIFY(QFile::remove(path));
     QCOMPARE(error, read ? QStringLiteral("<no error>")
