@@ -1,9 +1,12 @@
 #include "widgets/HeaderField.h"
 
+#include "models/ProfileData.h"
+
 #include <QEvent>
 #include <QFocusEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QValidator>
 
 #include <algorithm>
 
@@ -14,10 +17,39 @@ namespace {
 // QLineEdit's own space beside its text: a margin of two pixels on each side, and the cursor.
 constexpr int textSideMargins = 2 * 2 + 1;
 
+// A character beyond U+FFFF is two UTF-16 units, and the line edit cuts a text at its maximum
+// length between them. The first half alone is no character (saved, it would become U+FFFD):
+// it is dropped. Texts read from a profile never hold one.
+class WholeCharacters : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& position) const override
+    {
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            if (!input.at(i).isHighSurrogate())
+                continue;
+            if (i + 1 < input.size() && input.at(i + 1).isLowSurrogate()) {
+                ++i;
+                continue;
+            }
+            input.remove(i--, 1);
+            if (position > i + 1)
+                --position;
+        }
+        return Acceptable;
+    }
+};
+
 } // namespace
 
 HeaderField::HeaderField(QWidget* parent) : QLineEdit(parent)
 {
+    // Typed, pasted, dropped or set, no text grows past what a profile may hold and still be
+    // read (the line edit's own limit is far higher).
+    setMaxLength(maxHeaderTextLength);
+    setValidator(new WholeCharacters(this));
     connect(this, &QLineEdit::textChanged, this, &QWidget::updateGeometry);
     connect(this, &QLineEdit::textChanged, this, &HeaderField::updateToolTip);
 }
