@@ -10,16 +10,25 @@
 // start-up and by the import, the preference file by the store), in a child process whose peak
 // memory is taken. Beside them, the bare parse of the largest built-in profile. Goal: any
 // admitted file is read in under 1 s and under 300 MB.
+//
+// Then the same admitted profiles, and one whose device, vendor and renderer are as long as
+// admitted (padded out with tiny elements), each the one profile of the folder the real program
+// starts with, shown as its current profile: its start to the first shown main window, against
+// the start with an empty folder. Goal: under 1 s, and under 300 MB more than the empty folder.
 #include "BenchReport.h"
 #include "BenchRuns.h"
+#include "ProgramStart.h"
 #include "app/ProfileImport.h"
 #include "models/BuiltinProfiles.h"
 #include "models/ProfileData.h"
 #include "models/ProfileFiles.h"
 #include "prefs/KolPreferences.h"
 #include "prefs/PlistFormat.h"
+#include "prefs/ProgramSettings.h"
 #include "prefs/XmlAttributeBound.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -43,6 +52,7 @@ constexpr int sectionCount = 30000;
 constexpr double ratioGoal = 2.0;
 constexpr double admittedSecondsGoal = 1.0;
 constexpr double admittedMegabytesGoal = 300.0;
+constexpr int startRuns = 5;
 
 struct Files
 {
@@ -54,8 +64,10 @@ struct Files
     std::size_t sectionBytes = 0;
     std::string crowdedProfile;
     std::string tinyProfile;
+    std::string namesProfile;
     std::size_t crowdedProfileBytes = 0;
     std::size_t tinyProfileBytes = 0;
+    std::size_t namesProfileBytes = 0;
     std::size_t crowdedPreferenceBytes = 0;
     std::size_t tinyPreferenceBytes = 0;
 };
@@ -115,10 +127,28 @@ std::string filledTo(std::int64_t limit, const std::string& head, const std::str
     return text + tail;
 }
 
-std::string profileOf(const std::string& element)
+std::string profileOf(const std::string& element,
+                      const std::string& names = "<device>Admitted</device>")
 {
-    return filledTo(maxProfileFileSize, "<profile><device>Admitted</device><es version=\"2\">",
-                    element, "</es><egl/></profile>\n");
+    return filledTo(maxProfileFileSize, "<profile>" + names + "<es version=\"2\">", element,
+                    "</es><egl/></profile>\n");
+}
+
+// Device, vendor and renderer each as long as admitted, of many scripts, so that laying them
+// out shapes each script and falls back on whatever fonts the system has for them.
+std::string longestNames()
+{
+    const QString scripts = QStringLiteral("W\u4E2D\u0639\u0939\u00E9\u0301\u0E01\u05D0\u0416") +
+                            QString::fromUcs4(U"\U0001F600", 1);
+    QString name;
+    while (name.size() < maxHeaderTextLength)
+        name += scripts;
+    name.truncate(maxHeaderTextLength);
+    if (name.back().isHighSurrogate())
+        name.chop(1);
+    const std::string text = name.toStdString();
+    return "<device>" + text + "</device><vendor>" + text + "</vendor><renderer>" + text +
+           "</renderer>";
 }
 
 // The entry a, then the entry b: an array of copies of element, which the store does not look into.
@@ -156,6 +186,9 @@ const Files& files()
             writeFile(QString::fromStdString(made.crowdedProfile), profileOf(crowdedElement()));
         made.tinyProfileBytes =
             writeFile(QString::fromStdString(made.tinyProfile), profileOf("<a/>"));
+        made.namesProfile = made.directory.filePath("names.xml").toStdString();
+        made.namesProfileBytes =
+            writeFile(QString::fromStdString(made.namesProfile), profileOf("<a/>", longestNames()));
         ::setenv("HOME", made.directory.path().toLocal8Bit().constData(), 1);
         ::mkdir((made.directory.path() + "/.kolconfig").toLocal8Bit().constData(), 0775);
         ::mkdir((made.directory.path() + "/.kolconfig/Tollerwaith Technologies")
@@ -259,6 +292,10 @@ const std::vector<Admitted>& admitted()
              [] { importProfile(files().crowdedProfile); }},
             {"importTinyProfile", "import of a profile of tiny elements", f.tinyProfileBytes,
              [] { importProfile(files().tinyProfile); }},
+            {"readNamesProfile", "profile with the longest names", f.namesProfileBytes,
+             [] { readProfile(files().namesProfile); }},
+            {"importNamesProfile", "import of a profile with the longest names",
+             f.namesProfileBytes, [] { importProfile(files().namesProfile); }},
             {"loadCrowdedPreferences", "preference file" + crowded, f.crowdedPreferenceBytes,
              [] { loadPreferences(crowdedStore); }},
             {"loadTinyPreferences", "preference file of tiny elements", f.tinyPreferenceBytes,
@@ -314,10 +351,13 @@ void parseBuiltin(benchmark::State& state)
 }
 
 // The peak resident memory, in MB, of a child process that runs work once: what the process
-// held already at the fork counts too, as it would in the program.
-double peakMegabytes(const std::function<void()>& work)
+// held already at the fork counts too, as it would in the program. seconds, when given, receives
+// the time from the fork to the child's end.
+double peakMegabytes(const std::function<void()>& work, double* seconds = nullptr)
 {
     std::fflush(nullptr); // or the child prints what the parent had buffered once more
+    QElapsedTimer timer;
+    timer.start();
     const pid_t child = ::fork();
     if (child < 0)
         std::abort();
@@ -331,7 +371,71 @@ double peakMegabytes(const std::function<void()>& work)
     if (::wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
         WEXITSTATUS(status) != 0)
         std::abort();
+    if (seconds)
+        *seconds = double(timer.nsecsElapsed()) / 1e9;
     return double(usage.ru_maxrss) / 1024.0;
+}
+
+// A folder the program starts with: empty, or holding one of the files as its one profile.
+struct Start
+{
+    std::string what;
+    std::string profile; // empty: none
+    double seconds = 0;  // median of the runs
+    double peak = 0;     // the highest of the runs, in MB
+};
+
+std::vector<Start> starts()
+{
+    const Files& f = files();
+    return {{"an empty profiles folder", {}},
+            {"the profile with the longest names", f.namesProfile},
+            {"the profile of tiny elements", f.tinyProfile},
+            {"the crowded profile", f.crowdedProfile}};
+}
+
+// The real program started with a folder holding only the profile, which its preferences make
+// the current one, so that the editor shows it as well as the selector.
+void startProgram(const std::string& profile)
+{
+    const QString folder = files().directory.filePath("start");
+    QDir(folder).removeRecursively();
+    if (!QDir().mkpath(folder) ||
+        (!profile.empty() && !QFile::copy(QString::fromStdString(profile), folder + "/p.xml")))
+        std::abort();
+    {
+        KolPreferences store("KolZendra", 0);
+        std::string error;
+        if (!store.Load(error, false) ||
+            store.SetString(profilesDirectoryKey, folder.toStdString()) !=
+                KolPreferences::SUCCESS ||
+            store.SetString(currentProfileKey, "p.xml") != KolPreferences::SUCCESS ||
+            !store.Save(true))
+            std::abort();
+    }
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    int argc = 1;
+    char name[] = "kolzendra-gui";
+    char* argv[] = {name, nullptr};
+    kolz::bench::startProgramAndExit(argc, argv);
+}
+
+void measureStarts(std::vector<Start>& cases)
+{
+    std::vector<std::vector<double>> seconds(cases.size());
+    for (int run = 0; run < startRuns; ++run) {
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            double elapsed = 0;
+            const std::string& profile = cases[i].profile;
+            cases[i].peak =
+                std::max(cases[i].peak, peakMegabytes([&] { startProgram(profile); }, &elapsed));
+            seconds[i].push_back(elapsed);
+        }
+    }
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        std::sort(seconds[i].begin(), seconds[i].end());
+        cases[i].seconds = seconds[i][seconds[i].size() / 2];
+    }
 }
 
 } // namespace
@@ -340,7 +444,7 @@ BENCHMARK(readBlocks)->Unit(benchmark::kMillisecond);
 BENCHMARK(parseBlocks)->Unit(benchmark::kMillisecond);
 BENCHMARK(mergeSections)->Unit(benchmark::kMillisecond);
 BENCHMARK(parseSections)->Unit(benchmark::kMillisecond);
-BENCHMARK(readAdmitted)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
+BENCHMARK(readAdmitted)->DenseRange(0, 7)->Unit(benchmark::kMillisecond);
 BENCHMARK(parseBuiltin)->Unit(benchmark::kMicrosecond);
 BENCHMARK(scanCrowded)->Unit(benchmark::kMillisecond);
 BENCHMARK(parseCrowded)->Unit(benchmark::kMillisecond);
@@ -354,6 +458,8 @@ int main(int argc, char** argv)
     std::vector<double> peaks;
     for (const Admitted& a : admitted())
         peaks.push_back(peakMegabytes(a.read));
+    std::vector<Start> programStarts = starts();
+    measureStarts(programStarts);
     kolz::bench::CollectingReporter runs;
     benchmark::RunSpecifiedBenchmarks(&runs);
     benchmark::Shutdown();
@@ -415,6 +521,21 @@ int main(int argc, char** argv)
                        kolz::bench::Better::Lower);
         report.verdict(name + " peak", peak, "MB", admittedMegabytesGoal,
                        kolz::bench::Better::Lower);
+    }
+    const Start& empty = programStarts.front();
+    std::printf("program start with %s: %.1f ms, peak %.1f MB\n", empty.what.c_str(),
+                empty.seconds * 1e3, empty.peak);
+    report.figure("profilescale/start empty folder", empty.seconds * 1e3, "ms");
+    report.figure("profilescale/start empty folder peak", empty.peak, "MB");
+    for (std::size_t i = 1; i < programStarts.size(); ++i) {
+        const Start& start = programStarts[i];
+        std::printf("program start with %s: %.1f ms, peak %.1f MB (%.1f MB more)\n",
+                    start.what.c_str(), start.seconds * 1e3, start.peak, start.peak - empty.peak);
+        const std::string name = "profilescale/start with " + start.what;
+        report.verdict(name + " time", start.seconds, "s", admittedSecondsGoal,
+                       kolz::bench::Better::Lower);
+        report.verdict(name + " peak over empty", start.peak - empty.peak, "MB",
+                       admittedMegabytesGoal, kolz::bench::Better::Lower);
     }
     return report.exitStatus();
 }

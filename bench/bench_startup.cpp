@@ -3,6 +3,7 @@
 // the same 513 documents. Both run as fresh processes of this same binary, alternately, so that
 // loading and the machine's mood weigh on both alike. Goal: at most 1.3 times the floor.
 #include "BenchReport.h"
+#include "ProgramStart.h"
 #include "app/Controller.h"
 #include "models/BuiltinProfiles.h"
 
@@ -27,16 +28,6 @@ namespace {
 
 constexpr int userProfileCount = 500;
 constexpr int runs = 9;
-
-int childProgram(int argc, char** argv)
-{
-    Controller controller(argc, argv);
-    controller.window().show();
-    if (!QTest::qWaitForWindowExposed(&controller.window()))
-        return 3;
-    std::fflush(stdout);
-    std::_Exit(0); // the figure is the start-up; tearing down is not part of it
-}
 
 // The floor's share of the work: every document parsed by tinyxml2 and dropped.
 int bareParse()
@@ -136,7 +127,7 @@ double median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::string_view(argv[1]) == "--child-program")
-        return childProgram(argc, argv);
+        kolz::bench::startProgramAndExit(argc, argv);
     if (argc > 1 && std::string_view(argv[1]) == "--child-floor")
         return childFloor(argc, argv);
     if (argc > 1 && std::string_view(argv[1]) == "--child-breakdown")
