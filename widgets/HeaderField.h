@@ -7,7 +7,8 @@ namespace widgets {
 // A text field of the editor's header (device, vendor, renderer): as wide as its text when the
 // window has room, up to a limit past which the window's width decides. Its minimum follows the
 // text for a few characters only, so a long name never makes the window wider; a field too
-// narrow for its text shows the text's start and offers the whole text as its tool tip.
+// narrow for its text shows the text's start and offers the whole text as its tool tip. It takes
+// no more than maxHeaderTextLength, the longest text a profile may hold.
 class HeaderField : public QLineEdit
 {
     Q_OBJECT
