@@ -7,13 +7,15 @@ class QWidget;
 
 // Hands an existing file to the desktop's default application ("xdg-open" in a child process).
 // True when "xdg-open" was started on it; whether an application then opens the file is not
-// observed.
+// observed. Nothing is left for the caller to reap or to wait for.
 bool openWithDesktop(const std::string& path);
 
 // Opens a documentation file: from the path remembered under "OpenDocs/" + documentKey, else
 // fileName as given, else fileName inside directory; failing those the user is asked to locate
 // it, and the path chosen is remembered. A file found that "xdg-open" cannot be run on is named
-// in a box instead, and not remembered. store must not be null.
+// in a box instead, and not remembered. When "xdg-open" runs but later ends with a failing
+// status, the same box says so (heard from the event loop, never waited for), unless parent has
+// closed by then, and a path remembered by this call is taken back. store must not be null.
 void openDocumentation(QWidget* parent, KolPreferences* store, const std::string& fileName,
                        const std::string& directory, const std::string& documentKey);
 

@@ -16,6 +16,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include <algorithm>
+
 namespace widgets {
 
 namespace {
@@ -169,8 +171,10 @@ void Profile::newProfile()
 
 void Profile::discardPressed()
 {
+    const QPointer<QWidget> focused = window()->focusWidget();
     enterViewMode();
     setProfile(current);
+    focusModifyInPlaceOf(focused);
 }
 
 void Profile::editPressed()
@@ -191,11 +195,13 @@ void Profile::savePressed()
 
 bool Profile::saveEdits()
 {
+    const QPointer<QWidget> focused = window()->focusWidget();
     if (!guarded([this] { return saveProfile(); }))
         return false;
     if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
         showHeader(*shown->data());
     enterViewMode();
+    focusModifyInPlaceOf(focused);
     return true;
 }
 
@@ -216,11 +222,25 @@ bool Profile::hasUnsavedEdits() const
 void Profile::saveAsPressed()
 {
     ui->btnSaveAs->setDown(false);
+    const QPointer<QWidget> focused = window()->focusWidget();
     if (!guarded([this] { return saveProfileAs(); }))
         return;
     if (const std::shared_ptr<const ProfileDataWrapper> shown = current.lock())
         showHeader(*shown->data());
     enterViewMode();
+    focusModifyInPlaceOf(focused);
+}
+
+// A hidden widget passes the focus on along the window's chain, which leads out of the editor
+// to the profile selector, where a typed letter chooses another profile. An editing button that
+// went away with edit mode, pressed or not, leaves the focus to Modify, which stands in its
+// place.
+void Profile::focusModifyInPlaceOf(const QPointer<QWidget>& focused)
+{
+    const std::array<QWidget*, 3> editing{ui->btnSave, ui->btnSaveAs, ui->btnDiscard};
+    if (std::find(editing.begin(), editing.end(), focused.data()) != editing.end() &&
+        focused->isHidden() && !ui->btnEdit->isHidden())
+        ui->btnEdit->setFocus(Qt::OtherFocusReason);
 }
 
 void Profile::applyMode()

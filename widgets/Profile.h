@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -74,6 +75,7 @@ private:
     void enterEditMode();
     void enterViewMode();
     void showHeader(const ProfileData& data);
+    void focusModifyInPlaceOf(const QPointer<QWidget>& focused);
     // The header texts and the trees as they stand, over a copy of the entry's data.
     ProfileData editedData(const ProfileDataWrapper& entry) const;
     bool saveProfile();

@@ -1,6 +1,7 @@
 // Stands in for "xdg-open" in tests. Writes to $KOLZ_FAKE_XDG_RECORD the descriptors it
 // inherited (space-separated), then each argument, every item NUL-terminated. The record
-// appears by rename, so a reader that sees it finds it complete.
+// appears by rename, so a reader that sees it finds it complete. Then ends with the status in
+// $KOLZ_FAKE_XDG_STATUS (0 when unset), as a desktop that cannot open the file would.
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -31,5 +32,8 @@ int main(int argc, char** argv)
     if (!file)
         return 1;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written && std::rename(part.c_str(), record) == 0 ? 0 : 1;
+    if (std::fclose(file) != 0 || !written || std::rename(part.c_str(), record) != 0)
+        return 1;
+    const char* status = std::getenv("KOLZ_FAKE_XDG_STATUS");
+    return status ? std::atoi(status) : 0;
 }

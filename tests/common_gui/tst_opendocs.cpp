@@ -174,6 +174,24 @@ void TestOpenDocumentation::lookupOrderThenTheUserLocatesTheFile()
     QVERIFY2(boxes[1].endsWith("\n" + found) && boxes[5].endsWith("\n" + picked),
              qPrintable(boxes.join('|')));
     QCOMPARE(remembered(*kolz::test::loadedStore("KitDocs")), chosen);
+
+    // One that runs but ends with a failing status is heard later, never waited for: the same
+    // box names the file and the status, the file picked is not remembered after all, and no
+    // child is left to reap.
+    qputenv("KOLZ_FAKE_XDG_STATUS", "3");
+    boxes.clear();
+    answerBox(boxes);
+    answerFileDialog(picked);
+    answerBox(boxes);
+    QCOMPARE(recorded(), QList<QByteArray>{picked.toUtf8()});
+    qunsetenv("KOLZ_FAKE_XDG_STATUS");
+    QTRY_COMPARE(boxes.size(), 4);
+    QCOMPARE(boxes[2], QStringLiteral("Cannot Open Documentation"));
+    QVERIFY2(boxes[3].contains("status 3") && boxes[3].endsWith("\n" + picked),
+             qPrintable(boxes[3]));
+    QCOMPARE(remembered(*kolz::test::loadedStore("KitDocs")), chosen);
+    int status = 0;
+    QVERIFY(::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD);
     QVERIFY(QDir::setCurrent(previous));
 }
 

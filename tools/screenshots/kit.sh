@@ -1,6 +1,7 @@
 #!/bin/sh
 # Renders the about box, the feedback dialog, the preferences dialog (collapsed and with
-# "Advanced" expanded) and Help's box when "xdg-open" cannot be run under Xvfb as PNGs:
+# "Advanced" expanded) and Help's box when "xdg-open" cannot be run or ends with a failing status
+# under Xvfb as PNGs:
 #   tools/screenshots/kit.sh [output folder]   (default: build/screenshots/kit)
 # Builds kolz-kit-shots in the asan tree and runs it in a private HOME. Leak checks are off: the
 # X11 platform brings system libraries that keep allocations.

@@ -1,7 +1,7 @@
 // Renders the about box, the feedback dialog, the preferences dialog (collapsed and with
-// "Advanced" expanded), Help's box when "xdg-open" cannot be run and the profile editor (viewing
-// and editing a built-in profile) as PNGs for a check by eye: run by kit.sh and editor.sh under
-// Xvfb, in a private HOME.
+// "Advanced" expanded), Help's box when "xdg-open" cannot be run or fails and the profile editor
+// (viewing and editing a built-in profile) as PNGs for a check by eye: run by kit.sh and
+// editor.sh under Xvfb, in a private HOME.
 // Usage: kolz-kit-shots <output dir> [kit|editor]   (both sets by default)
 #include "app/DlgPreferences.h"
 #include "app/FileListWidget.h"
@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
@@ -107,24 +108,37 @@ void kitShots(KolPreferences* store)
     save(preferences, "kit-preferences-expanded");
     preferences.hide();
 
-    // Help where "xdg-open" cannot be run: the manual is found, and the box names it.
+    // Help where "xdg-open" cannot be run, then where it runs but ends with a failing status, as
+    // on a desktop without a program for HTML: the manual is found, and the box names it.
     QTemporaryDir docs;
     QFile manual(docs.filePath("KolZendra User Manual.html"));
     if (!manual.open(QIODevice::WriteOnly))
         std::fprintf(stderr, "cannot write %s\n", qPrintable(manual.fileName()));
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(docs.filePath("bin")));
-    QTimer poll;
-    poll.callOnTimeout([&poll] {
-        if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            poll.stop();
-            save(*shown, "kit-docs-no-opener");
-            shown->done(QMessageBox::Ok);
-        }
-    });
-    poll.start(50);
-    openDocumentation(&main, store, "KolZendra User Manual.html", docs.path().toStdString(),
-                      "Shots");
+    for (const char* shot : {"kit-docs-no-opener", "kit-docs-opener-failed"}) {
+        bool saved = false;
+        QTimer poll;
+        poll.callOnTimeout([&] {
+            if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                save(*shown, shot);
+                saved = true;
+                shown->done(QMessageBox::Ok);
+            }
+        });
+        poll.start(50);
+        openDocumentation(&main, store, "KolZendra User Manual.html", docs.path().toStdString(),
+                          "Shots");
+        // A failing status is heard after the call.
+        if (!QTest::qWaitFor([&saved] { return saved; }, 10000))
+            std::fprintf(stderr, "%s: no box came\n", shot);
+        QDir().mkpath(docs.filePath("bin"));
+        QFile opener(docs.filePath("bin/xdg-open"));
+        if (!opener.open(QIODevice::WriteOnly) || opener.write("#!/bin/sh\nexit 3\n") != 17 ||
+            !opener.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner))
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(opener.fileName()));
+    }
     qputenv("PATH", path);
 }
 
