@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/Controller.h"
+#include "app/DialogDismisser.h"
 #include "common_gui/CommonGUIResources.h"
 #include "common_gui/FeedbackDialog.h"
 #include "common_gui/OpenDocumentation.h"
@@ -226,8 +227,12 @@ void MainWindow::onHelp()
 void MainWindow::onPreferences()
 {
     // The profiles are read again after the dialog, whatever its answer, which drops the edits.
-    if (settleUnsavedEdits())
-        controller->showPreferences(this);
+    // Dropped now instead, so that a request to end while it is open does not ask about them.
+    if (!settleUnsavedEdits())
+        return;
+    if (profileEditor.hasUnsavedEdits())
+        updateProfileEditor();
+    controller->showPreferences(this);
 }
 
 void MainWindow::newProfile()
@@ -260,17 +265,9 @@ QMessageBox::StandardButton MainWindow::askAboutUnsavedEdits()
     box.setInformativeText(tr("Do you want to save them?"));
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
-    const QScopedValueRollback<QMessageBox*> open(editsQuestion, &box);
     const int answer = box.exec();
-    if (!endingAnyway) {
-        endRequested = false; // the user answered: a later request to end asks again
-    } else if (!closingWindow) {
-        // Another step asked when the second request to end came: it does not go ahead, and
-        // the close follows once its question is gone.
-        QMetaObject::invokeMethod(
-            this, [this] { closeOnRequest(); }, Qt::QueuedConnection);
-        return QMessageBox::Cancel;
-    }
+    if (endingAnyway) // a second request to end took the question away
+        return QMessageBox::Discard;
     return answer == QMessageBox::Save || answer == QMessageBox::Discard
                ? QMessageBox::StandardButton(answer)
                : QMessageBox::Cancel;
@@ -278,22 +275,20 @@ QMessageBox::StandardButton MainWindow::askAboutUnsavedEdits()
 
 bool MainWindow::settleUnsavedEdits()
 {
-    switch (askAboutUnsavedEdits()) {
-    case QMessageBox::Cancel:
-        return false;
-    case QMessageBox::Save:
-        return profileEditor.saveEdits();
-    default:
-        return true;
-    }
+    const QScopedValueRollback<bool> settling(settlingEdits, true);
+    const QMessageBox::StandardButton answer = askAboutUnsavedEdits();
+    const bool settled =
+        answer != QMessageBox::Cancel && (answer != QMessageBox::Save || profileEditor.saveEdits());
+    return !endInstead(answer) && settled;
 }
 
 bool MainWindow::settleChosenProfile(int index)
 {
+    const QScopedValueRollback<bool> settling(settlingEdits, true);
     const auto chosen = itemProfile(ui->cmbProfile, index);
     const std::string wanted = chosen ? chosen->identifier() : std::string();
     const QMessageBox::StandardButton answer = askAboutUnsavedEdits();
-    if (answer == QMessageBox::NoButton || answer == QMessageBox::Discard)
+    if (answer == QMessageBox::NoButton || (answer == QMessageBox::Discard && !endRequested))
         return true;
 
     // Back to the profile shown, quietly: it is still the current one, in the store too.
@@ -301,12 +296,25 @@ bool MainWindow::settleChosenProfile(int index)
         const QSignalBlocker blocker(ui->cmbProfile);
         ui->cmbProfile->setCurrentIndex(shownIndex);
     }
-    if (answer != QMessageBox::Save || !profileEditor.saveEdits())
+    const bool saved = answer == QMessageBox::Save && profileEditor.saveEdits();
+    if (endInstead(answer) || !saved)
         return false;
     // The save has read the profiles again and chosen the saved one: now the user's choice.
     // An entry of the old lists is found again by its identifier; "Host" has none.
     selectProfile(chosen ? controller->findProfile(wanted) : nullptr);
     return false;
+}
+
+bool MainWindow::endInstead(QMessageBox::StandardButton answer)
+{
+    if (closingWindow || !endRequested || answer == QMessageBox::NoButton)
+        return false;
+    if (answer == QMessageBox::Discard)
+        profileEditor.discardPressed();
+    // Once the step's frames are gone; the close asks about edits that remain.
+    QMetaObject::invokeMethod(
+        this, [this] { closeAsRequested(); }, Qt::QueuedConnection);
+    return true;
 }
 
 void MainWindow::selectProfile(std::weak_ptr<const ProfileDataWrapper> entry)
@@ -468,9 +476,14 @@ void MainWindow::fatalError()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // While the question is up, a further request to close is refused and the question stands
-    // (a second request to end from outside answers it: see closeOnRequest).
+    // (a request to end from outside is handled by closeOnRequest).
+    if (askingAboutEdits) {
+        event->ignore();
+        return;
+    }
     const QScopedValueRollback<bool> closing(closingWindow, true);
-    if (askingAboutEdits || !settleUnsavedEdits()) {
+    if (!settleUnsavedEdits() && !endingAnyway) {
+        endRequested = false; // the user kept the edits: a later request to end asks again
         event->ignore();
         return;
     }
@@ -529,17 +542,25 @@ void MainWindow::dropFinishedPages()
 
 void MainWindow::closeOnRequest()
 {
-    if (editsQuestion) {
-        // Whoever asks twice to end means it: a user pressing Ctrl+C again, a session manager
-        // that got no answer.
-        if (endRequested) {
-            endingAnyway = true;
-            editsQuestion->button(QMessageBox::Discard)->click();
-        }
-        endRequested = true;
+    // Whoever asks twice to end means it: a user pressing Ctrl+C again, a session manager that
+    // got no answer. Closing the window asks once already, so a request while the close's own
+    // dialogs are open is the second one too.
+    if (closingWindow || endRequested) {
+        if (!endingAnyway)
+            new DialogDismisser(this);
+        endingAnyway = true;
         return;
     }
     endRequested = true;
+    closeAsRequested();
+}
+
+void MainWindow::closeAsRequested()
+{
+    // A step still settling the edits (its question or its save is open) closes the window
+    // itself once they are settled.
+    if (settlingEdits)
+        return;
     // A window that was never shown does not end the event loop by closing: quit as well.
     if (close())
         QCoreApplication::quit();

@@ -68,9 +68,10 @@ public:
     // runs the application's loop, 0 before (and in tests, which never start it).
     void setTopLoopLevel(int level) { topLoopLevel = level; }
     bool insideNestedLoop() const;
-    // A request to end from outside (SIGINT, SIGTERM, SIGHUP): the close button's road. Asked
-    // again while the question about unsaved edits is up, it answers Discard and the program
-    // ends.
+    // A request to end from outside (SIGINT, SIGTERM, SIGHUP): the close button's road. While
+    // another step asks about unsaved edits or saves them, the close follows once they are
+    // settled. A second request, or one while the close's own dialogs are open, drops the edits,
+    // dismisses every dialog and ends through the close.
     void closeOnRequest();
 
 public slots:
@@ -106,6 +107,10 @@ private:
     // The same for a profile chosen in the selector; when it may not go ahead, the selector is
     // back on the profile shown.
     bool settleChosenProfile(int index);
+    // Whether a request to end came while a step settled the edits: the step then stops (after
+    // the answer's save or discard) and the close follows.
+    bool endInstead(QMessageBox::StandardButton answer);
+    void closeAsRequested();
     void finishClient(Client* client, const QString& text);
     void releaseClients();
     // Deletes a page, client or socket once no nested event loop is running: the page's popup or a
@@ -132,10 +137,10 @@ private:
     // Above 0 while the program itself changes the selector: nobody is to be asked then.
     int programSelecting = 0;
     bool askingAboutEdits = false;
-    // The question about unsaved edits while it is up, and whether the close path asked it.
-    QMessageBox* editsQuestion = nullptr;
+    // A step (the close included) is asking about the edits or saving them.
+    bool settlingEdits = false;
     bool closingWindow = false;
-    // A request to end came while the question is up, or opened it.
+    // A request to end came and the window is to close; cleared when the user keeps the edits.
     bool endRequested = false;
     // A second one came: the edits are dropped without asking, and the window closes.
     bool endingAnyway = false;
