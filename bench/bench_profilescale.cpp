@@ -18,7 +18,7 @@
 #include "models/ProfileFiles.h"
 #include "prefs/KolPreferences.h"
 #include "prefs/PlistFormat.h"
-#include "prefs/XmlAttributeBound.h"
+#include "prefs/XmlShape.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -288,7 +288,7 @@ void scanCrowded(benchmark::State& state)
 {
     const std::string text = crowdedProfileText();
     for (auto _ : state) {
-        if (!XmlAttributesWithinBound(text))
+        if (!XmlShapeWithinBounds(text))
             std::abort();
     }
 }

@@ -7,7 +7,6 @@
 #include "models/ProfileData.h"
 #include "models/ProfileFiles.h"
 #include "models/ProfileXml.h"
-#include "prefs/XmlAttributeBound.h"
 
 #include <tinyxml2.h>
 
@@ -36,15 +35,8 @@ std::string writtenToFile(const std::string& text)
     return path;
 }
 
-// What a file is refused for before it is parsed: its size, or an element crowded with
-// attributes. Text handed over in memory is not checked.
-bool admittedAsFile(const std::string& text)
-{
-    return std::int64_t(text.size()) <= maxProfileFileSize && XmlAttributesWithinBound(text);
-}
-
-// As a file, the bytes read exactly as the text does, up to its first NUL, unless the file is
-// refused unread.
+// As a file, the bytes read exactly as the text does, unless the file is refused unread for its
+// size or its shape (isReadableProfileText); text handed over in memory is not checked.
 void readAsFile(const std::string& path, const ProfileData* fromText)
 {
     try {
@@ -64,7 +56,7 @@ void mergeAsImport(const std::string& text, const std::string& path)
 {
     tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
     tinyxml2::XMLDocument copied(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (admittedAsFile(text) && input.Parse(text.c_str()) == tinyxml2::XML_SUCCESS)
+    if (isReadableProfileText(text) && input.Parse(text.c_str()) == tinyxml2::XML_SUCCESS)
         mergeProfileDocument(copied, input);
     tinyxml2::XMLDocument imported(true, tinyxml2::PRESERVE_WHITESPACE);
     mergeProfileFile(imported, path);
@@ -92,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         readAsFile(path, nullptr);
         return 0;
     }
-    readAsFile(path, admittedAsFile(text) ? &profile : nullptr);
+    readAsFile(path, isReadableProfileText(text) ? &profile : nullptr);
     try {
         (void)profile.displayName();
     } catch (const std::runtime_error&) {

@@ -2,7 +2,7 @@
 
 #include "prefs/KolPreferencesImpl.h"
 #include "prefs/PlistFormat.h"
-#include "prefs/XmlAttributeBound.h"
+#include "prefs/XmlShape.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -54,16 +54,23 @@ namespace {
 
 constexpr std::size_t maxParseErrorLength = 1023;
 
-// The parser refuses a document whose elements with content nest deeper than this (tinyxml2
-// counts the document itself and fails on reaching its limit), and a store that saved such a file
-// would come back empty and then overwrite everything on its next save.
-constexpr std::size_t deepestContentLevel = std::size_t(TINYXML2_MAX_ELEMENT_DEPTH) - 2;
+// A file with elements deeper than this is not read, and a store that saved one would come back
+// empty and then overwrite everything on its next save. The parser has a limit of its own
+// (tinyxml2 counts the document itself and fails on reaching it), which lies beyond.
+static_assert(maxXmlElementDepth + 2 <= std::size_t(TINYXML2_MAX_ELEMENT_DEPTH));
 
 // The value of a path of n components lies at level n + 2 (the root is level 1, the root
 // dictionary level 2), beside its key, which holds text; array items lie one level deeper.
 std::size_t maxKeyComponents(PlistType type)
 {
-    return deepestContentLevel - 2 - (type == PLIST_ARRAY ? 1 : 0);
+    return maxXmlElementDepth - 2 - (type == PLIST_ARRAY ? 1 : 0);
+}
+
+// Whether bytes are what a preference file may hold to be read: a file that a save would make
+// unreadable is not written.
+bool readableAsPreferenceFile(std::string_view bytes)
+{
+    return std::int64_t(bytes.size()) <= maxPreferenceFileSize && XmlShapeWithinBounds(bytes);
 }
 
 // Reads the open file whole into bytes. False, with nothing read, when it is larger than any
@@ -200,10 +207,10 @@ bool KolPreferences::Load(std::string& error, bool autoReload)
     std::int64_t size = 0;
     const bool read = readWhole(handle->fp, bytes, size);
     backEnd->Close(std::move(handle), false);
-    // A file larger than any preference file, or with an element so crowded with attributes that
-    // the parser would take minutes over it, is not parsed at all: it loads as one that does not
-    // parse.
-    const bool parsed = read && XmlAttributesWithinBound(bytes) &&
+    // A file larger than any preference file, with an element so crowded with attributes that
+    // the parser would take minutes over it, nested too deep, or whose parse would stop before
+    // its end and drop the rest, is not parsed at all: it loads as one that does not parse.
+    const bool parsed = read && readableAsPreferenceFile(bytes) &&
                         document->Parse(bytes.data(), bytes.size()) == tinyxml2::XML_SUCCESS;
     m_shared->unreadable = !parsed && size > 0;
 

@@ -39,9 +39,9 @@ public:
 
     // Reads the file, creating its directory and a default file when missing. On failure appends
     // the reason to error. A file that does not parse loads as an empty store, and so does one
-    // larger than maxPreferenceFileSize or with an element crowded with attributes
-    // (prefs/XmlAttributeBound.h), which is not parsed at all. Anything but a regular file at the
-    // path is refused without being read.
+    // larger than maxPreferenceFileSize or of a shape beyond the bounds of prefs/XmlShape.h (an
+    // element crowded with attributes, nesting too deep, a parse that would stop early), which is
+    // not parsed at all. Anything but a regular file at the path is refused without being read.
     bool Load(std::string& error, bool autoReload);
     // Writes through a temporary file that replaces the old one only once it is complete. The
     // file keeps its mode (a new one is private to the user); a symbolic link keeps pointing at
