@@ -50,6 +50,14 @@ void readAsFile(const std::string& path, const ProfileData* fromText)
     }
 }
 
+// What a save writes of an admitted file reads again, unless only too large, which the save
+// refuses.
+void checkReadBack(const std::string& written)
+{
+    if (std::int64_t(written.size()) <= maxProfileFileSize && !isReadableProfileText(written))
+        std::abort();
+}
+
 // The import's first file, parsed into the output, makes the same output as the copy that
 // mergeProfileDocument makes of it; merging the same document again adds nothing.
 void mergeAsImport(const std::string& text, const std::string& path)
@@ -68,6 +76,9 @@ void mergeAsImport(const std::string& text, const std::string& path)
     if (printed(imported) != once || printed(copied) != once)
         std::abort();
     (void)isImportableProfile(imported);
+    tinyxml2::XMLPrinter saved(nullptr, false);
+    imported.Print(&saved);
+    checkReadBack(saved.CStr());
 }
 
 } // namespace
@@ -92,7 +103,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     // The first round may normalise values (a carriage return or blank-only text from
     // character references); from then on the document is a fixed point.
-    const ProfileData once = ProfileData::fromXml(printProfile(profile));
+    const std::string first = printProfile(profile);
+    if (isReadableProfileText(text))
+        checkReadBack(first);
+    const ProfileData once = ProfileData::fromXml(first);
     const std::string written = printProfile(once);
     const ProfileData twice = ProfileData::fromXml(written);
     if (!(twice == once) || printProfile(twice) != written)

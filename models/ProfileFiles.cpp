@@ -137,6 +137,10 @@ bool loadXmlFile(tinyxml2::XMLDocument& document, const std::string& path)
 
 FileWrite replaceFile(const std::string& path, const std::string& bytes)
 {
+    // Written, the profile would vanish from the selector at the next start.
+    if (!isReadableProfileText(bytes))
+        return FileWrite::Unreadable;
+
     std::string target = path;
     // Only a link to a regular file is followed: the profile was listed through it. Any other
     // link is replaced itself, so nothing is written wherever it leads.

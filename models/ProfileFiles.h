@@ -26,6 +26,7 @@ enum class FileWrite
     Written,
     CouldNotOpen,
     Failed,
+    Unreadable, // bytes that would not be read back as a profile: nothing written
 };
 
 // Replaces the file at path with bytes, or leaves it as it was. The bytes go to a new file with
@@ -33,5 +34,6 @@ enum class FileWrite
 // that file replaced; any other link (one that leads nowhere, to a folder) is replaced itself, so
 // no file is ever created where such a link points. An existing file that the user may not
 // write (permissions checked as opening it to write would check them) is left alone and gives
-// CouldNotOpen, as does a folder where no file can be created.
+// CouldNotOpen, as does a folder where no file can be created. Bytes that are not readable
+// profile text are refused before anything is touched.
 FileWrite replaceFile(const std::string& path, const std::string& bytes);

@@ -309,9 +309,29 @@ bool KolPreferences::Save(bool force)
     if (!force && !m_shared->dirty)
         return true;
 
+    tinyxml2::XMLPrinter printer(nullptr, false);
+    document->Print(&printer);
+    const std::string_view printed(printer.CStr(), std::size_t(printer.CStrSize() - 1));
+
     std::string message;
     auto handle = backEnd->Open(m_name, KolPreferencesImpl::WRITE, m_scope, true, message);
     if (!handle->fp) {
+        backEnd->Close(std::move(handle), false);
+        return false;
+    }
+    // Indentation alone can make a deeply nested document many times larger than the file it was
+    // read from, and values may grow it: written, it would not load at the next start.
+    if (!readableAsPreferenceFile(printed)) {
+        if (std::int64_t(printed.size()) > maxPreferenceFileSize)
+            std::fprintf(stderr,
+                         "The preference file %s was not saved: it would take %zu bytes, more "
+                         "than the %lld a preference file may hold.\n",
+                         handle->path.c_str(), printed.size(),
+                         static_cast<long long>(maxPreferenceFileSize));
+        else
+            std::fprintf(stderr,
+                         "The preference file %s was not saved: it would not be read back.\n",
+                         handle->path.c_str());
         backEnd->Close(std::move(handle), false);
         return false;
     }
@@ -331,11 +351,9 @@ bool KolPreferences::Save(bool force)
                          "being replaced.\n",
                          handle->path.c_str(), kept.c_str());
     }
-    tinyxml2::XMLPrinter printer(nullptr, false);
-    document->Print(&printer);
-    const auto length = static_cast<std::size_t>(printer.CStrSize() - 1);
-    const bool written = std::fwrite(printer.CStr(), 1, length, handle->fp) == length &&
-                         std::fflush(handle->fp) == 0 && !std::ferror(handle->fp);
+    const bool written =
+        std::fwrite(printed.data(), 1, printed.size(), handle->fp) == printed.size() &&
+        std::fflush(handle->fp) == 0 && !std::ferror(handle->fp);
     if (!backEnd->Close(std::move(handle), written) || !written)
         return false;
 

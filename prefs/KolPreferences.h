@@ -48,7 +48,8 @@ public:
     // the file it names, which is the one replaced. Unforced, a store without changes writes
     // nothing. A file that did not load is first kept beside itself (its name followed by
     // ".unreadable"), which is said once on standard error; when it cannot be kept, it is not
-    // replaced either.
+    // replaced either. A document that would be written as a file Load does not read (too large,
+    // too deep) is not written, which is said on standard error.
     bool Save(bool force);
     std::string GetDirectory() const;
 

@@ -212,6 +212,53 @@ private slots:
         QCOMPARE(XmlShapeWithinBounds(std::string_view(text.constData(), text.size())), within);
     }
 
+    // What a save would write is refused, and the old file kept, when it is more than the store
+    // reads back: a value that grows it past the size bound, or the printer's indentation of a
+    // compact file nested as deep as a file may be.
+    void savesOnlyWhatReadsBack_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("fill"); // bytes past the size bound a value fills the file to
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("filled to the size bound") << plist("") << 0 << true;
+        QTest::newRow("a byte past it") << plist("") << 1 << false;
+        const QByteArray small = QByteArray("<a/>").repeated(20000); // written 129 bytes each
+        QTest::newRow("indented past it")
+            << plist("<key>n</key><array>" + nested(int(maxXmlElementDepth) - 4, small) +
+                     "</array>")
+            << -1 << false;
+    }
+
+    void savesOnlyWhatReadsBack()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, fill);
+        QFETCH(bool, saved);
+        const QString path = preferenceFile(storeName);
+        QVERIFY(writeFile(path, file));
+        KolPreferences store = loadedStore(storeName);
+        QCOMPARE(store.SetString("a", "x"), KolPreferences::SUCCESS);
+        if (fill >= 0) {
+            QVERIFY(store.Save(false));
+            const std::size_t room = std::size_t(maxPreferenceFileSize - readFile(path).size());
+            QCOMPARE(store.SetString("a", std::string(room + 1 + std::size_t(fill), 'x')),
+                     KolPreferences::SUCCESS);
+        }
+        const QByteArray before = readFile(path);
+        bool done = false;
+        const QByteArray said = standardErrorOf([&] { done = store.Save(false); });
+        QCOMPARE(done, saved);
+        if (saved) {
+            QCOMPARE(readFile(path).size(), qsizetype(maxPreferenceFileSize));
+            return;
+        }
+        QCOMPARE(readFile(path), before);
+        QVERIFY2(said.count('\n') == 1 && said.contains(QFile::encodeName(path)), said);
+        QCOMPARE(QDir(preferenceDirectory()).entryList(QDir::Files),
+                 QStringList(QFileInfo(path).fileName()));
+        QVERIFY(store.Exists("a"));
+    }
+
     void rootWithoutDictionaryGetsOneInFront()
     {
         const QString path = preferenceFile(storeName);
