@@ -54,9 +54,9 @@ namespace {
 
 constexpr std::size_t maxParseErrorLength = 1023;
 
-// A file with elements deeper than this is not read, and a store that saved one would come back
-// empty and then overwrite everything on its next save. The parser has a limit of its own
-// (tinyxml2 counts the document itself and fails on reaching it), which lies beyond.
+// A file with elements deeper than this is not read, so the store creates none: it would not read
+// its own file back. The parser has a limit of its own (tinyxml2 counts the document itself and
+// fails on reaching it), which lies beyond.
 static_assert(maxXmlElementDepth + 2 <= std::size_t(TINYXML2_MAX_ELEMENT_DEPTH));
 
 // The value of a path of n components lies at level n + 2 (the root is level 1, the root
