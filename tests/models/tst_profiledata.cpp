@@ -255,7 +255,6 @@ void TestProfileData::filesBeyondAnyProfileSizeAreSkipped_data()
         << most + ">Padded</device></profile>" << qint64(0) << true;
     QTest::newRow("one more") << most + " b=\"\">Padded</device></profile>" << qint64(0) << false;
     // Read, these would give the first profile only, or none, and drop the rest.
-    QTest::newRow("a stray end tag first") << "</stray>" + padded << qint64(0) << false;
     QTest::newRow("a stray end tag after the profile")
         << padded + "</junk><profile><device>Other</device></profile>" << qint64(0) << false;
     // The profile at level 1, its section at 2, capabilities from 3 down.
