@@ -4,6 +4,7 @@
 #include "app/FileListWidget.h"
 #include "app/ProfileImport.h"
 #include "common_gui/ClickableLabel.h"
+#include "models/ProfileFileDialogs.h"
 #include "models/ProfileFiles.h"
 #include "prefs/KolPreferences.h"
 #include "prefs/ProgramSettings.h"
@@ -140,8 +141,14 @@ void DlgPreferences::saveImportedProfile(tinyxml2::XMLDocument& document)
     tinyxml2::XMLPrinter printer(nullptr, false);
     document.Print(&printer);
     const std::string bytes(printer.CStr(), static_cast<std::size_t>(printer.CStrSize() - 1));
-    if (replaceFile(QFile::encodeName(path).toStdString(), bytes) != FileWrite::Written) {
-        QMessageBox::critical(nullptr, tr("Error"), tr("Failed to save file"), QMessageBox::Ok);
+    const FileWrite written = replaceFile(QFile::encodeName(path).toStdString(), bytes);
+    if (written != FileWrite::Written) {
+        // Merged files can together take more than a profile file may hold.
+        QMessageBox box(QMessageBox::Critical, tr("Error"), tr("Failed to save file"),
+                        QMessageBox::Ok);
+        if (written == FileWrite::Unreadable)
+            box.setInformativeText(unreadableProfileText(bytes));
+        box.exec();
     }
     fileList->clearFiles();
 }

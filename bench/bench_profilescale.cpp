@@ -25,7 +25,7 @@
 #include "prefs/KolPreferences.h"
 #include "prefs/PlistFormat.h"
 #include "prefs/ProgramSettings.h"
-#include "prefs/XmlAttributeBound.h"
+#include "prefs/XmlShape.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -325,7 +325,7 @@ void scanCrowded(benchmark::State& state)
 {
     const std::string text = crowdedProfileText();
     for (auto _ : state) {
-        if (!XmlAttributesWithinBound(text))
+        if (!XmlShapeWithinBounds(text))
             std::abort();
     }
 }

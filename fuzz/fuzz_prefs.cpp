@@ -1,11 +1,13 @@
 // Loads arbitrary bytes as the preference file, then reads, writes and saves through the store.
 #include "fuzz/FuzzScratch.h"
 #include "prefs/KolPreferences.h"
+#include "prefs/PlistFormat.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -64,6 +66,21 @@ void exercise(KolPreferences& store, std::uint8_t selector)
     }
 }
 
+// The file's bytes; nothing when there is no such file.
+std::optional<std::string> bytesOf(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in)
+        return std::nullopt;
+    std::string bytes(::fstat(::fileno(in), &info) == 0 ? std::size_t(info.st_size) : 0, '\0');
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
+    std::fclose(in);
+    return bytes;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -94,16 +111,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     KolPreferences copy(store);
     exercise(copy, data[0]);
-    if (!store.Save(data[0] & 0x40))
-        std::abort(); // the file and its directory are ours: a save must succeed
+    const std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
+    // The file and its directory are ours: a save must succeed, unless what it would write is
+    // larger than a preference file may be, which only a large input grows to (indentation grows
+    // a file at most some 45 times); the file is then left as it was.
+    if (!store.Save(data[0] & 0x40)) {
+        if (input.size() < std::size_t(maxPreferenceFileSize / 64) || bytesOf(g_file) != input)
+            std::abort();
+        return 0;
+    }
     // Bytes that did not load are kept aside, whole, when the save replaced them.
     const std::string kept = g_file + ".unreadable";
-    if (std::FILE* in = std::fopen(kept.c_str(), "rb")) {
-        std::string bytes(size, '\0');
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
-        std::fclose(in);
+    if (const std::optional<std::string> bytes = bytesOf(kept)) {
         std::remove(kept.c_str());
-        if (bytes != std::string(reinterpret_cast<const char*>(data + 1), size - 1))
+        if (*bytes != input)
             std::abort();
     }
     if (!store.Load(error, autoReload))

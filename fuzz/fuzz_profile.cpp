@@ -7,7 +7,6 @@
 #include "models/ProfileData.h"
 #include "models/ProfileFiles.h"
 #include "models/ProfileXml.h"
-#include "prefs/XmlAttributeBound.h"
 
 #include <tinyxml2.h>
 
@@ -36,15 +35,8 @@ std::string writtenToFile(const std::string& text)
     return path;
 }
 
-// What a file is refused for before it is parsed: its size, or an element crowded with
-// attributes. Text handed over in memory is not checked.
-bool admittedAsFile(const std::string& text)
-{
-    return std::int64_t(text.size()) <= maxProfileFileSize && XmlAttributesWithinBound(text);
-}
-
-// As a file, the bytes read exactly as the text does, up to its first NUL, unless the file is
-// refused unread.
+// As a file, the bytes read exactly as the text does, unless the file is refused unread for its
+// size or its shape (isReadableProfileText); text handed over in memory is not checked.
 void readAsFile(const std::string& path, const ProfileData* fromText)
 {
     try {
@@ -58,13 +50,21 @@ void readAsFile(const std::string& path, const ProfileData* fromText)
     }
 }
 
+// What a save writes of an admitted file reads again, unless only too large, which the save
+// refuses.
+void checkReadBack(const std::string& written)
+{
+    if (std::int64_t(written.size()) <= maxProfileFileSize && !isReadableProfileText(written))
+        std::abort();
+}
+
 // The import's first file, parsed into the output, makes the same output as the copy that
 // mergeProfileDocument makes of it; merging the same document again adds nothing.
 void mergeAsImport(const std::string& text, const std::string& path)
 {
     tinyxml2::XMLDocument input(true, tinyxml2::PRESERVE_WHITESPACE);
     tinyxml2::XMLDocument copied(true, tinyxml2::PRESERVE_WHITESPACE);
-    if (admittedAsFile(text) && input.Parse(text.c_str()) == tinyxml2::XML_SUCCESS) {
+    if (isReadableProfileText(text) && input.Parse(text.c_str()) == tinyxml2::XML_SUCCESS) {
         // A name longer than the editor takes makes the file unreadable: none of it is merged.
         if (!headerTextsWithinBound(input))
             input.Clear();
@@ -80,6 +80,9 @@ void mergeAsImport(const std::string& text, const std::string& path)
     if (printed(imported) != once || printed(copied) != once)
         std::abort();
     (void)isImportableProfile(imported);
+    tinyxml2::XMLPrinter saved(nullptr, false);
+    imported.Print(&saved);
+    checkReadBack(saved.CStr());
 }
 
 } // namespace
@@ -96,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         readAsFile(path, nullptr);
         return 0;
     }
-    readAsFile(path, admittedAsFile(text) ? &profile : nullptr);
+    readAsFile(path, isReadableProfileText(text) ? &profile : nullptr);
     try {
         (void)profile.displayName();
     } catch (const std::runtime_error&) {
@@ -104,7 +107,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
     // The first round may normalise values (a carriage return or blank-only text from
     // character references); from then on the document is a fixed point.
-    const ProfileData once = ProfileData::fromXml(printProfile(profile));
+    const std::string first = printProfile(profile);
+    if (isReadableProfileText(text))
+        checkReadBack(first);
+    const ProfileData once = ProfileData::fromXml(first);
     const std::string written = printProfile(once);
     const ProfileData twice = ProfileData::fromXml(written);
     if (!(twice == once) || printProfile(twice) != written)

@@ -126,6 +126,9 @@ bool ProfileData::save(const std::string& profilesDir)
     case FileWrite::CouldNotOpen:
         showSaveFailure(absolutePath, true);
         return false;
+    case FileWrite::Unreadable:
+        showUnreadableProfile(bytes);
+        return false;
     case FileWrite::Failed:
         break;
     }

@@ -1,6 +1,8 @@
 #include "models/ProfileFileDialogs.h"
 
 #include "models/ProfileData.h"
+#include "models/ProfileFiles.h"
+#include "prefs/XmlShape.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -204,6 +206,26 @@ void showSaveFailure(const std::string& absolutePath, bool couldNotOpen)
     showFailureBox(couldNotOpen ? ProfileFileTexts::tr("Could not open file '%1'")
                                       .arg(QString::fromStdString(absolutePath))
                                 : QString());
+}
+
+QString unreadableProfileText(const std::string& bytes)
+{
+    if (std::int64_t(bytes.size()) > maxProfileFileSize)
+        return ProfileFileTexts::tr("Written out, the profile would take %L1 bytes, more than the "
+                                    "%L2 bytes a profile file may hold, and could not be read "
+                                    "back. Nothing was written.")
+            .arg(qulonglong(bytes.size()))
+            .arg(maxProfileFileSize);
+    return ProfileFileTexts::tr("Written out, the profile would nest elements more than %1 levels "
+                                "deep or give one more than %2 attributes, and could not be read "
+                                "back. Nothing was written.")
+        .arg(maxXmlElementDepth)
+        .arg(maxXmlAttributesPerElement);
+}
+
+void showUnreadableProfile(const std::string& bytes)
+{
+    showFailureBox(unreadableProfileText(bytes));
 }
 
 void showInvalidFileName(const std::string& fileName)

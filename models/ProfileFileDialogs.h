@@ -28,6 +28,12 @@ bool confirmReplace(const QString& name);
 // The modal "Failed to save file" box; absolutePath is named when the file could not be opened.
 void showSaveFailure(const std::string& absolutePath, bool couldNotOpen);
 
+// Why bytes that replaceFile refused as unreadable profile text were not saved.
+QString unreadableProfileText(const std::string& bytes);
+
+// The same box, with that reason.
+void showUnreadableProfile(const std::string& bytes);
+
 // The same box, telling that the profile's file name is not a plain file name.
 void showInvalidFileName(const std::string& fileName);
 

@@ -1,6 +1,6 @@
 #include "models/ProfileFiles.h"
 
-#include "prefs/XmlAttributeBound.h"
+#include "prefs/XmlShape.h"
 
 #include <QRandomGenerator>
 
@@ -102,6 +102,11 @@ int createTemporary(const std::string& directory, std::string& path)
 
 } // namespace
 
+bool isReadableProfileText(std::string_view bytes)
+{
+    return std::int64_t(bytes.size()) <= maxProfileFileSize && XmlShapeWithinBounds(bytes);
+}
+
 bool loadXmlFile(tinyxml2::XMLDocument& document, const std::string& path)
 {
     // Opened without waiting, and read only when it is a regular file: a FIFO without a writer
@@ -117,8 +122,9 @@ bool loadXmlFile(tinyxml2::XMLDocument& document, const std::string& path)
         std::string bytes;
         if (!readAll(fd.get(), bytes, std::size_t(info.st_size), std::size_t(maxProfileFileSize)))
             return false;
-        // Parsing an element crowded with attributes takes time that grows with their square.
-        if (!XmlAttributesWithinBound(bytes))
+        // Parsing an element crowded with attributes takes time that grows with their square, and
+        // a parse that stops early drops the rest of the file.
+        if (!isReadableProfileText(bytes))
             return false;
         return document.Parse(bytes.data(), bytes.size()) == tinyxml2::XML_SUCCESS;
     } catch (const std::bad_alloc&) {
@@ -131,6 +137,10 @@ bool loadXmlFile(tinyxml2::XMLDocument& document, const std::string& path)
 
 FileWrite replaceFile(const std::string& path, const std::string& bytes)
 {
+    // Written, the profile would vanish from the selector at the next start.
+    if (!isReadableProfileText(bytes))
+        return FileWrite::Unreadable;
+
     std::string target = path;
     // Only a link to a regular file is followed: the profile was listed through it. Any other
     // link is replaced itself, so nothing is written wherever it leads.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tinyxml2 {
 class XMLDocument;
@@ -11,10 +12,13 @@ class XMLDocument;
 // larger is no profile, and one of tiny elements costs far more memory and time than its size.
 constexpr std::int64_t maxProfileFileSize = std::int64_t(1) << 20;
 
+// Whether bytes are what a profile file may hold to be read: no more than maxProfileFileSize of
+// them, of an XML shape within the bounds that XmlShapeWithinBounds checks.
+bool isReadableProfileText(std::string_view bytes);
+
 // Parses the file at path into document. False, without waiting or throwing, when the path is
-// not a regular file (a FIFO, a device, a directory), is larger than maxProfileFileSize, has an
-// element with more attributes than maxXmlAttributesPerElement, cannot be read or held in
-// memory, or is not XML.
+// not a regular file (a FIFO, a device, a directory), does not hold readable profile text (see
+// isReadableProfileText), cannot be read or held in memory, or is not XML.
 bool loadXmlFile(tinyxml2::XMLDocument& document, const std::string& path);
 
 enum class FileWrite
@@ -22,6 +26,7 @@ enum class FileWrite
     Written,
     CouldNotOpen,
     Failed,
+    Unreadable, // bytes that would not be read back as a profile: nothing written
 };
 
 // Replaces the file at path with bytes, or leaves it as it was. The bytes go to a new file with
@@ -29,5 +34,6 @@ enum class FileWrite
 // that file replaced; any other link (one that leads nowhere, to a folder) is replaced itself, so
 // no file is ever created where such a link points. An existing file that the user may not
 // write (permissions checked as opening it to write would check them) is left alone and gives
-// CouldNotOpen, as does a folder where no file can be created.
+// CouldNotOpen, as does a folder where no file can be created. Bytes that are not readable
+// profile text are refused before anything is touched.
 FileWrite replaceFile(const std::string& path, const std::string& bytes);

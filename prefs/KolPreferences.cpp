@@ -2,7 +2,7 @@
 
 #include "prefs/KolPreferencesImpl.h"
 #include "prefs/PlistFormat.h"
-#include "prefs/XmlAttributeBound.h"
+#include "prefs/XmlShape.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -54,16 +54,23 @@ namespace {
 
 constexpr std::size_t maxParseErrorLength = 1023;
 
-// The parser refuses a document whose elements with content nest deeper than this (tinyxml2
-// counts the document itself and fails on reaching its limit), and a store that saved such a file
-// would come back empty and then overwrite everything on its next save.
-constexpr std::size_t deepestContentLevel = std::size_t(TINYXML2_MAX_ELEMENT_DEPTH) - 2;
+// A file with elements deeper than this is not read, so the store creates none: it would not read
+// its own file back. The parser has a limit of its own (tinyxml2 counts the document itself and
+// fails on reaching it), which lies beyond.
+static_assert(maxXmlElementDepth + 2 <= std::size_t(TINYXML2_MAX_ELEMENT_DEPTH));
 
 // The value of a path of n components lies at level n + 2 (the root is level 1, the root
 // dictionary level 2), beside its key, which holds text; array items lie one level deeper.
 std::size_t maxKeyComponents(PlistType type)
 {
-    return deepestContentLevel - 2 - (type == PLIST_ARRAY ? 1 : 0);
+    return maxXmlElementDepth - 2 - (type == PLIST_ARRAY ? 1 : 0);
+}
+
+// Whether bytes are what a preference file may hold to be read: a file that a save would make
+// unreadable is not written.
+bool readableAsPreferenceFile(std::string_view bytes)
+{
+    return std::int64_t(bytes.size()) <= maxPreferenceFileSize && XmlShapeWithinBounds(bytes);
 }
 
 // Reads the open file whole into bytes. False, with nothing read, when it is larger than any
@@ -200,10 +207,10 @@ bool KolPreferences::Load(std::string& error, bool autoReload)
     std::int64_t size = 0;
     const bool read = readWhole(handle->fp, bytes, size);
     backEnd->Close(std::move(handle), false);
-    // A file larger than any preference file, or with an element so crowded with attributes that
-    // the parser would take minutes over it, is not parsed at all: it loads as one that does not
-    // parse.
-    const bool parsed = read && XmlAttributesWithinBound(bytes) &&
+    // A file larger than any preference file, with an element so crowded with attributes that
+    // the parser would take minutes over it, nested too deep, or whose parse would stop before
+    // its end and drop the rest, is not parsed at all: it loads as one that does not parse.
+    const bool parsed = read && readableAsPreferenceFile(bytes) &&
                         document->Parse(bytes.data(), bytes.size()) == tinyxml2::XML_SUCCESS;
     m_shared->unreadable = !parsed && size > 0;
 
@@ -302,9 +309,29 @@ bool KolPreferences::Save(bool force)
     if (!force && !m_shared->dirty)
         return true;
 
+    tinyxml2::XMLPrinter printer(nullptr, false);
+    document->Print(&printer);
+    const std::string_view printed(printer.CStr(), std::size_t(printer.CStrSize() - 1));
+
     std::string message;
     auto handle = backEnd->Open(m_name, KolPreferencesImpl::WRITE, m_scope, true, message);
     if (!handle->fp) {
+        backEnd->Close(std::move(handle), false);
+        return false;
+    }
+    // Indentation alone can make a deeply nested document many times larger than the file it was
+    // read from, and values may grow it: written, it would not load at the next start.
+    if (!readableAsPreferenceFile(printed)) {
+        if (std::int64_t(printed.size()) > maxPreferenceFileSize)
+            std::fprintf(stderr,
+                         "The preference file %s was not saved: it would take %zu bytes, more "
+                         "than the %lld a preference file may hold.\n",
+                         handle->path.c_str(), printed.size(),
+                         static_cast<long long>(maxPreferenceFileSize));
+        else
+            std::fprintf(stderr,
+                         "The preference file %s was not saved: it would not be read back.\n",
+                         handle->path.c_str());
         backEnd->Close(std::move(handle), false);
         return false;
     }
@@ -324,11 +351,9 @@ bool KolPreferences::Save(bool force)
                          "being replaced.\n",
                          handle->path.c_str(), kept.c_str());
     }
-    tinyxml2::XMLPrinter printer(nullptr, false);
-    document->Print(&printer);
-    const auto length = static_cast<std::size_t>(printer.CStrSize() - 1);
-    const bool written = std::fwrite(printer.CStr(), 1, length, handle->fp) == length &&
-                         std::fflush(handle->fp) == 0 && !std::ferror(handle->fp);
+    const bool written =
+        std::fwrite(printed.data(), 1, printed.size(), handle->fp) == printed.size() &&
+        std::fflush(handle->fp) == 0 && !std::ferror(handle->fp);
     if (!backEnd->Close(std::move(handle), written) || !written)
         return false;
 

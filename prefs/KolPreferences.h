@@ -39,16 +39,17 @@ public:
 
     // Reads the file, creating its directory and a default file when missing. On failure appends
     // the reason to error. A file that does not parse loads as an empty store, and so does one
-    // larger than maxPreferenceFileSize or with an element crowded with attributes
-    // (prefs/XmlAttributeBound.h), which is not parsed at all. Anything but a regular file at the
-    // path is refused without being read.
+    // larger than maxPreferenceFileSize or of a shape beyond the bounds of prefs/XmlShape.h (an
+    // element crowded with attributes, nesting too deep, a parse that would stop early), which is
+    // not parsed at all. Anything but a regular file at the path is refused without being read.
     bool Load(std::string& error, bool autoReload);
     // Writes through a temporary file that replaces the old one only once it is complete. The
     // file keeps its mode (a new one is private to the user); a symbolic link keeps pointing at
     // the file it names, which is the one replaced. Unforced, a store without changes writes
     // nothing. A file that did not load is first kept beside itself (its name followed by
     // ".unreadable"), which is said once on standard error; when it cannot be kept, it is not
-    // replaced either.
+    // replaced either. A document that would be written as a file Load does not read (too large,
+    // too deep) is not written, which is said on standard error.
     bool Save(bool force);
     std::string GetDirectory() const;
 

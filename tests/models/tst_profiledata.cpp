@@ -2,7 +2,7 @@
 
 #include "models/ProfileDataWrapper.h"
 #include "models/ProfileFiles.h"
-#include "prefs/XmlAttributeBound.h"
+#include "prefs/XmlShape.h"
 
 #include <QFile>
 #include <QVariant>
@@ -234,10 +234,11 @@ void TestProfileData::onlyRegularFilesAreRead()
     QVERIFY(QFile::remove(fifo));
 }
 
-// A profile padded out (sparse, costing no disk) past the bound is no profile: read whole, a
-// file of this size would exhaust memory (of tiny elements, one of 2 MiB already costs far too
-// much). Nor is one with an element crowded with attributes, or a name longer than the editor's
-// fields take (counted as they count: a character beyond U+FFFF is two).
+// A profile padded out past the bound (with blanks, then sparse, costing no disk) is no profile:
+// read whole, a file of this size would exhaust memory (of tiny elements, one of 2 MiB already
+// costs far too much). Nor is one with an element crowded with attributes, nested too deep,
+// whose parse would stop before its end, or with a name longer than the editor's fields take
+// (counted as they count: a character beyond U+FFFF is two).
 void TestProfileData::filesBeyondAnyProfileSizeAreSkipped_data()
 {
     QTest::addColumn<QByteArray>("content");
@@ -276,6 +277,20 @@ void TestProfileData::filesBeyondAnyProfileSizeAreSkipped_data()
     QTest::newRow("device one past it with two units")
         << "<profile><device>" + longest.chopped(1) + "\xF0\x9F\x98\x80</device></profile>"
         << qint64(0) << false << none;
+    // Read, these would give the first profile only, or none, and drop the rest.
+    QTest::newRow("a stray end tag after the profile")
+        << padded + "</junk><profile><device>Other</device></profile>" << qint64(0) << false
+        << none;
+    // The profile at level 1, its section at 2, capabilities from 3 down.
+    const auto nested = [](int levels) {
+        return "<profile><device>Padded</device><es version=\"2\">" +
+               QByteArray("<a>").repeated(levels - 2) + "1" +
+               QByteArray("</a>").repeated(levels - 2) + "</es></profile>";
+    };
+    QTest::newRow("nested to the most levels")
+        << nested(int(maxXmlElementDepth)) << qint64(0) << true << name;
+    QTest::newRow("one level deeper")
+        << nested(int(maxXmlElementDepth) + 1) << qint64(0) << false << none;
 }
 
 void TestProfileData::filesBeyondAnyProfileSizeAreSkipped()
@@ -287,7 +302,10 @@ void TestProfileData::filesBeyondAnyProfileSizeAreSkipped()
     const QString path = kolz::test::environment().profiles() + "/padded.xml";
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), content.size());
+    // Blanks up to a byte past the bound (a parse takes in trailing blanks), sparse beyond.
+    const qint64 blanks = std::min(size, qint64(maxProfileFileSize) + 1) - content.size();
+    QCOMPARE(file.write(content + QByteArray(std::max(blanks, qint64(0)), ' ')),
+             content.size() + std::max(blanks, qint64(0)));
     QVERIFY(file.resize(std::max(size, qint64(content.size()))));
     file.close();
 

@@ -3,6 +3,8 @@
 #include "models/ProfileData.h"
 #include "models/ProfileDataWrapper.h"
 #include "models/ProfileFileDialogs.h"
+#include "models/ProfileFiles.h"
+#include "models/ProfileXml.h"
 #include "support/ShownWindows.h"
 
 #include <QAbstractButton>
@@ -11,12 +13,14 @@
 #include <QFile>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <deque>
 #include <functional>
@@ -155,6 +159,20 @@ ProfileData sample(const std::string& device)
     return data;
 }
 
+// A profile that its saved file holds in exactly size bytes, most of them extensions.
+ProfileData profileOfSize(std::int64_t size)
+{
+    ProfileData data = sample("Slate");
+    std::vector<std::string>& names = data.extensions[2];
+    // Each written on a line of its own: 8 blanks, the tags, the name and the line's end.
+    while (std::int64_t(names.size()) * 45 < size - 4096)
+        names.push_back("GL_EXT_" + std::to_string(names.size()));
+    // In the order the reader gives; the last name stays last when lengthened.
+    std::sort(names.begin(), names.end());
+    names.back() += std::string(std::size_t(size) - printProfile(data).size(), 'x');
+    return data;
+}
+
 } // namespace
 
 class TestProfileSave : public QObject
@@ -173,6 +191,8 @@ private slots:
     void reportsFileThatCannotBeOpened_data();
     void reportsFileThatCannotBeOpened();
     void failedWriteKeepsOldFile();
+    void refusesWhatWouldNotReadBack_data();
+    void refusesWhatWouldNotReadBack();
     void refusesSetFileNameOutsideTheDirectory();
     void refusesRowsThatCannotBeWritten();
     void showsNamesAsPlainText_data();
@@ -408,6 +428,48 @@ void TestProfileSave::failedWriteKeepsOldFile()
     QCOMPARE(fileBytes(path), old);
     QCOMPARE(QDir(profilesDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"slate.xml"});
     CHECK_DRIVER(driver);
+}
+
+// A file larger than a profile file may be would vanish from the selector at the next start:
+// it is not written, by Save or by Save As, and the box says why.
+void TestProfileSave::refusesWhatWouldNotReadBack_data()
+{
+    QTest::addColumn<int>("past"); // bytes the file would take past the size bound
+    QTest::addColumn<bool>("saveAs");
+    QTest::newRow("at the bound") << 0 << false;
+    QTest::newRow("a byte past it") << 1 << false;
+    QTest::newRow("a byte past it, Save As") << 1 << true;
+}
+
+void TestProfileSave::refusesWhatWouldNotReadBack()
+{
+    QFETCH(int, past);
+    QFETCH(bool, saveAs);
+    const QString path = profilesDir() + "/slate.xml";
+    const QByteArray old = "<profile><device>Old</device></profile>\n";
+    writeBytes(path, old);
+    ProfileData data = profileOfSize(maxProfileFileSize + past);
+    data.setFileName("slate.xml");
+
+    ModalDriver driver;
+    if (saveAs)
+        driver.enter(QStringLiteral("new.xml"));
+    if (past > 0)
+        driver.press(QMessageBox::Ok);
+    const std::string dir = profilesDir().toStdString();
+    QCOMPARE(saveAs ? data.saveAs(dir) : data.save(dir), past == 0);
+    QVERIFY(driver.allAnswered());
+    CHECK_DRIVER(driver);
+    if (past == 0) {
+        QCOMPARE(ProfileData::fromFile(path.toStdString()).extensions, data.extensions);
+        return;
+    }
+    QCOMPARE(driver.shown().back().text, QStringLiteral("Failed to save file"));
+    QVERIFY2(driver.shown().back().informative.contains(
+                 QLocale().toString(maxProfileFileSize + past) + " bytes"),
+             qPrintable(driver.shown().back().informative));
+    QCOMPARE(fileBytes(path), old);
+    QCOMPARE(QDir(profilesDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"slate.xml"});
 }
 
 void TestProfileSave::refusesSetFileNameOutsideTheDirectory()

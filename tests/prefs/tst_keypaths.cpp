@@ -124,15 +124,15 @@ private slots:
                 key += "/" + std::to_string(i);
             return key;
         };
-        // The deepest paths whose file still reads back: 96 components for a value, 95 for a
+        // The deepest paths whose file still reads back: 30 components for a value, 29 for a
         // list, whose items lie one level deeper.
         KolPreferences store = loadedStore(storeName);
-        QCOMPARE(store.SetString(path("s", 96), "deepest"), KolPreferences::SUCCESS);
-        QCOMPARE(store.SetArray(path("l", 95), std::vector<int>{1, 2}), KolPreferences::SUCCESS);
+        QCOMPARE(store.SetString(path("s", 30), "deepest"), KolPreferences::SUCCESS);
+        QCOMPARE(store.SetArray(path("l", 29), std::vector<int>{1, 2}), KolPreferences::SUCCESS);
         QVERIFY(store.Save(false));
-        QCOMPARE(store.SetString(path("t", 97), "too deep"), KolPreferences::CRITICAL_ERROR);
-        QCOMPARE(store.SetBool(path("t", 97), true), KolPreferences::CRITICAL_ERROR);
-        QCOMPARE(store.SetArray(path("m", 96), std::vector<int>{3}),
+        QCOMPARE(store.SetString(path("t", 31), "too deep"), KolPreferences::CRITICAL_ERROR);
+        QCOMPARE(store.SetBool(path("t", 31), true), KolPreferences::CRITICAL_ERROR);
+        QCOMPARE(store.SetArray(path("m", 30), std::vector<int>{3}),
                  KolPreferences::CRITICAL_ERROR);
         QVERIFY(!store.Exists("t") && !store.Exists("m"));
         QVERIFY(store.Save(true));
@@ -141,10 +141,10 @@ private slots:
         std::string error;
         QVERIFY2(again.Load(error, false), error.c_str());
         std::string text;
-        QCOMPARE(again.GetString(path("s", 96), text), KolPreferences::SUCCESS);
+        QCOMPARE(again.GetString(path("s", 30), text), KolPreferences::SUCCESS);
         QCOMPARE(text, std::string("deepest"));
         std::vector<int> numbers;
-        QCOMPARE(again.GetArray(path("l", 95), &numbers), KolPreferences::SUCCESS);
+        QCOMPARE(again.GetArray(path("l", 29), &numbers), KolPreferences::SUCCESS);
         QCOMPARE(numbers, (std::vector<int>{1, 2}));
     }
 };

@@ -1,7 +1,7 @@
 #include "PreferenceFiles.h"
 #include "prefs/KolPreferences.h"
 #include "prefs/PlistFormat.h"
-#include "prefs/XmlAttributeBound.h"
+#include "prefs/XmlShape.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
@@ -18,6 +18,12 @@ using namespace prefs_test;
 namespace {
 
 const QString storeName = QStringLiteral("Store");
+
+// Elements a nested levels deep (the outermost at level 1), around inner.
+QByteArray nested(int levels, const QByteArray& inner = {})
+{
+    return QByteArray("<a>").repeated(levels) + inner + QByteArray("</a>").repeated(levels);
+}
 
 // What work writes to standard error, which goes to a file meanwhile.
 template <typename Work> QByteArray standardErrorOf(Work work)
@@ -125,6 +131,13 @@ private slots:
         for (std::size_t i = 0; i <= maxXmlAttributesPerElement; ++i)
             crowded += " a" + QByteArray::number(qulonglong(i)) + "=\"\"";
         QTest::newRow("an element crowded with attributes") << plist(crowded + ">x</string>") << 0;
+        // The parser would stop early, reporting success, with none or part of the file.
+        QTest::newRow("a stray end tag first") << "</stray>" + plist(entry) << 0;
+        QTest::newRow("a stray end tag after the document")
+            << plist(entry) + "</junk><dict><key>b</key><string>y</string></dict>" << 0;
+        QTest::newRow("nested too deep") << plist(entry + "<key>n</key><array>" +
+                                                  nested(int(maxXmlElementDepth) - 2) + "</array>")
+                                         << 0;
     }
 
     void unparsableFileLoadsEmptyUntilWritten()
@@ -162,29 +175,84 @@ private slots:
         QCOMPARE(value, std::string("fresh"));
     }
 
-    void attributesPerElement_data()
+    void markupShape_data()
     {
-        QTest::addColumn<QByteArray>("element"); // %1 stands for bound + 1 attributes
+        QTest::addColumn<QByteArray>("text"); // %1 stands for bound + 1 attributes
         QTest::addColumn<bool>("within");
-        QTest::newRow("on an element") << QByteArray("<a %1/>") << false;
+        QTest::newRow("attributes on an element") << QByteArray("<a %1/>") << false;
         QTest::newRow("on an end tag") << QByteArray("<a></a %1>") << false;
         QTest::newRow("in a comment") << QByteArray("<!-- <a %1> -->") << true;
         QTest::newRow("in a CDATA section") << QByteArray("<a><![CDATA[<a %1>]]></a>") << true;
         QTest::newRow("in a processing instruction") << QByteArray("<?pi <a %1>?>") << true;
         QTest::newRow("in a declaration") << QByteArray("<!DOCTYPE a '<a %1'><a/>") << true;
         QTest::newRow("in a quoted value") << QByteArray("<a b=\"<c %1>\"/>") << true;
-        QTest::newRow("after a NUL") << QByteArray("<a/>\0<a %1/>", 12) << true;
+        QTest::newRow("after a NUL") << QByteArray("<a/>\0<a %1/>", 12) << false;
+        // The parser ends the document at an end tag with nothing to close.
+        QTest::newRow("a stray end tag first") << QByteArray("</stray><a/>") << false;
+        QTest::newRow("a stray end tag after") << QByteArray("<a></a>\n< /a>") << false;
+        QTest::newRow("an end tag that closes itself") << QByteArray("</b/><a/>") << true;
+        const int most = int(maxXmlElementDepth);
+        QTest::newRow("nested to the most levels") << nested(most, "<!-- <a><a> -->") << true;
+        QTest::newRow("one level deeper") << nested(most + 1) << false;
+        QTest::newRow("an empty element one level deeper") << nested(most, "<a/>") << false;
     }
 
-    // A linear count that follows the markup as the parser does: only real attributes count.
-    void attributesPerElement()
+    // A linear pass that follows the markup as the parser does: only real attributes count, and
+    // only real elements nest.
+    void markupShape()
     {
-        QFETCH(QByteArray, element);
+        QFETCH(QByteArray, text);
         QFETCH(bool, within);
         // The count looks at no names: repeated ones do as well here.
-        const QByteArray text =
-            element.replace("%1", QByteArray(" x='>='").repeated(maxXmlAttributesPerElement + 1));
-        QCOMPARE(XmlAttributesWithinBound(std::string_view(text.constData(), text.size())), within);
+        text.replace("%1", QByteArray(" x='>='").repeated(maxXmlAttributesPerElement + 1));
+        QCOMPARE(XmlShapeWithinBounds(std::string_view(text.constData(), text.size())), within);
+    }
+
+    // What a save would write is refused, and the old file kept, when it is more than the store
+    // reads back: a value that grows it past the size bound, or the printer's indentation of a
+    // compact file nested as deep as a file may be.
+    void savesOnlyWhatReadsBack_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("fill"); // bytes past the size bound a value fills the file to
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("filled to the size bound") << plist("") << 0 << true;
+        QTest::newRow("a byte past it") << plist("") << 1 << false;
+        const QByteArray small = QByteArray("<a/>").repeated(20000); // written 129 bytes each
+        QTest::newRow("indented past it")
+            << plist("<key>n</key><array>" + nested(int(maxXmlElementDepth) - 4, small) +
+                     "</array>")
+            << -1 << false;
+    }
+
+    void savesOnlyWhatReadsBack()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, fill);
+        QFETCH(bool, saved);
+        const QString path = preferenceFile(storeName);
+        QVERIFY(writeFile(path, file));
+        KolPreferences store = loadedStore(storeName);
+        QCOMPARE(store.SetString("a", "x"), KolPreferences::SUCCESS);
+        if (fill >= 0) {
+            QVERIFY(store.Save(false));
+            const std::size_t room = std::size_t(maxPreferenceFileSize - readFile(path).size());
+            QCOMPARE(store.SetString("a", std::string(room + 1 + std::size_t(fill), 'x')),
+                     KolPreferences::SUCCESS);
+        }
+        const QByteArray before = readFile(path);
+        bool done = false;
+        const QByteArray said = standardErrorOf([&] { done = store.Save(false); });
+        QCOMPARE(done, saved);
+        if (saved) {
+            QCOMPARE(readFile(path).size(), qsizetype(maxPreferenceFileSize));
+            return;
+        }
+        QCOMPARE(readFile(path), before);
+        QVERIFY2(said.count('\n') == 1 && said.contains(QFile::encodeName(path)), said);
+        QCOMPARE(QDir(preferenceDirectory()).entryList(QDir::Files),
+                 QStringList(QFileInfo(path).fileName()));
+        QVERIFY(store.Exists("a"));
     }
 
     void rootWithoutDictionaryGetsOneInFront()

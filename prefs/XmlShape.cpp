@@ -1,4 +1,4 @@
-#include "prefs/XmlAttributeBound.h"
+#include "prefs/XmlShape.h"
 
 namespace {
 
@@ -14,12 +14,19 @@ bool startsAt(std::string_view text, std::size_t at, std::string_view prefix)
     return text.substr(at, prefix.size()) == prefix;
 }
 
+// White space as the parser skips it inside tags: ASCII only, whatever the locale.
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 } // namespace
 
-bool XmlAttributesWithinBound(std::string_view text, std::size_t bound)
+bool XmlShapeWithinBounds(std::string_view text)
 {
-    // The parser reads its text up to the first NUL character, and so does this count.
-    text = text.substr(0, text.find('\0'));
+    if (text.find('\0') != std::string_view::npos)
+        return false;
+    std::size_t depth = 0; // elements open around the current position
     std::size_t at = 0;
     while ((at = text.find('<', at)) != std::string_view::npos) {
         // The same order of tests as the parser: each kind of markup ends where it says it does.
@@ -32,9 +39,14 @@ bool XmlAttributesWithinBound(std::string_view text, std::size_t bound)
         } else if (startsAt(text, at, "<!")) {
             at = pastNext(text, at + 2, ">");
         } else {
-            // Start and end tags alike: the parser reads attributes in both.
+            // Start and end tags alike: the parser reads attributes in both, and takes "/>" as
+            // the end of an empty element in both.
+            for (++at; at < text.size() && isSpace(text[at]);)
+                ++at;
+            const bool endTag = at < text.size() && text[at] == '/';
             std::size_t attributes = 0;
-            for (++at; at < text.size() && text[at] != '>'; ++at) {
+            char last = '\0'; // the last character outside quoted values
+            for (at += endTag ? 1 : 0; at < text.size() && text[at] != '>'; ++at) {
                 const char c = text[at];
                 if (c == '"' || c == '\'') {
                     // A value ends at its own kind of quote; "<" and ">" inside it are text.
@@ -42,9 +54,22 @@ bool XmlAttributesWithinBound(std::string_view text, std::size_t bound)
                     if (close == std::string_view::npos)
                         return true;
                     at = close;
-                } else if (c == '=' && ++attributes > bound) {
+                } else if (c == '=' && ++attributes > maxXmlAttributesPerElement) {
                     return false;
                 }
+                last = c;
+            }
+            if (last == '/') {
+                if (depth + 1 > maxXmlElementDepth)
+                    return false;
+            } else if (!endTag) {
+                if (++depth > maxXmlElementDepth)
+                    return false;
+            } else if (depth == 0) {
+                // Nothing left to close: the parser would end the document here.
+                return false;
+            } else {
+                --depth;
             }
         }
     }
