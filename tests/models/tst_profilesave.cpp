@@ -157,6 +157,18 @@ ProfileData sample(const std::string& device)
     return data;
 }
 
+// The old profile in slate.xml, which a save that fails must leave as it is.
+const QByteArray oldSlate = "<profile><device>Old</device></profile>\n";
+
+// Slate, to be saved over slate.xml, which holds oldSlate.
+ProfileData slateOverOldFile(const QString& path)
+{
+    writeBytes(path, oldSlate);
+    ProfileData data = sample("Slate");
+    data.setFileName("slate.xml");
+    return data;
+}
+
 } // namespace
 
 class TestProfileSave : public QObject
@@ -382,11 +394,7 @@ void TestProfileSave::reportsFileThatCannotBeOpened()
 void TestProfileSave::failedWriteKeepsOldFile()
 {
     const QString path = profilesDir() + "/slate.xml";
-    const QByteArray old = "<profile><device>Old</device></profile>\n";
-    writeBytes(path, old);
-
-    ProfileData data = sample("Slate");
-    data.setFileName("slate.xml");
+    ProfileData data = slateOverOldFile(path);
     for (int i = 0; i < 200; ++i)
         data.extensions[2].push_back("GL_extension_" + std::to_string(i));
 
@@ -408,7 +416,7 @@ void TestProfileSave::failedWriteKeepsOldFile()
     QVERIFY(!saved);
     QVERIFY(driver.allAnswered());
     QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
-    QCOMPARE(fileBytes(path), old);
+    QCOMPARE(fileBytes(path), oldSlate);
     QCOMPARE(QDir(profilesDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"slate.xml"});
     CHECK_DRIVER(driver);
 }
@@ -418,10 +426,7 @@ void TestProfileSave::failedWriteKeepsOldFile()
 void TestProfileSave::refusesWhatWouldNotReadBack()
 {
     const QString path = profilesDir() + "/slate.xml";
-    const QByteArray old = "<profile><device>Old</device></profile>\n";
-    writeBytes(path, old);
-    ProfileData data = sample("Slate");
-    data.setFileName("slate.xml");
+    ProfileData data = slateOverOldFile(path);
     data.extensions[2].push_back(std::string(maxProfileFileSize, 'x'));
 
     ModalDriver driver;
@@ -435,7 +440,7 @@ void TestProfileSave::refusesWhatWouldNotReadBack()
     const QString why = driver.shown()[0].informative;
     QVERIFY2(why.contains(QLocale().toString(maxProfileFileSize) + " bytes"), qPrintable(why));
     QCOMPARE(driver.shown()[2].informative, why);
-    QCOMPARE(fileBytes(path), old);
+    QCOMPARE(fileBytes(path), oldSlate);
     QCOMPARE(QDir(profilesDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"slate.xml"});
 }
 
