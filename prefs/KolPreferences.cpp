@@ -309,8 +309,15 @@ bool KolPreferences::Save(bool force)
     if (!force && !m_shared->dirty)
         return true;
 
+    // A document that Load refuses would end the next start. Only the dictionaries and the lists
+    // that Load validates are walked, never a list's items: far less than printing.
+    std::string invalid;
+    XMLElement* dictionary = RootDictionary();
+    const bool valid = !dictionary || !hashesTo(dictionary->Name(), PLIST_DICT) ||
+                       Validate(invalid, dictionary->FirstChildElement(), false);
     tinyxml2::XMLPrinter printer(nullptr, false);
-    document->Print(&printer);
+    if (valid)
+        document->Print(&printer);
     const std::string_view printed(printer.CStr(), std::size_t(printer.CStrSize() - 1));
 
     std::string message;
@@ -321,17 +328,24 @@ bool KolPreferences::Save(bool force)
     }
     // Indentation alone can make a deeply nested document many times larger than the file it was
     // read from, and values may grow it: written, it would not load at the next start.
-    if (!readableAsPreferenceFile(printed)) {
-        if (std::int64_t(printed.size()) > maxPreferenceFileSize)
+    if (!valid || !readableAsPreferenceFile(printed)) {
+        if (!valid) {
+            while (!invalid.empty() && invalid.back() == '\n')
+                invalid.pop_back();
+            std::fprintf(stderr,
+                         "The preference file %s was not saved: it would not be read back (%s).\n",
+                         handle->path.c_str(), invalid.c_str());
+        } else if (std::int64_t(printed.size()) > maxPreferenceFileSize) {
             std::fprintf(stderr,
                          "The preference file %s was not saved: it would take %zu bytes, more "
                          "than the %lld a preference file may hold.\n",
                          handle->path.c_str(), printed.size(),
                          static_cast<long long>(maxPreferenceFileSize));
-        else
+        } else {
             std::fprintf(stderr,
                          "The preference file %s was not saved: it would not be read back.\n",
                          handle->path.c_str());
+        }
         backEnd->Close(std::move(handle), false);
         return false;
     }
@@ -438,6 +452,10 @@ XMLElement* KolPreferences::CreateKey(const std::vector<std::string>& components
             if (!value)
                 return nullptr;
             if (keyMatches(key, components[index])) {
+                // A list holds values only: a key put into one makes a file that Load refuses.
+                // The test is Load's own, by hash.
+                if (hashesTo(value->Name(), PLIST_ARRAY))
+                    return nullptr;
                 parent = value;
                 cursor = value->FirstChildElement();
                 descended = true;
