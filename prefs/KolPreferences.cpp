@@ -1,5 +1,6 @@
 #include "prefs/KolPreferences.h"
 
+#include "prefs/BoundedPrinter.h"
 #include "prefs/KolPreferencesImpl.h"
 #include "prefs/PlistFormat.h"
 #include "prefs/XmlShape.h"
@@ -66,8 +67,8 @@ std::size_t maxKeyComponents(PlistType type)
     return maxXmlElementDepth - 2 - (type == PLIST_ARRAY ? 1 : 0);
 }
 
-// Whether bytes are what a preference file may hold to be read: a file that a save would make
-// unreadable is not written.
+// Whether bytes are what a preference file may hold to be read. Save checks the same of what it
+// prints, the size as it prints.
 bool readableAsPreferenceFile(std::string_view bytes)
 {
     return std::int64_t(bytes.size()) <= maxPreferenceFileSize && XmlShapeWithinBounds(bytes);
@@ -315,10 +316,13 @@ bool KolPreferences::Save(bool force)
     XMLElement* dictionary = RootDictionary();
     const bool valid = !dictionary || !hashesTo(dictionary->Name(), PLIST_DICT) ||
                        Validate(invalid, dictionary->FirstChildElement(), false);
-    tinyxml2::XMLPrinter printer(nullptr, false);
+    // Indentation alone can make a deeply nested document many times larger than the file it was
+    // read from, and values may grow it. Printing stops at the bound, so that a save refused for
+    // its size costs no more than reading the largest file.
+    BoundedPrinter printer{std::size_t(maxPreferenceFileSize)};
     if (valid)
         document->Print(&printer);
-    const std::string_view printed(printer.CStr(), std::size_t(printer.CStrSize() - 1));
+    const std::string_view printed = printer.printed();
 
     std::string message;
     auto handle = backEnd->Open(m_name, KolPreferencesImpl::WRITE, m_scope, true, message);
@@ -326,21 +330,18 @@ bool KolPreferences::Save(bool force)
         backEnd->Close(std::move(handle), false);
         return false;
     }
-    // Indentation alone can make a deeply nested document many times larger than the file it was
-    // read from, and values may grow it: written, it would not load at the next start.
-    if (!valid || !readableAsPreferenceFile(printed)) {
+    if (!valid || printer.overflowed() || !XmlShapeWithinBounds(printed)) {
         if (!valid) {
             while (!invalid.empty() && invalid.back() == '\n')
                 invalid.pop_back();
             std::fprintf(stderr,
                          "The preference file %s was not saved: it would not be read back (%s).\n",
                          handle->path.c_str(), invalid.c_str());
-        } else if (std::int64_t(printed.size()) > maxPreferenceFileSize) {
+        } else if (printer.overflowed()) {
             std::fprintf(stderr,
-                         "The preference file %s was not saved: it would take %zu bytes, more "
-                         "than the %lld a preference file may hold.\n",
-                         handle->path.c_str(), printed.size(),
-                         static_cast<long long>(maxPreferenceFileSize));
+                         "The preference file %s was not saved: it would take more than the %lld "
+                         "bytes a preference file may hold.\n",
+                         handle->path.c_str(), static_cast<long long>(maxPreferenceFileSize));
         } else {
             std::fprintf(stderr,
                          "The preference file %s was not saved: it would not be read back.\n",
