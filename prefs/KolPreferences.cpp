@@ -286,14 +286,16 @@ bool KolPreferences::Validate(std::string& error, XMLElement* first, bool inArra
             error += "ERROR: Key missing value!";
             return false;
         }
-        if (hashesTo(value->Name(), PLIST_KEY)) {
+        // Hashed once: every save runs this walk too.
+        const std::uint32_t hash = fnv1Hash(value->Name());
+        if (hash == plistElementNames[PLIST_KEY].hash) {
             error += "ERROR: Key missing value\n";
             return false;
         }
-        if (hashesTo(value->Name(), PLIST_DICT) &&
+        if (hash == plistElementNames[PLIST_DICT].hash &&
             !Validate(error, value->FirstChildElement(), false))
             return false;
-        if (hashesTo(value->Name(), PLIST_ARRAY) &&
+        if (hash == plistElementNames[PLIST_ARRAY].hash &&
             !Validate(error, value->FirstChildElement(), true))
             return false;
         element = value->NextSiblingElement();
@@ -317,8 +319,8 @@ bool KolPreferences::Save(bool force)
     const bool valid = !dictionary || !hashesTo(dictionary->Name(), PLIST_DICT) ||
                        Validate(invalid, dictionary->FirstChildElement(), false);
     // Indentation alone can make a deeply nested document many times larger than the file it was
-    // read from, and values may grow it. Printing stops at the bound, so that a save refused for
-    // its size costs no more than reading the largest file.
+    // read from, and values may grow it. Printing stops once past the bound, so that a save
+    // refused for its size costs no more than reading the largest file.
     BoundedPrinter printer{std::size_t(maxPreferenceFileSize)};
     if (valid)
         document->Print(&printer);
