@@ -1,18 +1,24 @@
 // The preference store against its floor: a bare tinyxml2 parse and print of the same 1,000-key
 // document. Every store figure is printed beside the floor it is measured against. Goals: a load
 // or a save costs at most half again what tinyxml2 alone takes, and a whole session on the file
-// (load, read and change every key, save) fits in one 60 Hz frame.
+// (load, read and change every key, save) fits in one 60 Hz frame. Beside them, the largest file
+// the store reads, nested as deep as it reads, whose indented print is some 30 times its size: a
+// save refused for that size costs no more than loading the file (the program saves at every
+// setting change).
 #include "BenchReport.h"
 #include "BenchRuns.h"
 #include "prefs/KolPreferences.h"
+#include "prefs/PlistFormat.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <tinyxml2.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -20,12 +26,15 @@ namespace {
 constexpr int groups = 10;
 constexpr int keysPerGroup = 100;
 const std::string storeName = "Bench";
+const std::string deepStoreName = "BenchDeep";
 
 constexpr double loadSaveRatioGoal = 1.5;
 constexpr double sessionGoalMs = 1000.0 / 60;
+constexpr double refusedSaveGoal = 1.0; // times the load of the same file
 
 std::string g_root;
 std::string g_file;
+std::string g_deepFile;
 std::vector<std::string> g_keys;
 
 std::string keyOf(int group, int index)
@@ -67,6 +76,29 @@ void writeDocument()
     std::fclose(fp);
 }
 
+// As large as a preference file may be, its empty elements inside 29 nested lists at the deepest
+// level the store reads.
+void writeDeepDocument()
+{
+    const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                             "<plist version=\"1.0\">\n<dict>\n<key>deep</key>";
+    const std::string tail = "</dict>\n</plist>\n";
+    std::string open;
+    std::string close;
+    for (int i = 0; i < 29; ++i) {
+        open += "<array>";
+        close += "</array>";
+    }
+    const std::size_t fixed = head.size() + open.size() + close.size() + tail.size();
+    std::string fill;
+    for (std::size_t size = fixed; size + 4 <= std::size_t(maxPreferenceFileSize); size += 4)
+        fill += "<a/>";
+    const std::string document = head + open + fill + close + tail;
+    std::FILE* fp = std::fopen(g_deepFile.c_str(), "wb");
+    std::fwrite(document.data(), 1, document.size(), fp);
+    std::fclose(fp);
+}
+
 // The store lives under HOME: a fresh one inside TMPDIR, removed when the program ends.
 void setUp()
 {
@@ -87,11 +119,13 @@ void setUp()
     ::mkdir(directory.c_str(), 0775);
     g_file = directory + "/com.heliark." + storeName + ".plist";
     writeDocument();
+    g_deepFile = directory + "/com.heliark." + deepStoreName + ".plist";
+    writeDeepDocument();
 }
 
-KolPreferences loadedStore()
+KolPreferences loadedStore(const std::string& name = storeName)
 {
-    KolPreferences store(storeName, 0);
+    KolPreferences store(name, 0);
     std::string error;
     if (!store.Load(error, true))
         std::abort();
@@ -219,6 +253,37 @@ void BM_StoreSets(benchmark::State& state)
     }
 }
 
+void BM_DeepStoreLoad(benchmark::State& state)
+{
+    KolPreferences store(deepStoreName, 0);
+    for (auto _ : state) {
+        std::string error;
+        benchmark::DoNotOptimize(store.Load(error, true));
+    }
+}
+
+// Each save is refused: indented, the document would take some 67 MB.
+void BM_DeepStoreRefusedSave(benchmark::State& state)
+{
+    KolPreferences store = loadedStore(deepStoreName);
+    // Each refusal says so in a line on standard error, which is not wanted here.
+    std::fflush(stderr);
+    const int kept = ::dup(STDERR_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, STDERR_FILENO);
+    const bool refused = !store.Save(true);
+    if (refused) {
+        for (auto _ : state)
+            benchmark::DoNotOptimize(store.Save(true));
+    }
+    std::fflush(stderr);
+    ::dup2(kept, STDERR_FILENO);
+    ::close(kept);
+    ::close(null);
+    if (!refused)
+        state.SkipWithError("the save was not refused");
+}
+
 BENCHMARK(BM_FloorParse)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreLoad)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_FloorPrint)->Unit(benchmark::kMicrosecond);
@@ -227,6 +292,8 @@ BENCHMARK(BM_FloorParsePrint)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreLoadGetSetSave)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreGets)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreSets)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DeepStoreLoad)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DeepStoreRefusedSave)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
@@ -248,6 +315,8 @@ int main(int argc, char** argv)
         {"prefs/save", "BM_StoreSave", "BM_FloorPrint"},
         {"prefs/session", "BM_StoreLoadGetSetSave", "BM_FloorParsePrint"},
     };
+    const auto deepLoad = runs.seconds("BM_DeepStoreLoad");
+    const auto deepSave = runs.seconds("BM_DeepStoreRefusedSave");
     std::printf("\n%-24s %12s   %-20s %12s %8s\n", "store (1,000 keys)", "us", "floor", "us",
                 "ratio");
     for (const auto& pair : pairs) {
@@ -256,6 +325,12 @@ int main(int argc, char** argv)
         if (store && floor)
             std::printf("%-24s %12.1f   %-20s %12.1f %8.2f\n", pair.store, *store * 1e6, pair.floor,
                         *floor * 1e6, *store / *floor);
+    }
+    if (deepLoad && deepSave) {
+        std::printf("\n%-24s %12s   %-20s %12s %8s\n", "refused save (2 MiB)", "us", "load", "us",
+                    "ratio");
+        std::printf("%-24s %12.1f   %-20s %12.1f %8.2f\n", "BM_DeepStoreRefusedSave",
+                    *deepSave * 1e6, "BM_DeepStoreLoad", *deepLoad * 1e6, *deepSave / *deepLoad);
     }
 
     kolz::bench::Report report("bench_prefs");
@@ -274,6 +349,12 @@ int main(int argc, char** argv)
             report.verdict(name + " vs floor", *store / *floor, "x", loadSaveRatioGoal,
                            Better::Lower);
         }
+    }
+    if (deepLoad && deepSave) {
+        report.figure("prefs/deep load", *deepLoad * 1e3, "ms");
+        report.figure("prefs/deep refused save", *deepSave * 1e3, "ms");
+        report.verdict("prefs/deep refused save vs load", *deepSave / *deepLoad, "x",
+                       refusedSaveGoal, Better::Lower);
     }
     return report.exitStatus();
 }

@@ -2,6 +2,7 @@
 #include "fuzz/FuzzScratch.h"
 #include "prefs/KolPreferences.h"
 #include "prefs/PlistFormat.h"
+#include "prefs/XmlShape.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <tinyxml2.h>
 #include <vector>
 
 namespace {
@@ -46,7 +48,8 @@ void exercise(KolPreferences& store, std::uint8_t selector)
     const char* key = keys[selector % std::size(keys)];
     switch (selector / std::size(keys) % 6) {
     case 0:
-        store.SetString(key, "value <&>");
+        // Markup that would end a CDATA section that the value is written into.
+        store.SetString(key, "value <&> ]]></string><key>k</key><string><![CDATA[");
         break;
     case 1:
         store.SetInt(key, -42);
@@ -81,6 +84,42 @@ std::optional<std::string> bytesOf(const std::string& path)
     return bytes;
 }
 
+// Saves, checks what the save left and loads the file again into the store. The file and its
+// directory are ours: a save must succeed, unless what it would write is larger than a preference
+// file may be, which only a large file grows to (indentation grows a file at most some 45 times);
+// the file is then left as it was. The store holds what Load accepted and setters keep it so, so
+// no save is refused for anything else. What a save writes parses whole within the bounds, and
+// loads. False when the save was refused.
+bool saveChecked(KolPreferences& store, bool force, const std::string& before, bool autoReload)
+{
+    if (!store.Save(force)) {
+        if (before.size() < std::size_t(maxPreferenceFileSize / 64) || bytesOf(g_file) != before)
+            std::abort();
+        return false;
+    }
+    // Bytes that did not load are kept aside, whole, when the save replaced them.
+    const std::string kept = g_file + ".unreadable";
+    if (const std::optional<std::string> bytes = bytesOf(kept)) {
+        std::remove(kept.c_str());
+        if (*bytes != before)
+            std::abort();
+    }
+    const std::optional<std::string> after = bytesOf(g_file);
+    if (!after)
+        std::abort();
+    // An unforced save of a store without changes writes nothing: the file may hold anything.
+    if (force || *after != before) {
+        tinyxml2::XMLDocument document(true, tinyxml2::PRESERVE_WHITESPACE);
+        if (std::int64_t(after->size()) > maxPreferenceFileSize || !XmlShapeWithinBounds(*after) ||
+            document.Parse(after->data(), after->size()) != tinyxml2::XML_SUCCESS)
+            std::abort();
+    }
+    std::string error;
+    if (!store.Load(error, autoReload))
+        std::abort();
+    return true;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -112,23 +151,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     KolPreferences copy(store);
     exercise(copy, data[0]);
     const std::string input(reinterpret_cast<const char*>(data + 1), size - 1);
-    // The file and its directory are ours: a save must succeed, unless what it would write is
-    // larger than a preference file may be, which only a large input grows to (indentation grows
-    // a file at most some 45 times); the file is then left as it was.
-    if (!store.Save(data[0] & 0x40)) {
-        if (input.size() < std::size_t(maxPreferenceFileSize / 64) || bytesOf(g_file) != input)
-            std::abort();
+    if (!saveChecked(store, data[0] & 0x40, input, autoReload))
         return 0;
-    }
-    // Bytes that did not load are kept aside, whole, when the save replaced them.
-    const std::string kept = g_file + ".unreadable";
-    if (const std::optional<std::string> bytes = bytesOf(kept)) {
-        std::remove(kept.c_str());
-        if (*bytes != input)
-            std::abort();
-    }
-    if (!store.Load(error, autoReload))
-        return 0;
+    // Again on the document read back from what the store wrote.
+    const std::optional<std::string> saved = bytesOf(g_file);
+    if (!saved)
+        std::abort();
     exercise(store, static_cast<std::uint8_t>(data[0] >> 1));
+    saveChecked(store, data[0] & 0x20, *saved, autoReload);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "prefs/KolPreferences.h"
 
+#include "prefs/BoundedPrinter.h"
 #include "prefs/KolPreferencesImpl.h"
 #include "prefs/PlistFormat.h"
 #include "prefs/XmlShape.h"
@@ -66,8 +67,8 @@ std::size_t maxKeyComponents(PlistType type)
     return maxXmlElementDepth - 2 - (type == PLIST_ARRAY ? 1 : 0);
 }
 
-// Whether bytes are what a preference file may hold to be read: a file that a save would make
-// unreadable is not written.
+// Whether bytes are what a preference file may hold to be read. Save checks the same of what it
+// prints, the size as it prints.
 bool readableAsPreferenceFile(std::string_view bytes)
 {
     return std::int64_t(bytes.size()) <= maxPreferenceFileSize && XmlShapeWithinBounds(bytes);
@@ -285,14 +286,16 @@ bool KolPreferences::Validate(std::string& error, XMLElement* first, bool inArra
             error += "ERROR: Key missing value!";
             return false;
         }
-        if (hashesTo(value->Name(), PLIST_KEY)) {
+        // Hashed once: every save runs this walk too.
+        const std::uint32_t hash = fnv1Hash(value->Name());
+        if (hash == plistElementNames[PLIST_KEY].hash) {
             error += "ERROR: Key missing value\n";
             return false;
         }
-        if (hashesTo(value->Name(), PLIST_DICT) &&
+        if (hash == plistElementNames[PLIST_DICT].hash &&
             !Validate(error, value->FirstChildElement(), false))
             return false;
-        if (hashesTo(value->Name(), PLIST_ARRAY) &&
+        if (hash == plistElementNames[PLIST_ARRAY].hash &&
             !Validate(error, value->FirstChildElement(), true))
             return false;
         element = value->NextSiblingElement();
@@ -309,9 +312,19 @@ bool KolPreferences::Save(bool force)
     if (!force && !m_shared->dirty)
         return true;
 
-    tinyxml2::XMLPrinter printer(nullptr, false);
-    document->Print(&printer);
-    const std::string_view printed(printer.CStr(), std::size_t(printer.CStrSize() - 1));
+    // A document that Load refuses would end the next start. Only the dictionaries and the lists
+    // that Load validates are walked, never a list's items: far less than printing.
+    std::string invalid;
+    XMLElement* dictionary = RootDictionary();
+    const bool valid = !dictionary || !hashesTo(dictionary->Name(), PLIST_DICT) ||
+                       Validate(invalid, dictionary->FirstChildElement(), false);
+    // Indentation alone can make a deeply nested document many times larger than the file it was
+    // read from, and values may grow it. Printing stops once past the bound, so that a save
+    // refused for its size costs no more than reading the largest file.
+    BoundedPrinter printer{std::size_t(maxPreferenceFileSize)};
+    if (valid)
+        document->Print(&printer);
+    const std::string_view printed = printer.printed();
 
     std::string message;
     auto handle = backEnd->Open(m_name, KolPreferencesImpl::WRITE, m_scope, true, message);
@@ -319,19 +332,23 @@ bool KolPreferences::Save(bool force)
         backEnd->Close(std::move(handle), false);
         return false;
     }
-    // Indentation alone can make a deeply nested document many times larger than the file it was
-    // read from, and values may grow it: written, it would not load at the next start.
-    if (!readableAsPreferenceFile(printed)) {
-        if (std::int64_t(printed.size()) > maxPreferenceFileSize)
+    if (!valid || printer.overflowed() || !XmlShapeWithinBounds(printed)) {
+        if (!valid) {
+            while (!invalid.empty() && invalid.back() == '\n')
+                invalid.pop_back();
             std::fprintf(stderr,
-                         "The preference file %s was not saved: it would take %zu bytes, more "
-                         "than the %lld a preference file may hold.\n",
-                         handle->path.c_str(), printed.size(),
-                         static_cast<long long>(maxPreferenceFileSize));
-        else
+                         "The preference file %s was not saved: it would not be read back (%s).\n",
+                         handle->path.c_str(), invalid.c_str());
+        } else if (printer.overflowed()) {
+            std::fprintf(stderr,
+                         "The preference file %s was not saved: it would take more than the %lld "
+                         "bytes a preference file may hold.\n",
+                         handle->path.c_str(), static_cast<long long>(maxPreferenceFileSize));
+        } else {
             std::fprintf(stderr,
                          "The preference file %s was not saved: it would not be read back.\n",
                          handle->path.c_str());
+        }
         backEnd->Close(std::move(handle), false);
         return false;
     }
@@ -438,6 +455,10 @@ XMLElement* KolPreferences::CreateKey(const std::vector<std::string>& components
             if (!value)
                 return nullptr;
             if (keyMatches(key, components[index])) {
+                // A list holds values only: a key put into one makes a file that Load refuses.
+                // The test is Load's own, by hash.
+                if (hashesTo(value->Name(), PLIST_ARRAY))
+                    return nullptr;
                 parent = value;
                 cursor = value->FirstChildElement();
                 descended = true;

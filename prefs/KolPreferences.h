@@ -49,7 +49,8 @@ public:
     // nothing. A file that did not load is first kept beside itself (its name followed by
     // ".unreadable"), which is said once on standard error; when it cannot be kept, it is not
     // replaced either. A document that would be written as a file Load does not read (too large,
-    // too deep) is not written, which is said on standard error.
+    // too deep) or refuses (a malformed dictionary, a key inside a list) is not written, which is
+    // said on standard error.
     bool Save(bool force);
     std::string GetDirectory() const;
 
@@ -70,7 +71,9 @@ public:
     Result GetBool(const std::string& key, bool& out);
 
     // Setters refuse (CRITICAL_ERROR, nothing changed) a key path so deep that the saved file
-    // would be nested beyond what the XML parser reads back.
+    // would be nested beyond what the XML parser reads back, and one that would create an entry
+    // inside a list (an "array" value), which Load refuses. An entry a path finds is written
+    // whatever lies on the way.
     Result SetString(const std::string& key, const std::string& value);
     Result SetString(const std::string& key, const char* value);
     Result SetInt(const std::string& key, int value);

@@ -55,8 +55,12 @@ template <typename T> std::string formatValue(const T& value)
 void setElementText(XMLElement* element, const std::string& text)
 {
     XMLNode* child = element->FirstChild();
-    if (child && child->ToText()) {
-        child->SetValue(text.c_str());
+    if (XMLText* old = child ? child->ToText() : nullptr) {
+        old->SetValue(text.c_str());
+        // A CDATA section ends at its first "]]>", and what follows would be read as markup: such
+        // a text is written as ordinary, escaped text.
+        if (old->CData() && text.find("]]>") != std::string::npos)
+            old->SetCData(false);
         return;
     }
     if (child)

@@ -3,6 +3,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QTest>
+#include <functional>
 
 using namespace prefs_test;
 
@@ -80,6 +81,75 @@ private slots:
         QCOMPARE(value, std::string("2"));
         QVERIFY(again.Exists("a/b"));
         QVERIFY(!again.Exists("a/b/e"));
+    }
+
+    // Every setter on a path through each kind of value: a path through a list is refused, as a
+    // key inside one would make a file that Load refuses; whatever a setter writes loads again.
+    void settersOnPathsThroughValues_data()
+    {
+        QTest::addColumn<QByteArray>("value"); // of the entry X
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("result");
+        const int success = KolPreferences::SUCCESS;
+        const int refused = KolPreferences::CRITICAL_ERROR;
+        QTest::newRow("string") << QByteArray("<string>s</string>") << "X/k" << success;
+        QTest::newRow("integer") << QByteArray("<integer>1</integer>") << "X/k" << success;
+        QTest::newRow("real") << QByteArray("<real>1.5</real>") << "X/k" << success;
+        QTest::newRow("true") << QByteArray("<true/>") << "X/k/m" << success;
+        QTest::newRow("false") << QByteArray("<false/>") << "X/k" << success;
+        QTest::newRow("data") << QByteArray("<data>AAE=</data>") << "X/k" << success;
+        QTest::newRow("dictionary")
+            << QByteArray("<dict><key>a</key><true/></dict>") << "X/a/m" << success;
+        QTest::newRow("element of another name")
+            << QByteArray("<foo><a/><b/></foo>") << "X/k" << success;
+        QTest::newRow("list") << QByteArray("<array><string>a</string><string>b</string></array>")
+                              << "X/k" << refused;
+        QTest::newRow("empty list") << QByteArray("<array/>") << "X/k/m" << refused;
+        QTest::newRow("list in a dictionary")
+            << QByteArray("<dict><key>a</key><array/></dict>") << "X/a/k" << refused;
+        QTest::newRow("dictionary in a list")
+            << QByteArray("<array><string>a</string><dict/></array>") << "X/a/k" << refused;
+        // Load tells a list by the hash of its name, which this one shares.
+        QTest::newRow("name hashed as a list's") << QByteArray("<xmHyaEU/>") << "X/k" << refused;
+        // The lookup takes a list's items for keys and values; what it finds is written.
+        QTest::newRow("item of a list, in CDATA")
+            << QByteArray("<array><string><![CDATA[a]]></string><string><![CDATA[b]]></string>"
+                          "</array>")
+            << "X/a" << success;
+    }
+
+    void settersOnPathsThroughValues()
+    {
+        QFETCH(QByteArray, value);
+        QFETCH(QString, key);
+        QFETCH(int, result);
+        const std::string path = key.toStdString();
+        // Markup that would close a CDATA section and put a key in the list.
+        const std::string text = "v]]></string><key>k</key><string><![CDATA[";
+        const std::vector<std::string> strings{"p", "q"};
+        const std::vector<bool> flags{true, false};
+        const std::function<KolPreferences::Result(KolPreferences&)> setters[] = {
+            [&](KolPreferences& s) { return s.SetString(path, text); },
+            [&](KolPreferences& s) { return s.SetInt(path, -7); },
+            [&](KolPreferences& s) { return s.SetReal(path, 2.5); },
+            [&](KolPreferences& s) { return s.SetBool(path, true); },
+            [&](KolPreferences& s) { return s.SetData(path, "\0\1", 2); },
+            [&](KolPreferences& s) { return s.SetArray(path, strings); },
+            [&](KolPreferences& s) { return s.SetArray(path, flags); },
+        };
+        for (std::size_t i = 0; i < std::size(setters); ++i) {
+            KolPreferences store = storeWith(storeName, "<key>X</key>" + value);
+            QCOMPARE(int(setters[i](store)), result);
+            QCOMPARE(store.SetInt("other", 1), KolPreferences::SUCCESS);
+            QVERIFY(store.Save(false));
+            KolPreferences again(storeName.toStdString(), 0);
+            std::string error;
+            QVERIFY2(again.Load(error, false), (std::to_string(i) + ": " + error).c_str());
+            QVERIFY2(again.Exists(path) == (result == KolPreferences::SUCCESS), savedStructure());
+            std::string got; // untouched unless a string is found: the markup reads back as text
+            again.GetString(path, got);
+            QCOMPARE(got, i == 0 && result == KolPreferences::SUCCESS ? text : std::string());
+        }
     }
 
     void removeDeletesTheKeyElementAndMarksTheStore()

@@ -409,6 +409,18 @@ private slots:
         QCOMPARE(store.GetString("s", text, "default"), KolPreferences::CRITICAL_ERROR);
         QCOMPARE(text, std::string("kept"));
         QCOMPARE(store.SetString("s", "v"), KolPreferences::CRITICAL_ERROR);
+
+        // What the failed reload read stays in memory. With the file gone, setters work on it
+        // again, but a save must not write what the next start would refuse.
+        QVERIFY(writeFile(path, plist("<key>l</key><array><key>k</key></array>"), past + 40));
+        QCOMPARE(store.GetString("s", text), KolPreferences::CRITICAL_ERROR);
+        QVERIFY(QFile::remove(path));
+        QCOMPARE(store.SetString("s", "v"), KolPreferences::SUCCESS);
+        bool saved = true;
+        const QByteArray said = standardErrorOf([&] { saved = store.Save(false); });
+        QVERIFY(!saved);
+        QVERIFY(!QFile::exists(path));
+        QVERIFY2(said.contains("cannot contain a <key> tag"), said);
     }
 
     void copiesShareTheDocumentAcrossReloads()
