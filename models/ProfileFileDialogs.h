@@ -25,14 +25,16 @@ bool isNameTaken(const QString& profilesDir, const QString& name);
 // Asks whether the existing file of that name is to be replaced; true for "Yes".
 bool confirmReplace(const QString& name);
 
-// The modal "Failed to save file" box; absolutePath is named when the file could not be opened.
-void showSaveFailure(const std::string& absolutePath, bool couldNotOpen);
+// The modal "Failed to save file" box for a file that the system would not let be opened or
+// written, naming the file and the reason for error (an errno value). Each form of the box names
+// the file it was about.
+void showSaveFailure(const std::string& absolutePath, bool couldNotOpen, int error);
 
 // Why bytes that replaceFile refused as unreadable profile text were not saved.
 QString unreadableProfileText(const std::string& bytes);
 
 // The same box, with that reason.
-void showUnreadableProfile(const std::string& bytes);
+void showUnreadableProfile(const std::string& absolutePath, const std::string& bytes);
 
 // The same box, telling that the profile's file name is not a plain file name.
 void showInvalidFileName(const std::string& fileName);
@@ -45,4 +47,5 @@ enum class UnwritableRowPlace
 
 // The same box, naming a row (its path of names) whose name cannot be an element name, and the
 // OpenGL ES version or EGL configuration it belongs to.
-void showUnwritableRow(const std::string& row, UnwritableRowPlace place, int key);
+void showUnwritableRow(const std::string& absolutePath, const std::string& row,
+                       UnwritableRowPlace place, int key);
