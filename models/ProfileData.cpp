@@ -120,19 +120,10 @@ bool ProfileData::save(const std::string& profilesDir)
     // leaves a truncated profile behind.
     const std::string bytes = printProfile(*this);
     int error = 0;
-    switch (replaceFile(QFile::encodeName(path).toStdString(), bytes, &error)) {
-    case FileWrite::Written:
+    const FileWrite written = replaceFile(QFile::encodeName(path).toStdString(), bytes, &error);
+    if (written == FileWrite::Written)
         return true;
-    case FileWrite::CouldNotOpen:
-        showSaveFailure(absolutePath, true, error);
-        return false;
-    case FileWrite::Unreadable:
-        showUnreadableProfile(absolutePath, bytes);
-        return false;
-    case FileWrite::Failed:
-        break;
-    }
-    showSaveFailure(absolutePath, false, error);
+    showSaveFailure(absolutePath, written, error, bytes);
     return false;
 }
 

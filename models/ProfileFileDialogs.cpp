@@ -209,14 +209,6 @@ std::string askFileName(const ProfileData& data, const std::string& profilesDir)
     }
 }
 
-void showSaveFailure(const std::string& absolutePath, bool couldNotOpen, int error)
-{
-    const QString reason = QString::fromLocal8Bit(std::strerror(error));
-    showFailureBox(couldNotOpen ? ProfileFileTexts::tr("Could not open file '%1': %2")
-                                      .arg(QString::fromStdString(absolutePath), reason)
-                                : notWrittenText(absolutePath, reason));
-}
-
 QString unreadableProfileText(const std::string& bytes)
 {
     if (std::int64_t(bytes.size()) > maxProfileFileSize)
@@ -232,9 +224,22 @@ QString unreadableProfileText(const std::string& bytes)
         .arg(maxXmlAttributesPerElement);
 }
 
-void showUnreadableProfile(const std::string& absolutePath, const std::string& bytes)
+QString notSavedText(const std::string& absolutePath, FileWrite outcome, int error,
+                     const std::string& bytes)
 {
-    showFailureBox(notWrittenText(absolutePath, unreadableProfileText(bytes)));
+    if (outcome == FileWrite::Unreadable)
+        return notWrittenText(absolutePath, unreadableProfileText(bytes));
+    const QString reason = QString::fromLocal8Bit(std::strerror(error));
+    if (outcome == FileWrite::CouldNotOpen)
+        return ProfileFileTexts::tr("Could not open file '%1': %2")
+            .arg(QString::fromStdString(absolutePath), reason);
+    return notWrittenText(absolutePath, reason);
+}
+
+void showSaveFailure(const std::string& absolutePath, FileWrite outcome, int error,
+                     const std::string& bytes)
+{
+    showFailureBox(notSavedText(absolutePath, outcome, error, bytes));
 }
 
 void showInvalidFileName(const std::string& fileName)

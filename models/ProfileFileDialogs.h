@@ -1,5 +1,7 @@
 #pragma once
 
+#include "models/ProfileFiles.h"
+
 #include <QString>
 
 #include <string>
@@ -25,16 +27,18 @@ bool isNameTaken(const QString& profilesDir, const QString& name);
 // Asks whether the existing file of that name is to be replaced; true for "Yes".
 bool confirmReplace(const QString& name);
 
-// The modal "Failed to save file" box for a file that the system would not let be opened or
-// written, naming the file and the reason for error (an errno value). Each form of the box names
-// the file it was about.
-void showSaveFailure(const std::string& absolutePath, bool couldNotOpen, int error);
-
 // Why bytes that replaceFile refused as unreadable profile text were not saved.
 QString unreadableProfileText(const std::string& bytes);
 
-// The same box, with that reason.
-void showUnreadableProfile(const std::string& absolutePath, const std::string& bytes);
+// What the "Failed to save file" box says of a file that replaceFile did not write at
+// absolutePath: the file, then the system's reason (error, the errno it gave) or why the bytes
+// were refused.
+QString notSavedText(const std::string& absolutePath, FileWrite outcome, int error,
+                     const std::string& bytes);
+
+// The modal "Failed to save file" box with that text.
+void showSaveFailure(const std::string& absolutePath, FileWrite outcome, int error,
+                     const std::string& bytes);
 
 // The same box, telling that the profile's file name is not a plain file name.
 void showInvalidFileName(const std::string& fileName);
