@@ -12,6 +12,8 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QWhatsThis>
 
@@ -141,13 +143,17 @@ void DlgPreferences::saveImportedProfile(tinyxml2::XMLDocument& document)
     tinyxml2::XMLPrinter printer(nullptr, false);
     document.Print(&printer);
     const std::string bytes(printer.CStr(), static_cast<std::size_t>(printer.CStrSize() - 1));
-    const FileWrite written = replaceFile(QFile::encodeName(path).toStdString(), bytes);
+    int error = 0;
+    const FileWrite written = replaceFile(QFile::encodeName(path).toStdString(), bytes, &error);
     if (written != FileWrite::Written) {
         // Merged files can together take more than a profile file may hold.
         QMessageBox box(QMessageBox::Critical, tr("Error"), tr("Failed to save file"),
                         QMessageBox::Ok);
-        if (written == FileWrite::Unreadable)
-            box.setInformativeText(unreadableProfileText(bytes));
+        box.setInformativeText(
+            notSavedText(QFileInfo(path).absoluteFilePath().toStdString(), written, error, bytes));
+        // The path is shown as it is, never read as markup.
+        for (QLabel* label : box.findChildren<QLabel*>())
+            label->setTextFormat(Qt::PlainText);
         box.exec();
     }
     fileList->clearFiles();

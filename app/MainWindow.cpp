@@ -192,6 +192,13 @@ void MainWindow::makeConnections()
     connect(ui->cmbFont, &QFontComboBox::currentFontChanged, this, &MainWindow::fontChanged);
     connect(clientTabs, &QTabWidget::tabCloseRequested, this, &MainWindow::closeTab);
     connect(ui->actionNew_Profile, &QAction::triggered, this, &MainWindow::newProfile);
+    // A request to end that came during the editor's own save closes the window once it ended;
+    // a save run by a step (the close's included) leaves that to the step.
+    connect(&profileEditor, &widgets::Profile::savesSettled, this, [this] {
+        if (endRequested && !closingWindow && !settlingEdits)
+            QMetaObject::invokeMethod(
+                this, [this] { closeAsRequested(); }, Qt::QueuedConnection);
+    });
 }
 
 void MainWindow::ensureListening()
@@ -558,8 +565,8 @@ void MainWindow::closeOnRequest()
 void MainWindow::closeAsRequested()
 {
     // A step still settling the edits (its question or its save is open) closes the window
-    // itself once they are settled.
-    if (settlingEdits)
+    // itself once they are settled; the editor's own save says when it ended.
+    if (settlingEdits || profileEditor.isSaving())
         return;
     // A window that was never shown does not end the event loop by closing: quit as well.
     if (close())

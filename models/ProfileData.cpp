@@ -33,17 +33,17 @@ std::optional<std::string> firstUnwritableName(const std::vector<ProfileNode>& n
 
 // The writer would leave such a row out of the file, and the save would report success for a
 // file that lost it: the save is refused instead, naming the row.
-bool refuseUnwritableRows(const ProfileData& data)
+bool refuseUnwritableRows(const ProfileData& data, const std::string& absolutePath)
 {
     for (const auto& [version, nodes] : data.capabilities) {
         if (const auto name = firstUnwritableName(nodes)) {
-            showUnwritableRow(*name, UnwritableRowPlace::Capabilities, version);
+            showUnwritableRow(absolutePath, *name, UnwritableRowPlace::Capabilities, version);
             return true;
         }
     }
     for (const auto& [id, nodes] : data.eglConfigs) {
         if (const auto name = firstUnwritableName(nodes)) {
-            showUnwritableRow(*name, UnwritableRowPlace::EglConfiguration, id);
+            showUnwritableRow(absolutePath, *name, UnwritableRowPlace::EglConfiguration, id);
             return true;
         }
     }
@@ -110,29 +110,20 @@ bool ProfileData::save(const std::string& profilesDir)
         showInvalidFileName(m_fileName);
         return false;
     }
-    if (refuseUnwritableRows(*this))
-        return false;
-
-    const std::string bytes = printProfile(*this);
     const QString path =
         QDir(QString::fromUtf8(profilesDir)).absoluteFilePath(QString::fromUtf8(m_fileName));
+    const std::string absolutePath = path.toUtf8().toStdString();
+    if (refuseUnwritableRows(*this, absolutePath))
+        return false;
 
     // The old file is replaced only by a complete new one: a full disk or a failed write never
     // leaves a truncated profile behind.
-    const std::string absolutePath = path.toUtf8().toStdString();
-    switch (replaceFile(QFile::encodeName(path).toStdString(), bytes)) {
-    case FileWrite::Written:
+    const std::string bytes = printProfile(*this);
+    int error = 0;
+    const FileWrite written = replaceFile(QFile::encodeName(path).toStdString(), bytes, &error);
+    if (written == FileWrite::Written)
         return true;
-    case FileWrite::CouldNotOpen:
-        showSaveFailure(absolutePath, true);
-        return false;
-    case FileWrite::Unreadable:
-        showUnreadableProfile(bytes);
-        return false;
-    case FileWrite::Failed:
-        break;
-    }
-    showSaveFailure(absolutePath, false);
+    showSaveFailure(absolutePath, written, error, bytes);
     return false;
 }
 

@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -71,6 +72,13 @@ QMessageBox::StandardButton ask(QMessageBox::Icon icon, const QString& title, co
     box.setText(text);
     box.setDefaultButton(byDefault);
     return QMessageBox::StandardButton(box.exec());
+}
+
+// What the box says under "Failed to save file": the file, then why it was not written.
+QString notWrittenText(const std::string& absolutePath, const QString& reason)
+{
+    return ProfileFileTexts::tr("Could not write file '%1': %2")
+        .arg(QString::fromStdString(absolutePath), reason);
 }
 
 void showFailureBox(const QString& informativeText)
@@ -201,13 +209,6 @@ std::string askFileName(const ProfileData& data, const std::string& profilesDir)
     }
 }
 
-void showSaveFailure(const std::string& absolutePath, bool couldNotOpen)
-{
-    showFailureBox(couldNotOpen ? ProfileFileTexts::tr("Could not open file '%1'")
-                                      .arg(QString::fromStdString(absolutePath))
-                                : QString());
-}
-
 QString unreadableProfileText(const std::string& bytes)
 {
     if (std::int64_t(bytes.size()) > maxProfileFileSize)
@@ -223,9 +224,22 @@ QString unreadableProfileText(const std::string& bytes)
         .arg(maxXmlAttributesPerElement);
 }
 
-void showUnreadableProfile(const std::string& bytes)
+QString notSavedText(const std::string& absolutePath, FileWrite outcome, int error,
+                     const std::string& bytes)
 {
-    showFailureBox(unreadableProfileText(bytes));
+    if (outcome == FileWrite::Unreadable)
+        return notWrittenText(absolutePath, unreadableProfileText(bytes));
+    const QString reason = QString::fromLocal8Bit(std::strerror(error));
+    if (outcome == FileWrite::CouldNotOpen)
+        return ProfileFileTexts::tr("Could not open file '%1': %2")
+            .arg(QString::fromStdString(absolutePath), reason);
+    return notWrittenText(absolutePath, reason);
+}
+
+void showSaveFailure(const std::string& absolutePath, FileWrite outcome, int error,
+                     const std::string& bytes)
+{
+    showFailureBox(notSavedText(absolutePath, outcome, error, bytes));
 }
 
 void showInvalidFileName(const std::string& fileName)
@@ -233,13 +247,15 @@ void showInvalidFileName(const std::string& fileName)
     showFailureBox(invalidFileNameText(QString::fromStdString(fileName)));
 }
 
-void showUnwritableRow(const std::string& row, UnwritableRowPlace place, int key)
+void showUnwritableRow(const std::string& absolutePath, const std::string& row,
+                       UnwritableRowPlace place, int key)
 {
     const QString where = place == UnwritableRowPlace::Capabilities
                               ? ProfileFileTexts::tr("OpenGL ES version %1").arg(key)
                               : ProfileFileTexts::tr("EGL configuration %1").arg(key);
-    showFailureBox(ProfileFileTexts::tr("The row '%1' of %2 cannot be saved: a name must begin "
-                                        "with a letter or '_' and hold only letters, digits, "
-                                        "'_', '-', '.' and ':'.")
-                       .arg(QString::fromStdString(row), where));
+    showFailureBox(notWrittenText(
+        absolutePath, ProfileFileTexts::tr("The row '%1' of %2 cannot be saved: a name must "
+                                           "begin with a letter or '_' and hold only letters, "
+                                           "digits, '_', '-', '.' and ':'.")
+                          .arg(QString::fromStdString(row), where)));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "models/ProfileFiles.h"
+
 #include <QString>
 
 #include <string>
@@ -25,14 +27,18 @@ bool isNameTaken(const QString& profilesDir, const QString& name);
 // Asks whether the existing file of that name is to be replaced; true for "Yes".
 bool confirmReplace(const QString& name);
 
-// The modal "Failed to save file" box; absolutePath is named when the file could not be opened.
-void showSaveFailure(const std::string& absolutePath, bool couldNotOpen);
-
 // Why bytes that replaceFile refused as unreadable profile text were not saved.
 QString unreadableProfileText(const std::string& bytes);
 
-// The same box, with that reason.
-void showUnreadableProfile(const std::string& bytes);
+// What the "Failed to save file" box says of a file that replaceFile did not write at
+// absolutePath: the file, then the system's reason (error, the errno it gave) or why the bytes
+// were refused.
+QString notSavedText(const std::string& absolutePath, FileWrite outcome, int error,
+                     const std::string& bytes);
+
+// The modal "Failed to save file" box with that text.
+void showSaveFailure(const std::string& absolutePath, FileWrite outcome, int error,
+                     const std::string& bytes);
 
 // The same box, telling that the profile's file name is not a plain file name.
 void showInvalidFileName(const std::string& fileName);
@@ -45,4 +51,5 @@ enum class UnwritableRowPlace
 
 // The same box, naming a row (its path of names) whose name cannot be an element name, and the
 // OpenGL ES version or EGL configuration it belongs to.
-void showUnwritableRow(const std::string& row, UnwritableRowPlace place, int key);
+void showUnwritableRow(const std::string& absolutePath, const std::string& row,
+                       UnwritableRowPlace place, int key);

@@ -68,6 +68,8 @@ bool writeAll(int fd, const std::string& bytes)
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
+        if (n == 0)
+            errno = EIO; // nothing taken and no reason given
         if (n <= 0)
             return false;
         done += std::size_t(n);
@@ -135,8 +137,14 @@ bool loadXmlFile(tinyxml2::XMLDocument& document, const std::string& path)
     }
 }
 
-FileWrite replaceFile(const std::string& path, const std::string& bytes)
+FileWrite replaceFile(const std::string& path, const std::string& bytes, int* error)
 {
+    // Read at once: the cleanup after a failure may change errno.
+    const auto refused = [error](FileWrite outcome) {
+        if (error)
+            *error = errno;
+        return outcome;
+    };
     // Written, the profile would vanish from the selector at the next start.
     if (!isReadableProfileText(bytes))
         return FileWrite::Unreadable;
@@ -167,19 +175,21 @@ FileWrite replaceFile(const std::string& path, const std::string& bytes)
     // write (made read-only on purpose, another user's) is refused here as opening it to write
     // would refuse it: by the effective ids, which are what open checks.
     if (replacing && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
-        return FileWrite::CouldNotOpen;
+        return refused(FileWrite::CouldNotOpen);
 
     std::string temporary;
     Descriptor fd(createTemporary(directoryOf(target), temporary));
     if (fd.get() < 0)
-        return FileWrite::CouldNotOpen;
+        return refused(FileWrite::CouldNotOpen);
 
+    // The first call that fails ends the chain, so errno is still its own afterwards.
     const bool written = (!replacing || ::fchmod(fd.get(), old.st_mode & 07777) == 0) &&
                          writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.close() &&
                          ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!written) {
+        const FileWrite failed = refused(FileWrite::Failed);
         ::unlink(temporary.c_str());
-        return FileWrite::Failed;
+        return failed;
     }
     return FileWrite::Written;
 }

@@ -35,5 +35,6 @@ enum class FileWrite
 // no file is ever created where such a link points. An existing file that the user may not
 // write (permissions checked as opening it to write would check them) is left alone and gives
 // CouldNotOpen, as does a folder where no file can be created. Bytes that are not readable
-// profile text are refused before anything is touched.
-FileWrite replaceFile(const std::string& path, const std::string& bytes);
+// profile text are refused before anything is touched. When the system refused (CouldNotOpen,
+// Failed) and error is given, it gets the errno of the call that failed, for telling the user why.
+FileWrite replaceFile(const std::string& path, const std::string& bytes, int* error = nullptr);

@@ -53,6 +53,23 @@ bool saveUnderNewName(ProfileData& data, const std::string& profilesDir)
 
 } // namespace
 
+// Marks a save under way for as long as it lives. Its dialogs run event loops in which anything
+// may happen, a request to end the program included: that waits until the last save ended.
+class Profile::SaveRunning
+{
+    Q_DISABLE_COPY(SaveRunning)
+public:
+    explicit SaveRunning(Profile& editor) : editor(editor) { ++editor.savesRunning; }
+    ~SaveRunning()
+    {
+        if (--editor.savesRunning == 0)
+            emit editor.savesSettled();
+    }
+
+private:
+    Profile& editor;
+};
+
 void Profile::showFailure(const std::runtime_error& error)
 {
     // The message may quote a file, a profile's texts or a path: shown as text, never markup.
@@ -147,6 +164,7 @@ void Profile::newProfile()
     // back to showing nothing.
     const std::weak_ptr<const ProfileDataWrapper> remembered =
         models ? current : std::weak_ptr<const ProfileDataWrapper>();
+    const SaveRunning running(*this);
 
     std::shared_ptr<ProfileDataWrapper> entry;
     bool saved = false;
@@ -195,6 +213,7 @@ void Profile::savePressed()
 
 bool Profile::saveEdits()
 {
+    const SaveRunning running(*this);
     const QPointer<QWidget> focused = window()->focusWidget();
     if (!guarded([this] { return saveProfile(); }))
         return false;
@@ -222,6 +241,7 @@ bool Profile::hasUnsavedEdits() const
 void Profile::saveAsPressed()
 {
     ui->btnSaveAs->setDown(false);
+    const SaveRunning running(*this);
     const QPointer<QWidget> focused = window()->focusWidget();
     if (!guarded([this] { return saveProfileAs(); }))
         return;

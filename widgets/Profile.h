@@ -57,6 +57,12 @@ public:
     bool hasUnsavedEdits() const;
     // What Save does; true when the edits were written (the editor is then back in view mode).
     bool saveEdits();
+    // Whether a save (Save, Save As or New Profile's) is under way, with its dialogs open.
+    bool isSaving() const { return savesRunning > 0; }
+
+signals:
+    // The last save under way ended: written, failed or cancelled.
+    void savesSettled();
 
 public slots:
     void discardPressed();
@@ -65,6 +71,8 @@ public slots:
     void saveAsPressed();
 
 private:
+    class SaveRunning;
+
     enum Mode
     {
         EditMode = 0,
@@ -95,6 +103,7 @@ private:
     std::weak_ptr<const ProfileDataWrapper> current;
     // The edited form of the shown profile when edit mode began on it; null outside edit mode.
     std::unique_ptr<ProfileData> unedited;
+    int savesRunning = 0;
 };
 
 } // namespace widgets

@@ -18,7 +18,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 using kolz::test::answerFileDialog;
@@ -206,14 +208,24 @@ void TestImport::savesAsTheEditorSaves()
         sectionsFile("2", 0).replace("<from>", QByteArray("<a/>").repeated(fill) + "<from>");
     dialog.importList()->addFiles({writeFile(dir + "/in.xml", in)});
     QStringList box;
-    if (refused)
-        kolz::test::answerBox(box);
+    if (refused) {
+        kolz::test::answerNext<QMessageBox>([&box](QMessageBox* shown) {
+            box << shown->windowTitle() << shown->text() << shown->informativeText();
+            shown->button(QMessageBox::Ok)->click();
+        });
+    }
     answerFileDialog(out);
     {
         kolz::test::OrdinaryUser user({elsewhere, dir, out});
         dialog.findChild<QPushButton*>("btnImport")->click();
     }
-    QCOMPARE(box, refused ? QStringList({"Error", "Failed to save file"}) : QStringList());
+    // The box names the file and says why it was not written.
+    const QString why = readOnly ? "Could not open file '" + out +
+                                       "': " + QString::fromLocal8Bit(std::strerror(EACCES))
+                                 : "Could not write file '" + out + "': Written out, the profile";
+    QCOMPARE(box.mid(0, 2),
+             refused ? QStringList({"Error", "Failed to save file"}) : QStringList());
+    QVERIFY2(!refused || box.value(2).startsWith(why), qPrintable(box.value(2)));
     QVERIFY(QDir(elsewhere).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     QCOMPARE(QFileInfo(out).size() == 3, readOnly); // "old", or the profile
     QCOMPARE(QFileInfo(out).isSymLink(), !readOnly && refused);

@@ -123,6 +123,16 @@ void TestLifecycle::askedTwiceToEndDiscardsEdits_data()
     // A request while another step asks: once answered, the close follows, asking again.
     row("choosing, SIGTERM, Cancel", "choose", "edit", {"SIGTERM Cancel", "Discard"},
         question + question);
+    // The editor's own saves too: failed, cancelled or dismissed, the close follows.
+    const QStringList prompt{"Choose a file name"};
+    row("Save, failure box, SIGTERM", "save", "unwritable", {"SIGTERM OK", "Discard"},
+        QStringList{"Failed to save file"} + question);
+    row("Save, replace question, SIGTERM SIGINT", "save", "built-in",
+        {"Copy", "=other.xml", "SIGTERM SIGINT"}, QStringList{"Save changes"} + prompt + prompt);
+    row("Save As, SIGTERM, cancel", "save as", "edit", {"SIGTERM cancel", "Discard"},
+        prompt + question);
+    row("New Profile, replace question, SIGTERM", "new", "edit",
+        {"Discard", "=other.xml", "SIGTERM No", "cancel"}, question + prompt + prompt + prompt);
 }
 
 // Every end stops the connected application once and leaves the window closed, the edits
@@ -186,6 +196,12 @@ void TestLifecycle::askedTwiceToEndDiscardsEdits()
         });
         if (start.startsWith("SIG"))
             std::raise(signalNamed(start));
+        else if (start == "save")
+            app.window().profileEditorWidget()->savePressed();
+        else if (start == "save as")
+            app.window().profileEditorWidget()->saveAsPressed();
+        else if (start == "new")
+            app.window().findChild<QAction*>("actionNew_Profile")->trigger();
         else if (start == "choose")
             selector->setCurrentIndex(selector->findText("Other"));
         else

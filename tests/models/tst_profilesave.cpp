@@ -19,7 +19,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <deque>
 #include <functional>
 
@@ -348,24 +350,36 @@ void TestProfileSave::asksBeforeReplacingAnotherFile()
 }
 
 // Saved by an ordinary user (root may write any file), a file that user may not write is left
-// as it is, also when listed through a link, though its folder takes new files.
+// as it is, also when listed through a link, though its folder takes new files. The box names
+// the file and the system's reason.
 void TestProfileSave::reportsFileThatCannotBeOpened_data()
 {
-    QTest::addColumn<QString>("existing"); // "" (in a missing folder), "read-only" or "link"
-    QTest::newRow("missing folder") << QString();
-    QTest::newRow("read-only file") << "read-only";
-    QTest::newRow("listed link to a read-only file") << "link";
+    // Where the file would go: "" (in a missing folder), "read-only", "link" or "folder"; then
+    // the step that failed and the system's reason.
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<QString>("failed");
+    QTest::addColumn<int>("error");
+    QTest::newRow("missing folder") << QString() << QString("open") << ENOENT;
+    QTest::newRow("read-only file") << QString("read-only") << QString("open") << EACCES;
+    QTest::newRow("listed link to a read-only file")
+        << QString("link") << QString("open") << EACCES;
+    // Written beside it, the new file cannot take the name.
+    QTest::newRow("folder in its place") << QString("folder") << QString("write") << EISDIR;
 }
 
 void TestProfileSave::reportsFileThatCannotBeOpened()
 {
     QFETCH(QString, existing);
+    QFETCH(QString, failed);
+    QFETCH(int, error);
     const QString dir = existing.isEmpty() ? profilesDir() + "/not/there" : profilesDir();
     const QString folder =
         existing == "link" ? kolz::test::environment().root() + "/elsewhere" : dir;
     const QString file = folder + "/slate.xml";
     const QByteArray old = "<profile><device>Old</device></profile>";
-    if (!existing.isEmpty()) {
+    if (existing == "folder") {
+        QVERIFY(QDir(dir).mkdir("slate.xml"));
+    } else if (!existing.isEmpty()) {
         QVERIFY(QDir().mkpath(folder));
         writeBytes(file, old);
         QVERIFY(QFile::setPermissions(file, QFile::ReadOwner));
@@ -384,10 +398,13 @@ void TestProfileSave::reportsFileThatCannotBeOpened()
     QVERIFY(driver.allAnswered());
     QCOMPARE(driver.shown().size(), std::size_t(1));
     QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
-    QCOMPARE(driver.shown()[0].informative, QString("Could not open file '%1/slate.xml'").arg(dir));
+    QCOMPARE(driver.shown()[0].informative,
+             QString("Could not %1 file '%2/slate.xml': %3").arg(failed, dir, strerror(error)));
     QCOMPARE(data.fileName(), std::string("slate.xml"));
     CHECK_DRIVER(driver);
-    if (!existing.isEmpty())
+    if (existing == "folder")
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList());
+    else if (!existing.isEmpty())
         QCOMPARE(fileBytes(file), old);
 }
 
@@ -416,6 +433,8 @@ void TestProfileSave::failedWriteKeepsOldFile()
     QVERIFY(!saved);
     QVERIFY(driver.allAnswered());
     QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
+    QCOMPARE(driver.shown()[0].informative,
+             QString("Could not write file '%1': %2").arg(path, strerror(EFBIG)));
     QCOMPARE(fileBytes(path), oldSlate);
     QCOMPARE(QDir(profilesDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"slate.xml"});
     CHECK_DRIVER(driver);
@@ -439,7 +458,8 @@ void TestProfileSave::refusesWhatWouldNotReadBack()
     CHECK_DRIVER(driver);
     const QString why = driver.shown()[0].informative;
     QVERIFY2(why.contains(QLocale().toString(maxProfileFileSize) + " bytes"), qPrintable(why));
-    QCOMPARE(driver.shown()[2].informative, why);
+    QVERIFY2(why.startsWith("Could not write file '" + path + "': "), qPrintable(why));
+    QCOMPARE(driver.shown()[2].informative, QString(why).replace(path, profilesDir() + "/new.xml"));
     QCOMPARE(fileBytes(path), oldSlate);
     QCOMPARE(QDir(profilesDir()).entryList(QDir::Files | QDir::Hidden), QStringList{"slate.xml"});
 }
@@ -492,6 +512,7 @@ void TestProfileSave::refusesRowsThatCannotBeWritten()
     CHECK_DRIVER(driver);
     QCOMPARE(driver.shown().size(), std::size_t(3));
     QCOMPARE(driver.shown()[0].text, QStringLiteral("Failed to save file"));
+    QVERIFY(driver.shown()[0].informative.startsWith("Could not write file '" + path + "': "));
     QVERIFY2(driver.shown()[2].informative.contains("'(no name)' of OpenGL ES version 1"),
              qPrintable(driver.shown()[2].informative));
     QVERIFY2(driver.shown()[0].informative.contains(
