@@ -19,6 +19,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -36,16 +37,41 @@ namespace {
 // notifier and closes the window as a user would, outside the signal handler.
 int signalPipe[2] = {-1, -1};
 
-// SIGHUP as the program found it. Started with it ignored (nohup), the program is meant to
-// outlive its terminal and keeps ignoring it.
-struct sigaction hangUpBefore = {};
+// The process that put the handler in. A process forked from it (the desktop's URL opener forks
+// too) runs the handler until it execs or resets it: its signals are no requests to the program.
+pid_t handlingProcess = 0;
 
-extern "C" void onTerminationSignal(int)
+bool requestedDuringFailedStart = false;
+
+const int requestSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void onTerminationSignal(int number)
 {
-    const char byte = 1;
     const int saved = errno;
-    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+    if (::getpid() == handlingProcess) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+    } else {
+        // As if there were no handler: the forked process ends by the signal.
+        struct sigaction byDefault = {};
+        byDefault.sa_handler = SIG_DFL;
+        ::sigaction(number, &byDefault, nullptr);
+        ::raise(number);
+    }
     errno = saved;
+}
+
+// SIGHUP as the process found it. Started with it ignored (nohup), the program is meant to
+// outlive its terminal and keeps ignoring it. Read once: the program ignores it itself once it
+// ends, which does not make a later start in the same process one under nohup.
+bool hangUpIgnoredAtStart()
+{
+    static const bool ignored = [] {
+        struct sigaction found = {};
+        ::sigaction(SIGHUP, nullptr, &found);
+        return found.sa_handler == SIG_IGN;
+    }();
+    return ignored;
 }
 
 void sortByDisplayName(ProfileList& list)
@@ -56,6 +82,61 @@ void sortByDisplayName(ProfileList& list)
 }
 
 } // namespace
+
+// Catches the requests to end from before the window listens: one during the start waits in the
+// socket until the event loop runs, and then closes the window as any other.
+class TerminationSignals
+{
+public:
+    TerminationSignals();
+    // A start that failed: main's box finds the signals as the program found them.
+    ~TerminationSignals() { end(false); }
+    // Ending: a further request must not cut short the teardown and the last save; it is ignored
+    // until the process exits.
+    void end(bool ending);
+
+private:
+    struct sigaction before[3] = {};
+    bool installed = false;
+};
+
+TerminationSignals::TerminationSignals()
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
+    handlingProcess = ::getpid();
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int i = 0; i < 3; ++i) {
+        ::sigaction(requestSignals[i], nullptr, &before[i]);
+        if (requestSignals[i] != SIGHUP || !hangUpIgnoredAtStart())
+            ::sigaction(requestSignals[i], &action, nullptr);
+    }
+    installed = true;
+}
+
+void TerminationSignals::end(bool ending)
+{
+    if (!std::exchange(installed, false))
+        return;
+    struct sigaction ignored = {};
+    ignored.sa_handler = SIG_IGN;
+    for (int i = 0; i < 3; ++i)
+        ::sigaction(requestSignals[i], ending ? &ignored : &before[i], nullptr);
+    char byte;
+    requestedDuringFailedStart = !ending && ::recv(signalPipe[0], &byte, 1, MSG_DONTWAIT) == 1;
+    ::close(signalPipe[0]);
+    ::close(signalPipe[1]);
+    signalPipe[0] = signalPipe[1] = -1;
+}
+
+bool terminationRequestedDuringStart()
+{
+    return requestedDuringFailedStart;
+}
 
 std::unique_ptr<KolPreferences> loadPreferences()
 {
@@ -149,7 +230,8 @@ std::string copyFileName(const ProfileDataWrapper& source)
 }
 
 Controller::Controller(int& argc, char** argv)
-    : QApplication(argc, argv), prefs(loadPreferences()), mainWindow(this, prefs.get())
+    : QApplication(argc, argv), terminationSignals(std::make_unique<TerminationSignals>()),
+      prefs(loadPreferences()), mainWindow(this, prefs.get())
 {
     builtInProfiles = loadBuiltInProfiles();
     userProfiles = loadUserProfiles(prefs.get());
@@ -167,15 +249,8 @@ Controller::Controller(int& argc, char** argv)
 
 Controller::~Controller()
 {
-    if (signalNotifier) {
-        std::signal(SIGTERM, SIG_DFL);
-        std::signal(SIGINT, SIG_DFL);
-        ::sigaction(SIGHUP, &hangUpBefore, nullptr);
-        delete signalNotifier;
-        ::close(signalPipe[0]);
-        ::close(signalPipe[1]);
-        signalPipe[0] = signalPipe[1] = -1;
-    }
+    delete signalNotifier;
+    terminationSignals->end(true);
     userProfiles.clear();
     builtInProfiles.clear();
     // A value that something stored without saving the store yet is not lost by ending: the
@@ -207,20 +282,11 @@ bool Controller::lockSingleInstance()
 
 void Controller::watchTerminationSignals()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+    // The requests that came during the start are heard too, once the event loop runs.
+    if (signalPipe[0] < 0)
         return;
-    ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
     signalNotifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
     connect(signalNotifier, &QSocketNotifier::activated, this, [this] { terminationRequested(); });
-    struct sigaction action = {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-    ::sigaction(SIGHUP, nullptr, &hangUpBefore);
-    if (hangUpBefore.sa_handler != SIG_IGN)
-        ::sigaction(SIGHUP, &action, nullptr);
 }
 
 void Controller::terminationRequested()

@@ -14,6 +14,7 @@
 
 class QLocalServer;
 class QSocketNotifier;
+class TerminationSignals;
 
 // The application object: owns the preference store, the main window and the profile lists,
 // makes sure one instance runs per user, and offers the profile services that the main window
@@ -54,6 +55,8 @@ private:
     void watchTerminationSignals();
     void terminationRequested();
 
+    // First: SIGINT, SIGTERM and SIGHUP are caught from before the window listens.
+    std::unique_ptr<TerminationSignals> terminationSignals;
     std::unique_ptr<KolPreferences> prefs;
     MainWindow mainWindow;
     ProfileList builtInProfiles;
@@ -61,6 +64,9 @@ private:
     QLocalServer* lock = nullptr;
     QSocketNotifier* signalNotifier = nullptr;
 };
+
+// Whether SIGINT, SIGTERM or SIGHUP came during a start that then failed.
+bool terminationRequestedDuringStart();
 
 // The program's store, loaded; throws std::runtime_error with the store's reason on failure.
 std::unique_ptr<KolPreferences> loadPreferences();

@@ -494,13 +494,13 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    // An application that connected a moment ago is waiting in the listen queue: take it in so
-    // that it hears the stop too, and take no more.
-    if (server->isListening()) {
-        server->waitForNewConnection(0);
-        serverNewConnection();
-        server->close();
-    }
+    // Applications that connected a moment ago (during the start, when the request came then)
+    // are waiting in the listen queue: take them all in so that they hear the stop too, and take
+    // no more. Each wait takes one, which newConnection hands to serverNewConnection.
+    bool queueEmpty = false;
+    for (int i = 0; i < server->listenBacklogSize() && !queueEmpty && server->isListening(); ++i)
+        server->waitForNewConnection(0, &queueEmpty);
+    server->close();
     // A stop frame may make an application answer at once, which can finish its client while
     // the others are still being stopped: walk a guarded copy of the set.
     std::vector<QPointer<Client>> stopping(clients.begin(), clients.end());

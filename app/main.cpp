@@ -20,6 +20,9 @@ int main(int argc, char** argv)
         const QString text = QString::fromUtf8(error.what());
         std::fprintf(stderr, "%s\n", error.what());
         std::fflush(stderr);
+        // Asked to end while it started: ending now answers that, a box would wait for nobody.
+        if (terminationRequestedDuringStart())
+            return EXIT_FAILURE;
         QApplication app(argc, argv);
         // Headless platforms have nobody to press the button; the box would never close.
         const QString platform = QGuiApplication::platformName();

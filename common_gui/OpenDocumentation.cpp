@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,14 +12,28 @@
 #include <QPointer>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
+
+// How long after its start a failing status of "xdg-open" still means that the file could not
+// be opened. Later it is the end of a browser that xdg-open waited for and that showed the file
+// long ago. The process that waits for the opener ends at the same time.
+int statusWindowSeconds = 10;
+
+// Run by the process that waits for the opener, a shell: the opener and the file are its
+// arguments, never part of the script. The opener does not inherit the status pipe (descriptor
+// 3), on which its exit status is written as text.
+const char* const waiterScript = "\"$1\" \"$2\" 3>&-; echo $? >&3";
 
 // What one openDocumentation call works with.
 struct DocumentationRequest
@@ -36,79 +51,89 @@ struct HandOff
         NotStarted,
         CannotRun
     } outcome;
-    int error = 0;   // why "xdg-open" could not be run
-    int status = -1; // once started: where how "xdg-open" ended will be written
+    int error = 0;            // why "xdg-open" could not be run
+    int status = -1;          // once started: where how "xdg-open" ended will be written
+    QElapsedTimer clock = {}; // since the start
+    int windowSeconds = 0;    // statusWindowSeconds then
 };
 
-// What the process that starts "xdg-open" writes to the pipe that a successful exec closes.
-struct ExecReport
+// Where execvp would find name: the first executable regular file among the PATH directories
+// (an empty entry is the current directory). Empty when there is none, with error ENOENT, or
+// EACCES when a candidate was there but could not be run.
+std::string findOnPath(const std::string& name, int& error)
 {
-    int forked; // 0: the process that runs "xdg-open" could not be forked
-    int error;
-};
+    const char* variable = std::getenv("PATH");
+    const std::string path = variable ? variable : "/bin:/usr/bin";
+    error = ENOENT;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = path.find(':', start);
+        const std::string directory = path.substr(start, end - start);
+        const std::string candidate = (directory.empty() ? "." : directory) + '/' + name;
+        struct stat info;
+        if (::stat(candidate.c_str(), &info) == 0) {
+            if (S_ISREG(info.st_mode) &&
+                ::faccessat(AT_FDCWD, candidate.c_str(), X_OK, AT_EACCESS) == 0)
+                return candidate;
+            error = EACCES;
+        } else if (errno == EACCES) {
+            error = EACCES;
+        }
+        if (end == std::string::npos)
+            return {};
+        start = end + 1;
+    }
+}
 
 // The code below runs in forked children, where only async-signal-safe calls are allowed:
 // everything they need was prepared before the fork.
-void closeDescriptorsExcept(int kept, long openMax)
+void closeDescriptorsFrom(int first, int kept, long openMax)
 {
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-    const unsigned keep = static_cast<unsigned>(kept);
-    if ((keep > 3 && ::close_range(3, keep - 1, 0) != 0) ||
-        ::close_range(keep < 3 ? 3 : keep + 1, ~0U, 0) != 0)
+    const unsigned from = static_cast<unsigned>(first);
+    const unsigned keep = kept < first ? from : static_cast<unsigned>(kept);
+    if ((keep > from && ::close_range(from, keep - 1, 0) != 0) ||
+        ::close_range(kept < first ? from : keep + 1, ~0U, 0) != 0)
 #endif
     {
-        for (long fd = openMax - 1; fd >= 3; --fd) {
+        for (long fd = openMax - 1; fd >= first; --fd) {
             if (fd != kept)
                 ::close(static_cast<int>(fd));
         }
     }
 }
 
-[[noreturn]] void closeDescriptorsAndExec(char* const argv[], long openMax, int report)
+// The program's handlers would answer a signal meant for it as the program, on its descriptors:
+// a forked process runs none of them. The ignored ones are reset too, so that the opener starts
+// as a process started afresh would.
+void resetSignalDispositions()
 {
-    closeDescriptorsExcept(report, openMax);
-    // No shell: the path arrives as one argument whatever characters it holds.
-    ::execvp(argv[0], argv);
-    const ExecReport failed{1, errno};
-    [[maybe_unused]] const ssize_t n = ::write(report, &failed, sizeof failed);
-    ::_exit(127);
+    struct sigaction byDefault = {};
+    byDefault.sa_handler = SIG_DFL;
+    for (int number = 1; number < NSIG; ++number)
+        ::sigaction(number, &byDefault, nullptr);
 }
 
-// Starts "xdg-open" as its own child, waits for it and writes its wait status to status. The
-// program's child that forked this process has exited, so it is init's to reap, and the
-// program itself never waits for the opener.
-[[noreturn]] void runOpenerAndReport(char* const argv[], long openMax, int report, int status)
+// Becomes the process that waits for the opener: a shell, not a copy of the program, so that it
+// holds none of the program's pages and does not bear its name; its alarm ends it once a
+// failing status would no longer be heard. What keeps the shell from being run goes to report.
+[[noreturn]] void runWaiter(char* const argv[], long openMax, int report, int status,
+                            unsigned seconds)
 {
-    // The program's signal handlers would act on its descriptors, closed here: this process
-    // ends on a signal as any other would. Ignored, SIGCHLD would let the system reap the
-    // opener before its status is read.
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    for (int number = 1; number < NSIG; ++number) {
-        struct sigaction was = {};
-        if (::sigaction(number, nullptr, &was) == 0 &&
-            (was.sa_handler != SIG_IGN || number == SIGCHLD))
-            ::sigaction(number, &action, nullptr);
-    }
-    const pid_t opener = ::fork();
-    if (opener == 0)
-        closeDescriptorsAndExec(argv, openMax, report);
-    if (opener < 0) {
-        const ExecReport failed{0, errno};
-        [[maybe_unused]] const ssize_t n = ::write(report, &failed, sizeof failed);
-        ::_exit(1);
-    }
-    closeDescriptorsExcept(status, openMax);
-    // A program that has ended no longer reads the status: the write fails, quietly.
-    action.sa_handler = SIG_IGN;
-    ::sigaction(SIGPIPE, &action, nullptr);
-    int ended = 0;
-    while (::waitpid(opener, &ended, 0) < 0) {
-        if (errno != EINTR)
-            ::_exit(1);
-    }
-    [[maybe_unused]] const ssize_t n = ::write(status, &ended, sizeof ended);
-    ::_exit(0);
+    if (report == 3)
+        report = ::fcntl(report, F_DUPFD_CLOEXEC, 4);
+    if (status == 3)
+        ::fcntl(status, F_SETFD, 0);
+    else
+        ::dup2(status, 3);
+    closeDescriptorsFrom(4, report, openMax);
+    ::alarm(seconds);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    ::execv("/bin/sh", argv);
+    const int failed = errno;
+    [[maybe_unused]] const ssize_t n = ::write(report, &failed, sizeof failed);
+    ::_exit(127);
 }
 
 HandOff handToDesktop(const std::string& path)
@@ -116,10 +141,16 @@ HandOff handToDesktop(const std::string& path)
     if (!QFile::exists(QString::fromStdString(path)))
         return {HandOff::NotStarted};
 
-    std::string program = "xdg-open";
+    // Looked up here, as the shell would, so that a missing opener is known at once.
+    int error = 0;
+    std::string opener = findOnPath("xdg-open", error);
+    if (opener.empty())
+        return {HandOff::CannotRun, error};
     // xdg-open would read a leading "-" as an option; such a path can only be relative.
     std::string argument = path.starts_with('-') ? "./" + path : path;
-    char* const argv[] = {program.data(), argument.data(), nullptr};
+    std::string shell = "sh", command = "-c", script = waiterScript;
+    char* const argv[] = {shell.data(),  command.data(),  script.data(), shell.data(),
+                          opener.data(), argument.data(), nullptr};
     long openMax = ::sysconf(_SC_OPEN_MAX);
     if (openMax < 0)
         openMax = 1024;
@@ -133,20 +164,27 @@ HandOff handToDesktop(const std::string& path)
         return {HandOff::NotStarted};
     }
 
+    HandOff running{HandOff::Started, 0, status[0]};
+    running.windowSeconds = statusWindowSeconds;
+    running.clock.start();
+    // No signal reaches a forked process before it has put every handler back to the default.
+    sigset_t all, before;
+    sigfillset(&all);
+    ::pthread_sigmask(SIG_SETMASK, &all, &before);
     // Two forks: the intermediate child exits at once and is reaped here, so the process that
-    // runs the opener is adopted by init and never lingers as our zombie.
+    // waits for the opener is adopted by init and never lingers as our zombie.
     const pid_t child = ::fork();
     if (child == 0) {
+        resetSignalDispositions();
         const pid_t grandchild = ::fork();
-        if (grandchild < 0)
-            ::_exit(1);
         if (grandchild == 0)
-            runOpenerAndReport(argv, openMax, report[1], status[1]);
-        ::_exit(0);
+            runWaiter(argv, openMax, report[1], status[1], unsigned(running.windowSeconds));
+        ::_exit(grandchild < 0 ? 1 : 0);
     }
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
     ::close(report[1]);
     ::close(status[1]);
-    // Whether the intermediate child got as far as forking the one that runs the opener.
+    // Whether the intermediate child got as far as forking the one that waits for the opener.
     bool forked = child > 0;
     for (int childEnd = 0; forked;) {
         if (::waitpid(child, &childEnd, 0) == child) {
@@ -159,28 +197,43 @@ HandOff handToDesktop(const std::string& path)
         if (errno != EINTR)
             forked = false;
     }
-    // The report ends once the opener's exec has closed the last copy of its write end.
-    ExecReport got{};
+    // The report ends once the shell's exec has closed the last copy of its write end.
+    int failed = 0;
     ssize_t n = 0;
-    while (forked && (n = ::read(report[0], &got, sizeof got)) < 0 && errno == EINTR) {
+    while (forked && (n = ::read(report[0], &failed, sizeof failed)) < 0 && errno == EINTR) {
     }
     ::close(report[0]);
-    const bool reported = n == static_cast<ssize_t>(sizeof got);
-    if (!forked || reported) {
+    if (!forked || n == static_cast<ssize_t>(sizeof failed)) {
         ::close(status[0]);
-        if (!forked || !got.forked)
+        if (!forked)
             return {HandOff::NotStarted};
-        return {HandOff::CannotRun, got.error};
+        return {HandOff::CannotRun, failed};
     }
-    return {HandOff::Started, 0, status[0]};
+    return running;
+}
+
+// The opener's exit status as the waiting shell wrote it, in decimal; -1 for anything else
+// (nothing at all when the shell was ended first).
+int writtenStatus(const QByteArray& text)
+{
+    const QByteArray digits = text.endsWith('\n') ? text.chopped(1) : text;
+    if (digits.isEmpty() || digits.size() > 3)
+        return -1;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return -1;
+    }
+    return digits.toInt();
 }
 
 // Hears how the opener ended without waiting for it: the event loop watches the status pipe,
-// and onFailure gets a failing exit status. An opener ended by a signal was ended on purpose
-// and is not reported. A watch still open when the application object goes is dropped with it;
-// the process that reports then ends quietly, and the opener runs on.
-void watchOpener(int status, const std::function<void(int)>& onFailure)
+// and onFailure gets a failing exit status that came within the window. An opener ended by a
+// signal (a status above 128) was ended on purpose and is not reported. A watch still open when
+// the application object goes is dropped with it; the process that reports then ends quietly,
+// and the opener runs on.
+void watchOpener(const HandOff& handOff, const std::function<void(int)>& onFailure)
 {
+    const int status = handOff.status;
     QCoreApplication* application = QCoreApplication::instance();
     if (!application) {
         ::close(status);
@@ -189,17 +242,25 @@ void watchOpener(int status, const std::function<void(int)>& onFailure)
     ::fcntl(status, F_SETFL, O_NONBLOCK);
     auto* notifier = new QSocketNotifier(status, QSocketNotifier::Read, application);
     QObject::connect(notifier, &QObject::destroyed, [status] { ::close(status); });
-    const auto heard = [notifier, status, onFailure] {
-        int ended = 0;
-        const ssize_t n = ::read(status, &ended, sizeof ended);
+    const qint64 window = qint64(handOff.windowSeconds) * 1000;
+    const auto heard = [notifier, status, onFailure, clock = handOff.clock, window,
+                        text = std::make_shared<QByteArray>()] {
+        char bytes[8];
+        const ssize_t n = ::read(status, bytes, sizeof bytes);
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             return;
+        // More than a status's few digits is not one: the watch ends.
+        if (n > 0 && text->size() + n <= qsizetype(sizeof bytes)) {
+            text->append(bytes, n);
+            return;
+        }
         notifier->setEnabled(false);
         notifier->deleteLater();
         // Held here: what onFailure shows runs an event loop, and the watch may go meanwhile.
         const std::function<void(int)> report = onFailure;
-        if (n == static_cast<ssize_t>(sizeof ended) && WIFEXITED(ended) && WEXITSTATUS(ended) != 0)
-            report(WEXITSTATUS(ended));
+        const int ended = n == 0 ? writtenStatus(*text) : -1;
+        if (ended > 0 && ended <= 128 && !clock.hasExpired(window))
+            report(ended);
     };
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, heard);
 }
@@ -237,7 +298,7 @@ void tellWhenOpenerFails(const DocumentationRequest& request, const HandOff& han
 {
     const QPointer<QWidget> parent = request.parent;
     const bool owned = request.parent != nullptr;
-    watchOpener(handOff.status, [parent, owned, path, undo](int status) {
+    watchOpener(handOff, [parent, owned, path, undo](int status) {
         if (undo)
             undo();
         if (owned && (!parent || !parent->isVisible()))
@@ -342,6 +403,11 @@ void openDocumentation(QWidget* parent, KolPreferences* store, const std::string
         answer = QMessageBox::warning(request.parent, title, text,
                                       QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
     }
+}
+
+void setOpenerStatusWindow(int seconds)
+{
+    statusWindowSeconds = std::max(seconds, 1);
 }
 
 bool listDirectory(std::string& out, const std::string& directory, const std::string& nameFilter)

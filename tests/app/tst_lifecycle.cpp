@@ -14,6 +14,9 @@
 
 #include <csignal>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace {
 
 int appArgc = 1;
@@ -54,7 +57,7 @@ void TestLifecycle::endingSavesUnsavedSettings_data()
 {
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("key");
-    for (const char* how : {"close", "actionExit", "SIGINT", "SIGTERM", "SIGHUP"})
+    for (const char* how : {"close", "actionExit", "SIGINT", "SIGTERM", "SIGHUP", "forked"})
         QTest::newRow(how) << how << "Stats/CollectUsage";
     // The splash setting the manual tells users to write: its code words up to "ShowSplash".
     QFile manual(QStringLiteral(KOLZ_MANUAL));
@@ -76,9 +79,21 @@ void TestLifecycle::endingSavesUnsavedSettings()
     QFETCH(QString, how);
     QFETCH(QString, key);
     bool splashShown = true;
+    int forkEnded = SIGTERM;
     const int code = runProgram(key.toStdString(), [&](Controller& app) {
         splashShown = app.window().aboutBoxDialog()->isVisible();
-        if (how.startsWith("SIG"))
+        if (how == "forked") {
+            // A process forked from the program (the desktop's URL opener forks) ends by its
+            // signal as without the handler, and asks the program nothing: the window stays.
+            const pid_t child = ::fork();
+            if (child == 0)
+                ::_exit(std::raise(SIGTERM));
+            ::waitpid(child, &forkEnded, 0);
+            QCoreApplication::processEvents();
+            forkEnded =
+                app.window().isVisible() && WIFSIGNALED(forkEnded) ? WTERMSIG(forkEnded) : 0;
+            app.window().close();
+        } else if (how.startsWith("SIG"))
             std::raise(signalNamed(how));
         else if (how == "actionExit")
             app.window().findChild<QAction*>(how)->trigger();
@@ -86,6 +101,7 @@ void TestLifecycle::endingSavesUnsavedSettings()
             app.window().close();
     });
     QCOMPARE(code, 0);
+    QCOMPARE(forkEnded, SIGTERM);
     bool value = true;
     QCOMPARE(kolz::test::loadedStore("KolZendra")->GetBool(key.toStdString(), value, true),
              KolPreferences::SUCCESS);

@@ -16,6 +16,10 @@
 #include <csignal>
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ui::messages;
 using kolz::test::TestPeer;
@@ -69,6 +73,23 @@ bool allRead(TestPeer& peer)
            ::ioctl(int(socket->socketDescriptor()), SIOCOUTQ, &unread) == 0 && unread == 0;
 }
 
+// A lock that takes no connection, its queue full: the probe of a start waits its whole time,
+// after the window listens. Gives the descriptors to close.
+std::vector<int> fullLock()
+{
+    sockaddr_un address = {AF_UNIX, {}};
+    const QByteArray path = QFile::encodeName(QDir::tempPath() + QStringLiteral("/KolZendraGUI"));
+    qstrncpy(address.sun_path, path.constData(), sizeof address.sun_path);
+    const auto at = reinterpret_cast<sockaddr*>(&address);
+    std::vector<int> fds{::socket(AF_UNIX, SOCK_STREAM, 0)};
+    if (::bind(fds[0], at, sizeof address) != 0 || ::listen(fds[0], 0) != 0)
+        return {};
+    do
+        fds.push_back(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0));
+    while (::connect(fds.back(), at, sizeof address) == 0);
+    return fds;
+}
+
 } // namespace
 
 class TestProcess : public QObject
@@ -87,27 +108,56 @@ private slots:
 void TestProcess::sigtermStopsPeersAndExitsNormally_data()
 {
     QTest::addColumn<int>("signal");
-    QTest::newRow("SIGTERM") << int(SIGTERM);
-    QTest::newRow("SIGHUP, the terminal closed") << int(SIGHUP);
+    QTest::addColumn<int>("again");
+    QTest::addColumn<bool>("starting"); // sent once it listens, while it still starts
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 0 << false;
+    QTest::newRow("SIGHUP, the terminal closed") << int(SIGHUP) << 0 << false;
+    QTest::newRow("Ctrl+C, again as it ends") << int(SIGINT) << int(SIGINT) << false;
+    QTest::newRow("SIGTERM as it starts") << int(SIGTERM) << 0 << true;
 }
 
 void TestProcess::sigtermStopsPeersAndExitsNormally()
 {
     QFETCH(int, signal);
+    QFETCH(int, again);
+    QFETCH(bool, starting);
     // Under nohup the program would inherit SIGHUP ignored from this process.
     std::signal(SIGHUP, SIG_DFL);
+    const std::vector<int> lock = starting ? fullLock() : std::vector<int>();
     auto program = startProgram();
-    QVERIFY(waitUntilRunning(*program));
-    TestPeer peer;
-    QVERIFY(peer.connectToPanel());
-    peer.send({Message::makeSetPID(99), Message::makeSetName("process test"),
-               Message::makeWarning("still here")});
-    QTRY_VERIFY_WITH_TIMEOUT(allRead(peer), startTimeoutMs);
-    ::kill(pid_t(program->processId()), signal);
-    QVERIFY(program->waitForFinished(startTimeoutMs));
+    TestPeer peers[3]; // while it starts, each connects; they wait in its listen queue
+    TestPeer& peer = peers[0];
+    const int connected = starting ? 3 : 1;
+    for (int i = 0; starting && i < connected; ++i) {
+        const QDeadlineTimer deadline(startTimeoutMs);
+        while (!peers[i].connectToPanel(QStringLiteral("KolZendra"), 100) && !deadline.hasExpired())
+            QTest::qWait(5);
+    }
+    if (!starting) {
+        QVERIFY(waitUntilRunning(*program));
+        QVERIFY(peer.connectToPanel());
+        peer.send({Message::makeSetPID(99), Message::makeSetName("process test"),
+                   Message::makeWarning("still here")});
+        QTRY_VERIFY_WITH_TIMEOUT(allRead(peer), startTimeoutMs);
+    }
+    const pid_t pid = pid_t(program->processId());
+    QVERIFY(pid > 0); // 0 would signal this test's own group
+    // Once the stop went out, again every 0.3 ms until it has ended: at every moment of its end.
+    connect(&peer, &TestPeer::commandReceived, [pid, again] {
+        siginfo_t ended = {};
+        while (again && !::waitid(P_PID, id_t(pid), &ended, WEXITED | WNOHANG | WNOWAIT) &&
+               !ended.si_pid && !::kill(pid, again))
+            ::usleep(300);
+    });
+    ::kill(pid, signal);
+    QTRY_VERIFY_WITH_TIMEOUT(program->state() == QProcess::NotRunning, startTimeoutMs);
+    for (const int fd : lock)
+        ::close(fd);
     QCOMPARE(program->exitStatus(), QProcess::NormalExit);
     QCOMPARE(program->exitCode(), 0);
-    QTRY_COMPARE(peer.receivedTypes(), QList<std::uint32_t>({MessageType::ServerStop}));
+    for (int i = 0; i < connected; ++i)
+        QTRY_COMPARE(peers[i].receivedTypes(), QList<std::uint32_t>({MessageType::ServerStop}));
+    QVERIFY(!QFile::exists(QDir::tempPath() + QStringLiteral("/KolZendra")));
     QVERIFY(!lockHeld());
 }
 

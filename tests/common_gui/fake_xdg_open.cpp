@@ -1,11 +1,14 @@
 // Stands in for "xdg-open" in tests. Writes to $KOLZ_FAKE_XDG_RECORD the descriptors it
-// inherited (space-separated), then each argument, every item NUL-terminated. The record
-// appears by rename, so a reader that sees it finds it complete. Then ends with the status in
-// $KOLZ_FAKE_XDG_STATUS (0 when unset), as a desktop that cannot open the file would.
+// inherited (space-separated), its blocked and ignored signals and the name of the process that
+// started it, then each argument, every item NUL-terminated. The record appears by rename, so a
+// reader that sees it finds it complete. Then, after $KOLZ_FAKE_XDG_SLEEP ms, ends with the
+// status in $KOLZ_FAKE_XDG_STATUS (0 when unset), as a desktop that cannot open the file would.
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -23,7 +26,14 @@ int main(int argc, char** argv)
         }
         closedir(dir);
     }
-    bytes.push_back('\0');
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("SigBlk:") || line.starts_with("SigIgn:"))
+            bytes += ' ' + line;
+    }
+    std::string parent;
+    std::getline(std::ifstream("/proc/" + std::to_string(getppid()) + "/comm"), parent);
+    bytes += " parent:" + parent + '\0';
     for (int i = 1; i < argc; ++i)
         bytes += std::string(argv[i]) + '\0';
 
@@ -32,7 +42,9 @@ int main(int argc, char** argv)
     if (!file)
         return 1;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const char* status = std::getenv("KOLZ_FAKE_XDG_STATUS");
     const bool done = std::fclose(file) == 0 && written && std::rename(part.c_str(), record) == 0;
-    return done ? std::atoi(status ? status : "0") : 1;
+    if (const char* sleep = std::getenv("KOLZ_FAKE_XDG_SLEEP"))
+        usleep(useconds_t(std::atoi(sleep)) * 1000);
+    const char* code = std::getenv("KOLZ_FAKE_XDG_STATUS");
+    return done ? std::atoi(code ? code : "0") : 1;
 }

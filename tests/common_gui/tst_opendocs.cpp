@@ -4,18 +4,40 @@
 #include "common_gui/KitTestHelpers.h"
 #include "common_gui/OpenDocumentation.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using kolz::test::answerBox;
 using kolz::test::answerFileDialog;
 using kolz::test::answerModal;
 using kolz::test::writeFile;
+
+namespace {
+
+// What the opener inherits: the standard descriptors, no signal blocked or ignored, and a shell
+// waiting for it, not a copy of the program.
+const QByteArray startedAfresh =
+    "0 1 2 SigBlk:\t0000000000000000 SigIgn:\t0000000000000000 parent:sh";
+
+// Stands for the program's handler: a forked process that runs it fails.
+pid_t testProcess = 0;
+extern "C" void failIfForked(int)
+{
+    if (::getpid() != testProcess)
+        ::_exit(1);
+}
+
+} // namespace
 
 class TestOpenDocumentation : public QObject
 {
@@ -24,6 +46,7 @@ class TestOpenDocumentation : public QObject
 private slots:
     void initTestCase();
     void pathsReachTheOpenerUnchangedWithOnlyStandardDescriptors();
+    void signalsToTheGroupRunNoHandlerInForkedProcesses();
     void lookupOrderThenTheUserLocatesTheFile();
     void clickableLabelAndListDirectory();
 
@@ -66,6 +89,8 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
     // A descriptor without close-on-exec, as a library might leave one open.
     const int leaked = ::open("/dev/null", O_RDONLY);
     QVERIFY(leaked > 2);
+    const auto hangUp = std::signal(SIGHUP, SIG_IGN); // nor a signal ignored, as under nohup
+    const auto restore = qScopeGuard([hangUp] { std::signal(SIGHUP, hangUp); });
     int status = 0;
     for (const QString name : {"plain.html", "with \"quotes\" and spaces.html",
                                "$HOME and $(touch pwned) and `touch pwned2`.html",
@@ -76,7 +101,7 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
             // The intermediate child is reaped before the call returns: no zombie is left.
             QVERIFY(::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD);
         });
-        QCOMPARE(record, (QList<QByteArray>{"0 1 2", path.toUtf8()}));
+        QCOMPARE(record, (QList<QByteArray>{startedAfresh, path.toUtf8()}));
     }
     // A relative path that reads like an option reaches the opener as a path.
     const QString cwd = QDir::currentPath();
@@ -84,7 +109,7 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
     QVERIFY(!writeFile(work.filePath("--help.html")).isEmpty());
     const QList<QByteArray> record = opened([] { QVERIFY(openWithDesktop("--help.html")); });
     QVERIFY(QDir::setCurrent(cwd));
-    QCOMPARE(record, (QList<QByteArray>{"0 1 2", "./--help.html"}));
+    QCOMPARE(record, (QList<QByteArray>{startedAfresh, "./--help.html"}));
     ::close(leaked);
     QVERIFY(!QFile::exists(work.filePath("pwned")) && !QFile::exists(work.filePath("pwned2")));
 
@@ -95,6 +120,32 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
     QVERIFY(!openWithDesktop(writeFile(work.filePath("present.html")).toStdString()));
     qputenv("PATH", path);
     QVERIFY(::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD);
+}
+
+// Ctrl+C in a terminal signals the whole process group, the processes Help forks included.
+void TestOpenDocumentation::signalsToTheGroupRunNoHandlerInForkedProcesses()
+{
+    const pid_t group = ::getpgrp(); // a group of its own: nothing else is signalled
+    QVERIFY(group == ::getpid() || ::setpgid(0, 0) == 0);
+    testProcess = ::getpid();
+    struct sigaction handler = {}, before = {};
+    handler.sa_handler = failIfForked;
+    handler.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &handler, &before);
+    const std::string path = writeFile(work.filePath("storm.html")).toStdString();
+    std::atomic<bool> storming = true;
+    std::thread storm([&storming] {
+        for (; storming; std::this_thread::sleep_for(std::chrono::microseconds(300)))
+            ::kill(0, SIGTERM);
+    });
+    int started = 0;
+    for (int i = 0; i < 150; ++i)
+        started += openWithDesktop(path);
+    storming = false;
+    storm.join();
+    ::sigaction(SIGTERM, &before, nullptr);
+    ::setpgid(0, group);
+    QCOMPARE(started, 150);
 }
 
 void TestOpenDocumentation::lookupOrderThenTheUserLocatesTheFile()
@@ -190,6 +241,23 @@ void TestOpenDocumentation::lookupOrderThenTheUserLocatesTheFile()
              qPrintable(boxes[3]));
     QCOMPARE(remembered(*kolz::test::loadedStore("KitDocs")), chosen);
     QVERIFY(::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD);
+
+    // Past the window (a browser xdg-open waited for failing long after it showed the file):
+    // no box, and the file picked stays remembered. The watch is over once its notifier is gone.
+    setOpenerStatusWindow(1);
+    qputenv("KOLZ_FAKE_XDG_SLEEP", "1300");
+    qputenv("KOLZ_FAKE_XDG_STATUS", "3");
+    boxes.clear();
+    answerBox(boxes);
+    answerFileDialog(picked);
+    answerBox(boxes);
+    QCOMPARE(recorded(), QList<QByteArray>{picked.toUtf8()});
+    QTRY_VERIFY(qApp->findChildren<QSocketNotifier*>(Qt::FindDirectChildrenOnly).isEmpty());
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(remembered(*kolz::test::loadedStore("KitDocs")), picked);
+    setOpenerStatusWindow(10);
+    qunsetenv("KOLZ_FAKE_XDG_SLEEP");
+    qunsetenv("KOLZ_FAKE_XDG_STATUS");
     QVERIFY(QDir::setCurrent(previous));
 }
 
