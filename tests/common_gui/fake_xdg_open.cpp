@@ -3,6 +3,7 @@
 // started it, then each argument, every item NUL-terminated. The record appears by rename, so a
 // reader that sees it finds it complete. Then, after $KOLZ_FAKE_XDG_SLEEP ms, ends with the
 // status in $KOLZ_FAKE_XDG_STATUS (0 when unset), as a desktop that cannot open the file would.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -26,10 +27,19 @@ int main(int argc, char** argv)
         }
         closedir(dir);
     }
+    // The signals between 32 and SIGRTMIN are the C library's own: no program can set them, and
+    // some starters (make) leave them ignored. They are left out.
+    unsigned long long reserved = 0;
+    for (int number = 32; number < SIGRTMIN; ++number)
+        reserved |= 1ULL << (number - 1);
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {
-        if (line.starts_with("SigBlk:") || line.starts_with("SigIgn:"))
-            bytes += ' ' + line;
+        if (line.starts_with("SigBlk:") || line.starts_with("SigIgn:")) {
+            char mask[17];
+            std::snprintf(mask, sizeof mask, "%016llx",
+                          std::strtoull(line.c_str() + 7, nullptr, 16) & ~reserved);
+            bytes += ' ' + line.substr(0, 8) + mask;
+        }
     }
     std::string parent;
     std::getline(std::ifstream("/proc/" + std::to_string(getppid()) + "/comm"), parent);
