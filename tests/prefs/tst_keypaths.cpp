@@ -83,8 +83,9 @@ private slots:
         QVERIFY(!again.Exists("a/b/e"));
     }
 
-    // Every setter on a path through each kind of value: a path through a list is refused, as a
-    // key inside one would make a file that Load refuses; whatever a setter writes loads again.
+    // Setters of each kind on a path through each kind of value: a path through a list is refused,
+    // as a key inside one would make a file that Load refuses; whatever a setter writes loads
+    // again.
     void settersOnPathsThroughValues_data()
     {
         QTest::addColumn<QByteArray>("value"); // of the entry X
@@ -94,18 +95,14 @@ private slots:
         const int refused = KolPreferences::CRITICAL_ERROR;
         QTest::newRow("string, as any scalar")
             << QByteArray("<string>s</string>") << "X/k" << success;
-        QTest::newRow("true") << QByteArray("<true/>") << "X/k/m" << success;
         QTest::newRow("dictionary")
             << QByteArray("<dict><key>a</key><true/></dict>") << "X/a/m" << success;
         QTest::newRow("element of another name")
             << QByteArray("<foo><a/><b/></foo>") << "X/k" << success;
         QTest::newRow("list") << QByteArray("<array><string>a</string><string>b</string></array>")
                               << "X/k" << refused;
-        QTest::newRow("empty list") << QByteArray("<array/>") << "X/k/m" << refused;
         QTest::newRow("list in a dictionary")
             << QByteArray("<dict><key>a</key><array/></dict>") << "X/a/k" << refused;
-        QTest::newRow("dictionary in a list")
-            << QByteArray("<array><string>a</string><dict/></array>") << "X/a/k" << refused;
         // Load tells a list by the hash of its name, which this one shares.
         QTest::newRow("name hashed as a list's") << QByteArray("<xmHyaEU/>") << "X/k" << refused;
         // The lookup takes a list's items for keys and values; what it finds is written.
@@ -124,15 +121,11 @@ private slots:
         // Markup that would close a CDATA section and put a key in the list.
         const std::string text = "v]]></string><key>k</key><string><![CDATA[";
         const std::vector<std::string> strings{"p", "q"};
-        const std::vector<bool> flags{true, false};
         const std::function<KolPreferences::Result(KolPreferences&)> setters[] = {
             [&](KolPreferences& s) { return s.SetString(path, text); },
             [&](KolPreferences& s) { return s.SetInt(path, -7); },
-            [&](KolPreferences& s) { return s.SetReal(path, 2.5); },
-            [&](KolPreferences& s) { return s.SetBool(path, true); },
             [&](KolPreferences& s) { return s.SetData(path, "\0\1", 2); },
             [&](KolPreferences& s) { return s.SetArray(path, strings); },
-            [&](KolPreferences& s) { return s.SetArray(path, flags); },
         };
         for (std::size_t i = 0; i < std::size(setters); ++i) {
             KolPreferences store = storeWith(storeName, "<key>X</key>" + value);
