@@ -143,13 +143,19 @@ void BM_FloorParse(benchmark::State& state)
     }
 }
 
-void BM_StoreLoad(benchmark::State& state)
+// Loads the named store again at every iteration.
+void loadStore(benchmark::State& state, const std::string& name)
 {
-    KolPreferences store(storeName, 0);
+    KolPreferences store(name, 0);
     for (auto _ : state) {
         std::string error;
         benchmark::DoNotOptimize(store.Load(error, true));
     }
+}
+
+void BM_StoreLoad(benchmark::State& state)
+{
+    loadStore(state, storeName);
 }
 
 void BM_FloorPrint(benchmark::State& state)
@@ -255,11 +261,7 @@ void BM_StoreSets(benchmark::State& state)
 
 void BM_DeepStoreLoad(benchmark::State& state)
 {
-    KolPreferences store(deepStoreName, 0);
-    for (auto _ : state) {
-        std::string error;
-        benchmark::DoNotOptimize(store.Load(error, true));
-    }
+    loadStore(state, deepStoreName);
 }
 
 // Each save is refused: indented, the document would take some 67 MB.
