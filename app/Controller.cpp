@@ -34,7 +34,9 @@ const char* const newProfileTemplate =
 namespace {
 
 // SIGTERM, SIGINT and SIGHUP only write a byte here; the GUI thread reads it through a socket
-// notifier and closes the window as a user would, outside the signal handler.
+// notifier and closes the window as a user would, outside the signal handler. Made once and never
+// closed: a handler already running on another thread when the signals are set aside may still
+// write to the number it read, which must never be another file's by then.
 int signalPipe[2] = {-1, -1};
 
 // The process that put the handler in. A process forked from it (the desktop's URL opener forks
@@ -102,9 +104,18 @@ private:
 
 TerminationSignals::TerminationSignals()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
-        return;
-    ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
+    if (signalPipe[0] < 0) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+            signalPipe[0] = signalPipe[1] = -1;
+            return;
+        }
+        ::fcntl(signalPipe[0], F_SETFL, O_NONBLOCK);
+        ::fcntl(signalPipe[1], F_SETFL, O_NONBLOCK);
+    }
+    // A later start in the same process: what came for the one before is no request to it.
+    char stale[64];
+    while (::read(signalPipe[0], stale, sizeof stale) > 0) {
+    }
     handlingProcess = ::getpid();
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;
@@ -126,11 +137,9 @@ void TerminationSignals::end(bool ending)
     ignored.sa_handler = SIG_IGN;
     for (int i = 0; i < 3; ++i)
         ::sigaction(requestSignals[i], ending ? &ignored : &before[i], nullptr);
+    // The pair stays open until the process exits (see signalPipe).
     char byte;
-    requestedDuringFailedStart = !ending && ::recv(signalPipe[0], &byte, 1, MSG_DONTWAIT) == 1;
-    ::close(signalPipe[0]);
-    ::close(signalPipe[1]);
-    signalPipe[0] = signalPipe[1] = -1;
+    requestedDuringFailedStart = !ending && ::read(signalPipe[0], &byte, 1) == 1;
 }
 
 bool terminationRequestedDuringStart()

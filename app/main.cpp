@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -11,6 +12,10 @@
 
 int main(int argc, char** argv)
 {
+    // Under a file-size limit (ulimit -f), a write past it would end the program by SIGXFSZ,
+    // losing every unsaved edit. Ignored, the write fails with EFBIG as on a full disk, and each
+    // save says so and keeps the old file. Set before anything is written.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         Controller controller(argc, argv);
         return controller.run();

@@ -84,6 +84,26 @@ std::string findOnPath(const std::string& name, int& error)
     }
 }
 
+// The signals the process was started ignoring: SIGHUP under nohup, SIGINT and SIGQUIT in a
+// shell's background job. Read before anything can change them: from the executable's
+// pre-initialisation array, which runs before any library is initialised and before main, so
+// that every entry point that opens a file gets the same.
+sigset_t ignoredAtStart;
+
+void recordIgnoredAtStart(int, char**, char**)
+{
+    sigemptyset(&ignoredAtStart);
+    for (int number = 1; number < NSIG; ++number) {
+        struct sigaction found = {};
+        if (::sigaction(number, nullptr, &found) == 0 && !(found.sa_flags & SA_SIGINFO) &&
+            found.sa_handler == SIG_IGN)
+            sigaddset(&ignoredAtStart, number);
+    }
+}
+
+[[gnu::used, gnu::section(".preinit_array")]] void (*recordAtStart)(int, char**,
+                                                                    char**) = recordIgnoredAtStart;
+
 // The code below runs in forked children, where only async-signal-safe calls are allowed:
 // everything they need was prepared before the fork.
 void closeDescriptorsFrom(int first, int kept, long openMax)
@@ -103,14 +123,18 @@ void closeDescriptorsFrom(int first, int kept, long openMax)
 }
 
 // The program's handlers would answer a signal meant for it as the program, on its descriptors:
-// a forked process runs none of them. The ignored ones are reset too, so that the opener starts
-// as a process started afresh would.
-void resetSignalDispositions()
+// a forked process runs none of them. What the process was started ignoring stays ignored, as
+// whoever started it meant (a hang-up of the terminal must not end the browser that Help opened
+// under nohup); what the program or its libraries ignored since, for their own sake, is back at
+// the default, and so is SIGCHLD, on which the opener's own waits depend.
+void startingDispositions()
 {
-    struct sigaction byDefault = {};
-    byDefault.sa_handler = SIG_DFL;
-    for (int number = 1; number < NSIG; ++number)
-        ::sigaction(number, &byDefault, nullptr);
+    for (int number = 1; number < NSIG; ++number) {
+        struct sigaction action = {};
+        action.sa_handler =
+            number != SIGCHLD && sigismember(&ignoredAtStart, number) == 1 ? SIG_IGN : SIG_DFL;
+        ::sigaction(number, &action, nullptr);
+    }
 }
 
 // Becomes the process that waits for the opener: a shell, not a copy of the program, so that it
@@ -167,7 +191,8 @@ HandOff handToDesktop(const std::string& path)
     HandOff running{HandOff::Started, 0, status[0]};
     running.windowSeconds = statusWindowSeconds;
     running.clock.start();
-    // No signal reaches a forked process before it has put every handler back to the default.
+    // No signal reaches a forked process before its dispositions are those the process started
+    // with: none of the program's handlers runs there.
     sigset_t all, before;
     sigfillset(&all);
     ::pthread_sigmask(SIG_SETMASK, &all, &before);
@@ -175,7 +200,7 @@ HandOff handToDesktop(const std::string& path)
     // waits for the opener is adopted by init and never lingers as our zombie.
     const pid_t child = ::fork();
     if (child == 0) {
-        resetSignalDispositions();
+        startingDispositions();
         const pid_t grandchild = ::fork();
         if (grandchild == 0)
             runWaiter(argv, openMax, report[1], status[1], unsigned(running.windowSeconds));

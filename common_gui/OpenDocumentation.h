@@ -7,7 +7,8 @@ class QWidget;
 
 // Hands an existing file to the desktop's default application ("xdg-open" in a child process).
 // True when "xdg-open" was started on it; whether an application then opens the file is not
-// observed. Nothing is left for the caller to reap or to wait for.
+// observed. Nothing is left for the caller to reap or to wait for. The opener starts with no
+// signal blocked, and ignoring only what this process was started ignoring (SIGCHLD aside).
 bool openWithDesktop(const std::string& path);
 
 // Opens a documentation file: from the path remembered under "OpenDocs/" + documentKey, else

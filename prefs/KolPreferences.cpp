@@ -6,7 +6,9 @@
 #include "prefs/XmlShape.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <sys/stat.h>
 #include <tinyxml2.h>
@@ -371,8 +373,16 @@ bool KolPreferences::Save(bool force)
     const bool written =
         std::fwrite(printed.data(), 1, printed.size(), handle->fp) == printed.size() &&
         std::fflush(handle->fp) == 0 && !std::ferror(handle->fp);
-    if (!backEnd->Close(std::move(handle), written) || !written)
+    // A full disk or a file-size limit: the old file stays, and nothing else would tell.
+    int cause = written ? 0 : errno;
+    const std::string path = handle->path;
+    if (!backEnd->Close(std::move(handle), written) || !written) {
+        if (written)
+            cause = errno;
+        std::fprintf(stderr, "The preference file %s was not saved: %s.\n", path.c_str(),
+                     std::strerror(cause ? cause : EIO));
         return false;
+    }
 
     m_shared->dirty = false;
     // Taken whatever this copy's auto-reload: another copy may reload on a stale stamp.

@@ -16,6 +16,7 @@
 #include <csignal>
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
@@ -38,11 +39,22 @@ bool lockHeld()
     return connected;
 }
 
-std::unique_ptr<QProcess> startProgram()
+// With fileSizeLimit, it starts under that RLIMIT_FSIZE and with SIGXFSZ at its default, as a
+// shell's ulimit -f leaves it.
+std::unique_ptr<QProcess> startProgram(rlim_t fileSizeLimit = RLIM_INFINITY)
 {
     auto program = std::make_unique<QProcess>();
     program->setProgram(QStringLiteral(KOLZ_GUI_BINARY));
     program->setProcessEnvironment(QProcessEnvironment::systemEnvironment());
+    if (fileSizeLimit != RLIM_INFINITY) {
+        program->setChildProcessModifier([fileSizeLimit] {
+            rlimit limit = {};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = fileSizeLimit;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            std::signal(SIGXFSZ, SIG_DFL);
+        });
+    }
     program->start();
     return program;
 }
@@ -110,10 +122,14 @@ void TestProcess::sigtermStopsPeersAndExitsNormally_data()
     QTest::addColumn<int>("signal");
     QTest::addColumn<int>("again");
     QTest::addColumn<bool>("starting"); // sent once it listens, while it still starts
-    QTest::newRow("SIGTERM") << int(SIGTERM) << 0 << false;
-    QTest::newRow("SIGHUP, the terminal closed") << int(SIGHUP) << 0 << false;
-    QTest::newRow("Ctrl+C, again as it ends") << int(SIGINT) << int(SIGINT) << false;
-    QTest::newRow("SIGTERM as it starts") << int(SIGTERM) << 0 << true;
+    // Started under a file-size limit of no byte: the preference saves at the start and at the
+    // end fail as on a full disk, say so, and keep the old file.
+    QTest::addColumn<bool>("limited");
+    QTest::newRow("SIGTERM") << int(SIGTERM) << 0 << false << false;
+    QTest::newRow("SIGHUP, the terminal closed") << int(SIGHUP) << 0 << false << false;
+    QTest::newRow("Ctrl+C, again as it ends") << int(SIGINT) << int(SIGINT) << false << false;
+    QTest::newRow("SIGTERM as it starts") << int(SIGTERM) << 0 << true << false;
+    QTest::newRow("SIGTERM, ulimit -f 0") << int(SIGTERM) << 0 << false << true;
 }
 
 void TestProcess::sigtermStopsPeersAndExitsNormally()
@@ -121,10 +137,21 @@ void TestProcess::sigtermStopsPeersAndExitsNormally()
     QFETCH(int, signal);
     QFETCH(int, again);
     QFETCH(bool, starting);
+    QFETCH(bool, limited);
     // Under nohup the program would inherit SIGHUP ignored from this process.
     std::signal(SIGHUP, SIG_DFL);
     const std::vector<int> lock = starting ? fullLock() : std::vector<int>();
-    auto program = startProgram();
+    const QString settings =
+        QDir::homePath() + QStringLiteral("/.kolconfig/Tollerwaith Technologies");
+    QVERIFY(QDir().mkpath(settings));
+    QFile file(settings + QStringLiteral("/com.heliark.KolZendra.plist"));
+    if (!file.exists() && file.open(QIODevice::WriteOnly))
+        file.write("<?xml version=\"1.0\"?>\n<plist version=\"1.0\">\n<dict/>\n</plist>\n");
+    file.close();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    auto program = startProgram(limited ? 0 : RLIM_INFINITY);
     TestPeer peers[3]; // while it starts, each connects; they wait in its listen queue
     TestPeer& peer = peers[0];
     const int connected = starting ? 3 : 1;
@@ -159,6 +186,15 @@ void TestProcess::sigtermStopsPeersAndExitsNormally()
         QTRY_COMPARE(peers[i].receivedTypes(), QList<std::uint32_t>({MessageType::ServerStop}));
     QVERIFY(!QFile::exists(QDir::tempPath() + QStringLiteral("/KolZendra")));
     QVERIFY(!lockHeld());
+    if (limited) {
+        const QByteArray error = program->readAllStandardError();
+        QVERIFY2(
+            error.contains(QFile::encodeName(file.fileName()) + " was not saved: File too large."),
+            error.constData());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), before);
+        QCOMPARE(QDir(settings).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
 }
 
 void TestProcess::secondInstanceSaysSoAndEnds()

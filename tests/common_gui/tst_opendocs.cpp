@@ -4,6 +4,7 @@
 #include "common_gui/KitTestHelpers.h"
 #include "common_gui/OpenDocumentation.h"
 
+#include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSocketNotifier>
@@ -12,6 +13,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -24,10 +26,13 @@ using kolz::test::writeFile;
 
 namespace {
 
-// What the opener inherits: the standard descriptors, no signal blocked or ignored, and a shell
-// waiting for it, not a copy of the program.
-const QByteArray startedAfresh =
-    "0 1 2 SigBlk:\t0000000000000000 SigIgn:\t0000000000000000 parent:sh";
+// What the opener inherits: the standard descriptors, no signal blocked, only the signals that
+// the process was started ignoring ignored (as a hexadecimal mask), and a shell waiting for it,
+// not a copy of the program.
+QByteArray openerStart(const char* ignored = "0000000000000000")
+{
+    return QByteArray("0 1 2 SigBlk:\t0000000000000000 SigIgn:\t") + ignored + " parent:sh";
+}
 
 // Stands for the program's handler: a forked process that runs it fails.
 pid_t testProcess = 0;
@@ -46,6 +51,8 @@ class TestOpenDocumentation : public QObject
 private slots:
     void initTestCase();
     void pathsReachTheOpenerUnchangedWithOnlyStandardDescriptors();
+    void openerKeepsWhatTheProcessStartedIgnoring_data();
+    void openerKeepsWhatTheProcessStartedIgnoring();
     void signalsToTheGroupRunNoHandlerInForkedProcesses();
     void lookupOrderThenTheUserLocatesTheFile();
     void clickableLabelAndListDirectory();
@@ -89,7 +96,7 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
     // A descriptor without close-on-exec, as a library might leave one open.
     const int leaked = ::open("/dev/null", O_RDONLY);
     QVERIFY(leaked > 2);
-    const auto hangUp = std::signal(SIGHUP, SIG_IGN); // nor a signal ignored, as under nohup
+    const auto hangUp = std::signal(SIGHUP, SIG_IGN); // nor a signal ignored since the start
     const auto restore = qScopeGuard([hangUp] { std::signal(SIGHUP, hangUp); });
     int status = 0;
     for (const QString name : {"plain.html", "with \"quotes\" and spaces.html",
@@ -101,7 +108,7 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
             // The intermediate child is reaped before the call returns: no zombie is left.
             QVERIFY(::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD);
         });
-        QCOMPARE(record, (QList<QByteArray>{startedAfresh, path.toUtf8()}));
+        QCOMPARE(record, (QList<QByteArray>{openerStart(), path.toUtf8()}));
     }
     // A relative path that reads like an option reaches the opener as a path.
     const QString cwd = QDir::currentPath();
@@ -109,7 +116,7 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
     QVERIFY(!writeFile(work.filePath("--help.html")).isEmpty());
     const QList<QByteArray> record = opened([] { QVERIFY(openWithDesktop("--help.html")); });
     QVERIFY(QDir::setCurrent(cwd));
-    QCOMPARE(record, (QList<QByteArray>{startedAfresh, "./--help.html"}));
+    QCOMPARE(record, (QList<QByteArray>{openerStart(), "./--help.html"}));
     ::close(leaked);
     QVERIFY(!QFile::exists(work.filePath("pwned")) && !QFile::exists(work.filePath("pwned2")));
 
@@ -120,6 +127,43 @@ void TestOpenDocumentation::pathsReachTheOpenerUnchangedWithOnlyStandardDescript
     QVERIFY(!openWithDesktop(writeFile(work.filePath("present.html")).toStdString()));
     qputenv("PATH", path);
     QVERIFY(::waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD);
+}
+
+void TestOpenDocumentation::openerKeepsWhatTheProcessStartedIgnoring_data()
+{
+    QTest::addColumn<QList<int>>("ignored");
+    QTest::addColumn<QByteArray>("mask");
+    QTest::newRow("nothing ignored") << QList<int>{} << QByteArray("0000000000000000");
+    QTest::newRow("under nohup") << QList<int>{SIGHUP} << QByteArray("0000000000000001");
+    QTest::newRow("a background job")
+        << QList<int>{SIGINT, SIGQUIT} << QByteArray("0000000000000006");
+    QTest::newRow("SIGCHLD ignored")
+        << QList<int>{SIGHUP, SIGCHLD} << QByteArray("0000000000000001");
+}
+
+// This test program started again with some signals ignored: its main only opens a file (see
+// below).
+void TestOpenDocumentation::openerKeepsWhatTheProcessStartedIgnoring()
+{
+    QFETCH(QList<int>, ignored);
+    QFETCH(QByteArray, mask);
+    const QString path = writeFile(work.filePath("started.html"));
+    QProcess process;
+    process.setProgram(QCoreApplication::applicationFilePath());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("KOLZ_OPEN_AND_END", path);
+    process.setChildProcessModifier([ignored] {
+        for (const int number : {SIGHUP, SIGINT, SIGQUIT, SIGCHLD, SIGXFSZ, SIGTERM})
+            std::signal(number, ignored.contains(number) ? SIG_IGN : SIG_DFL);
+    });
+    const QList<QByteArray> record = opened([&] {
+        environment.insert("KOLZ_FAKE_XDG_RECORD", qEnvironmentVariable("KOLZ_FAKE_XDG_RECORD"));
+        process.setProcessEnvironment(environment);
+        process.start();
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+    });
+    QCOMPARE(record, (QList<QByteArray>{openerStart(mask), path.toUtf8()}));
 }
 
 // Ctrl+C in a terminal signals the whole process group, the processes Help forks included.
@@ -280,5 +324,21 @@ void TestOpenDocumentation::clickableLabelAndListDirectory()
     QCOMPARE(out, std::string("B-manual.html"));
 }
 
-KOLZ_TEST_MAIN_WIDGETS(TestOpenDocumentation)
+extern "C" void onRequest(int) {}
+
+int main(int argc, char** argv)
+{
+    // Started by openerKeepsWhatTheProcessStartedIgnoring: sets signals for its own sake, as the
+    // program does, then opens the file named.
+    if (const char* path = std::getenv("KOLZ_OPEN_AND_END")) {
+        std::signal(SIGHUP, SIG_DFL);
+        std::signal(SIGXFSZ, SIG_IGN);
+        std::signal(SIGTERM, onRequest);
+        return openWithDesktop(path) ? 0 : 1;
+    }
+    kolz::test::IsolatedEnvironment isolated;
+    QApplication application(argc, argv);
+    TestOpenDocumentation test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_opendocs.moc"
