@@ -313,7 +313,13 @@ int main(int argc, char** argv)
     const std::string deepBytes = "--deep-bytes=";
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]).starts_with(deepBytes)) {
-            g_deepBytes = std::atoll(argv[i] + deepBytes.size());
+            char* end = nullptr;
+            g_deepBytes = std::strtoll(argv[i] + deepBytes.size(), &end, 10);
+            if (*end || g_deepBytes < 0 || g_deepBytes > maxPreferenceFileSize) {
+                std::fprintf(stderr, "--deep-bytes takes a size from 0 to %lld\n",
+                             static_cast<long long>(maxPreferenceFileSize));
+                return 2;
+            }
             std::copy(argv + i + 1, argv + argc + 1, argv + i);
             --argc;
             --i;
