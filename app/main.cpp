@@ -12,10 +12,12 @@
 
 int main(int argc, char** argv)
 {
-    // Under a file-size limit (ulimit -f), a write past it would end the program by SIGXFSZ,
-    // losing every unsaved edit. Ignored, the write fails with EFBIG as on a full disk, and each
-    // save says so and keeps the old file. Set before anything is written.
+    // A write would otherwise end the program, losing every unsaved edit: past a file-size limit
+    // (ulimit -f) by SIGXFSZ, to a pipe whose reader ended (2>&1 | head) by SIGPIPE. Ignored, the
+    // write fails (EFBIG, EPIPE) as on a full disk: each save says so and keeps the old file, and
+    // what standard error cannot take is lost. Set before anything is written.
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         Controller controller(argc, argv);
         return controller.run();

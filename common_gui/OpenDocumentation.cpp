@@ -34,6 +34,9 @@ int statusWindowSeconds = 10;
 // arguments, never part of the script. The opener does not inherit the status pipe (descriptor
 // 3), on which its exit status is written as text.
 const char* const waiterScript = "\"$1\" \"$2\" 3>&-; echo $? >&3";
+// The same for a process started with SIGALRM ignored: the shell needs it at its default for
+// its alarm to end it, and the opener gets it ignored again.
+const char* const waiterScriptAlarmIgnored = "(trap '' ALRM; exec \"$1\" \"$2\") 3>&-; echo $? >&3";
 
 // What one openDocumentation call works with.
 struct DocumentationRequest
@@ -150,6 +153,9 @@ void startingDispositions()
     else
         ::dup2(status, 3);
     closeDescriptorsFrom(4, report, openMax);
+    struct sigaction byDefault = {};
+    byDefault.sa_handler = SIG_DFL;
+    ::sigaction(SIGALRM, &byDefault, nullptr);
     ::alarm(seconds);
     sigset_t none;
     sigemptyset(&none);
@@ -172,7 +178,9 @@ HandOff handToDesktop(const std::string& path)
         return {HandOff::CannotRun, error};
     // xdg-open would read a leading "-" as an option; such a path can only be relative.
     std::string argument = path.starts_with('-') ? "./" + path : path;
-    std::string shell = "sh", command = "-c", script = waiterScript;
+    std::string shell = "sh", command = "-c";
+    std::string script =
+        sigismember(&ignoredAtStart, SIGALRM) == 1 ? waiterScriptAlarmIgnored : waiterScript;
     char* const argv[] = {shell.data(),  command.data(),  script.data(), shell.data(),
                           opener.data(), argument.data(), nullptr};
     long openMax = ::sysconf(_SC_OPEN_MAX);

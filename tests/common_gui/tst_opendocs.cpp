@@ -138,6 +138,8 @@ void TestOpenDocumentation::openerKeepsWhatTheProcessStartedIgnoring_data()
         << QList<int>{SIGHUP, SIGCHLD} << QByteArray("0000000000000001");
     QTest::newRow("a background job")
         << QList<int>{SIGINT, SIGQUIT} << QByteArray("0000000000000006");
+    // The shell that waits for the opener needs SIGALRM for its own end.
+    QTest::newRow("SIGALRM ignored") << QList<int>{SIGALRM} << QByteArray("0000000000002000");
 }
 
 // This test program started again with some signals ignored: its main only opens a file (see
@@ -152,7 +154,7 @@ void TestOpenDocumentation::openerKeepsWhatTheProcessStartedIgnoring()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("KOLZ_OPEN_AND_END", path);
     process.setChildProcessModifier([ignored] {
-        for (const int number : {SIGHUP, SIGINT, SIGQUIT, SIGCHLD, SIGXFSZ, SIGTERM})
+        for (const int number : {SIGHUP, SIGINT, SIGQUIT, SIGCHLD, SIGXFSZ, SIGTERM, SIGALRM})
             std::signal(number, ignored.contains(number) ? SIG_IGN : SIG_DFL);
     });
     const QList<QByteArray> record = opened([&] {
